@@ -1,0 +1,40 @@
+# Shared helpers of the build.
+
+# The project's own code builds without a single warning.
+function(corbelet_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
+
+# corbelet_add_test(NAME name SOURCES ... LIBRARIES ... [GUI] [TIMEOUT s])
+# A Qt Test program registered with CTest. GUI tests run on the offscreen
+# platform; every test finds the staged run directory in CORBELET_RUN_DIR.
+function(corbelet_add_test)
+    cmake_parse_arguments(ARG "GUI" "NAME;TIMEOUT" "SOURCES;LIBRARIES" ${ARGN})
+    add_executable(${ARG_NAME} ${ARG_SOURCES})
+    target_link_libraries(${ARG_NAME} PRIVATE Qt6::Test ${ARG_LIBRARIES})
+    corbelet_warnings(${ARG_NAME})
+    set_target_properties(${ARG_NAME} PROPERTIES
+        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+        BUILD_RPATH "${CORBELET_RUN_DIR}")
+    target_compile_definitions(${ARG_NAME} PRIVATE
+        CORBELET_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+        CORBELET_BINARY_DIR="${CMAKE_BINARY_DIR}"
+        CORBELET_RUN_DIR="${CORBELET_RUN_DIR}")
+    add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME})
+    set(environment "CORBELET_RUN_DIR=${CORBELET_RUN_DIR}")
+    if(ARG_GUI)
+        list(APPEND environment "QT_QPA_PLATFORM=offscreen")
+    endif()
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 300)
+    endif()
+    set_tests_properties(${ARG_NAME} PROPERTIES
+        ENVIRONMENT "${environment}" TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+# A subdirectory that a later step fills in may still be empty.
+function(corbelet_optional_subdirectory dir)
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+        add_subdirectory(${dir})
+    endif()
+endfunction()

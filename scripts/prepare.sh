@@ -1,0 +1,50 @@
+# Shared by run.sh and test.sh: installs what the build and the game need on a
+# Debian 12 machine, then configures and builds the project into build/ and
+# stages the run directory build/run/. Sourced, not run.
+
+set -euo pipefail
+
+CORBELET_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+CORBELET_BUILD=${CORBELET_BUILD:-$CORBELET_ROOT/build}
+
+corbelet_packages=(
+    # toolchain
+    build-essential cmake pkg-config clang libclang-rt-14-dev
+    # Qt 6 Widgets, and its French translations for the standard dialogs
+    qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
+    # the embedded word server, its message files and character sets
+    libmariadbd-dev mariadb-server-core
+    # the audio library: SDL2 output, libsndfile decoding (WAV, MP3)
+    libsdl2-dev libsndfile1-dev
+    # the settings file
+    libsimpleini-dev
+    # fonts metric-compatible with Arial and Courier New, and a Tahoma
+    fonts-liberation fonts-liberation2 fonts-wine
+    # a display and a window manager for the end-to-end tests
+    xvfb xauth openbox xdotool x11-utils
+)
+
+corbelet_install_packages() {
+    local missing=()
+    local package
+    for package in "${corbelet_packages[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$package")
+        fi
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        return
+    fi
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing Debian packages (run as root to install them): ${missing[*]}" >&2
+        exit 1
+    fi
+    echo "Installing: ${missing[*]}"
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+corbelet_build() {
+    cmake -S "$CORBELET_ROOT" -B "$CORBELET_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build "$CORBELET_BUILD" --parallel "$(nproc)"
+}
