@@ -1,0 +1,116 @@
+#pragma once
+
+// The word store: one connection to the embedded MariaDB server that runs
+// inside the game's process, and read-only queries over it. Every statement
+// the game issues is a SELECT; results are fetched whole.
+//
+// Failures are raised as std::runtime_error whose text (UTF-8) is the one the
+// player sees: "SQL Error: …", "Cannot connect to SQL server…",
+// "Can not open a Resultset", "Cannot retrieve Resultset data",
+// "None of the dynamic libraries can be found: …".
+//
+// All calls belong on the GUI thread: the embedded server's client handle is
+// not usable from a thread that did not initialise it.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TWordQuery;
+struct WordStoreConnection;
+
+class TWordStore
+{
+public:
+    TWordStore();
+    ~TWordStore();
+    TWordStore(const TWordStore&) = delete;
+    TWordStore& operator=(const TWordStore&) = delete;
+
+    // Opens the connection; does nothing when already connected.
+    void Connect();
+    // Closes every attached query, then the connection; does nothing when not
+    // connected.
+    void Disconnect();
+    bool Connected() const;
+
+    // The server start arguments made from Properties: the executable's path,
+    // then the value of every "ServerArgument…" line in list order, then
+    // "--datadir=./data/" when none of them names a data directory.
+    std::vector<std::string> ServerArguments() const;
+
+    // Connection settings. They are fixed for the game; tests change them.
+    std::vector<std::string> Properties;
+    std::vector<std::string> LibraryNames;
+    std::string Database;
+    unsigned Port = 3306;
+
+private:
+    friend class TWordQuery;
+    void attach(TWordQuery* query);
+    void detach(TWordQuery* query);
+    WordStoreConnection* connection() const { return m_connection; }
+
+    WordStoreConnection* m_connection = nullptr;
+    std::vector<TWordQuery*> m_queries;
+};
+
+// One column of the current row. An absent column, a NULL value or a result
+// without a current row reads as "" and 0.
+class TField
+{
+public:
+    TField() = default;
+    explicit TField(std::optional<std::string> value) : m_value(std::move(value)) {}
+
+    // The value as the server sent it (Windows-1252 bytes; integers in decimal).
+    std::string AsString() const { return m_value.value_or(std::string()); }
+    // The value as a signed 32-bit integer; 0 when it is not one.
+    std::int32_t AsInteger() const;
+    bool IsNull() const { return !m_value.has_value(); }
+
+private:
+    std::optional<std::string> m_value;
+};
+
+class TWordQuery
+{
+public:
+    explicit TWordQuery(TWordStore& store);
+    ~TWordQuery();
+    TWordQuery(const TWordQuery&) = delete;
+    TWordQuery& operator=(const TWordQuery&) = delete;
+
+    // The statement, as lines of Windows-1252 text. Changing it closes an open
+    // result first.
+    const std::vector<std::string>& SQL() const { return m_sql; }
+    void SetSQL(std::string_view line); // replaces the text with one line
+    void AddSQL(std::string_view line); // appends a line
+    void ClearSQL();
+
+    // Connects the store when needed, runs the statement and stands on the
+    // first row. On failure the query stays closed and the error is raised.
+    void Open();
+    void Close();
+    bool Active() const { return m_active; }
+
+    void First();
+    void Next();
+    bool Eof() const;
+    std::size_t RecordCount() const { return m_rows.size(); }
+
+    // The column of the current row whose name matches without regard to
+    // letter case.
+    TField FindField(std::string_view name) const;
+
+private:
+    friend class TWordStore;
+    TWordStore& m_store;
+    std::vector<std::string> m_sql;
+    std::vector<std::string> m_columns;
+    std::vector<std::vector<std::optional<std::string>>> m_rows;
+    std::size_t m_current = 0;
+    bool m_active = false;
+};
