@@ -38,3 +38,30 @@ function(corbelet_optional_subdirectory dir)
         add_subdirectory(${dir})
     endif()
 endfunction()
+
+# corbelet_add_word_base(NAME name WORDS words.tsv GENRES genres.tsv)
+# Builds a real word base with tools/wordbase into
+# ${CMAKE_BINARY_DIR}/fixtures/<name>/ (data/ plus share/charsets and
+# share/french/errmsg.sys), the layout the game expects in its current
+# folder. Custom target: word_base_<name>.
+function(corbelet_add_word_base)
+    cmake_parse_arguments(ARG "" "NAME;WORDS;GENRES" "" ${ARGN})
+    set(root ${CMAKE_BINARY_DIR}/fixtures/${ARG_NAME})
+    corbelet_stage_word_base(${root} ${ARG_WORDS} ${ARG_GENRES} word_base_${ARG_NAME})
+endfunction()
+
+# The word base and the server's share/ files staged into <root>; used for the
+# run directory and for the test fixtures.
+function(corbelet_stage_word_base root words genres target)
+    set(table ${root}/data/listedemots/motscommuns.MYD)
+    add_custom_command(OUTPUT ${table}
+        COMMAND makewordbase --words ${words} --genres ${genres} --output ${root}/data
+        DEPENDS makewordbase ${words} ${genres}
+        COMMENT "Building the word base in ${root}/data" VERBATIM)
+    add_custom_command(OUTPUT ${root}/share/french/errmsg.sys
+        COMMAND ${CMAKE_COMMAND} -E copy_directory ${MARIADB_SHARE_DIR}/charsets ${root}/share/charsets
+        COMMAND ${CMAKE_COMMAND} -E copy ${MARIADB_SHARE_DIR}/french/errmsg.sys
+                ${root}/share/french/errmsg.sys
+        DEPENDS ${MARIADB_SHARE_DIR}/french/errmsg.sys VERBATIM)
+    add_custom_target(${target} ALL DEPENDS ${table} ${root}/share/french/errmsg.sys)
+endfunction()

@@ -13,6 +13,7 @@
 // not usable from a thread that did not initialise it.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,9 +52,7 @@ private:
     friend class TWordQuery;
     void attach(TWordQuery* query);
     void detach(TWordQuery* query);
-    WordStoreConnection* connection() const { return m_connection; }
-
-    WordStoreConnection* m_connection = nullptr;
+    std::unique_ptr<WordStoreConnection> m_connection;
     std::vector<TWordQuery*> m_queries;
 };
 
@@ -107,7 +106,7 @@ public:
 
 private:
     friend class TWordStore;
-    TWordStore& m_store;
+    TWordStore* m_store; // null once the store is gone
     std::vector<std::string> m_sql;
     std::vector<std::string> m_columns;
     std::vector<std::vector<std::optional<std::string>>> m_rows;

@@ -1,0 +1,205 @@
+// The word store against the real embedded server and a small real base.
+// The server starts once per process, so every case here shares one base.
+
+#include "tests/support/fixturebase.h"
+#include "wordstore/wordstore.h"
+
+#include <QTest>
+
+#include <memory>
+
+using namespace std::string_literals;
+
+class WordStoreTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        m_fixture = std::make_unique<FixtureBase>(QStringLiteral("wordstore"));
+        QVERIFY(m_fixture->isValid());
+    }
+
+    void argumentVector()
+    {
+        TWordStore store;
+        const auto arguments = store.ServerArguments();
+        QVERIFY(arguments.at(0).ends_with("/tst_wordstore"));
+        QCOMPARE(arguments.at(1), "--no-defaults"s);
+        const std::vector<std::string> designed{"--basedir=./",
+                                                "--datadir=./data",
+                                                "--character-sets-dir=./share/charsets",
+                                                "--language=./share/french",
+                                                "--skip-innodb",
+                                                "--key_buffer_size=16M"};
+        QVERIFY(std::equal(designed.begin(), designed.end(), arguments.begin() + 2));
+        QCOMPARE(std::count_if(arguments.begin(), arguments.end(),
+                               [](const std::string& a) { return a.starts_with("--datadir"); }),
+                 1);
+
+        // List order, not the number after the prefix; the prefix in any case.
+        store.Properties = {"compress=yes", "ServerArgument2=--second", "serverargumentX=--first",
+                            "SERVERARGUMENT1=a=b", "ServerArgumen=--not-an-argument"};
+        const std::vector<std::string> expected{arguments.at(0), "--second", "--first", "a=b",
+                                                "--datadir=./data/"};
+        QCOMPARE(store.ServerArguments(), expected);
+
+        // A value that merely mentions a data folder does not count as one.
+        store.Properties = {"ServerArgument1=--datadirectory=/x", "ServerArgument2=--datadir"};
+        QCOMPARE(store.ServerArguments().back(), "--datadir"s);
+    }
+
+    void connectAndOpen()
+    {
+        TWordStore store;
+        TWordQuery query(store);
+        QVERIFY(!store.Connected());
+        // Open connects a store that is not connected.
+        query.SetSQL("SELECT COUNT(id_mots) AS Nb FROM motscommuns LIMIT 1;");
+        query.Open();
+        QVERIFY(store.Connected());
+        QCOMPARE(query.FindField("Nb").AsString(), "10"s);
+        // Connect on a connected store does nothing.
+        store.Connect();
+        QVERIFY(store.Connected());
+        QVERIFY(query.Active());
+        store.Disconnect();
+        QVERIFY(!store.Connected());
+        QVERIFY(!query.Active());
+        store.Disconnect();
+        store.Connect();
+        QVERIFY(store.Connected());
+    }
+
+    void walkRows()
+    {
+        TWordStore store;
+        TWordQuery query(store);
+        query.SetSQL("SELECT mots, point FROM motscommuns ORDER BY id_mots;");
+        query.Open();
+        query.First();
+        std::vector<std::string> words;
+        while (!query.Eof()) {
+            words.push_back(query.FindField("MOTS").AsString());
+            query.Next();
+        }
+        QCOMPARE(words.size(), std::size_t(10));
+        // Bytes arrive as stored: é is 0xE9, not UTF-8.
+        QCOMPARE(words.at(0), "\xE9l\xE8ve"s);
+        QCOMPARE(words.at(1), "porte-cl\xE9s"s);
+        QCOMPARE(words.at(8), "aujourd'hui"s);
+        query.Next();
+        QVERIFY(query.Eof());
+        query.First();
+        QCOMPARE(query.FindField("Point").AsInteger(), 14);
+        QVERIFY(query.FindField("absent").IsNull());
+    }
+
+    void resultWithoutRows()
+    {
+        TWordStore store;
+        TWordQuery query(store);
+        query.SetSQL("SELECT * FROM motscommuns WHERE taille >= 30  AND taille <= 25  AND point >= "
+                     "5  AND point <= 52 ORDER BY rand() LIMIT 1;");
+        query.Open();
+        query.First();
+        QVERIFY(query.Eof());
+        QCOMPARE(query.FindField("mots").AsString(), ""s);
+        QCOMPARE(query.FindField("point").AsInteger(), 0);
+
+        query.SetSQL("SELECT COUNT(id_mots) AS Nb FROM motscommuns WHERE taille >= 30 LIMIT 1;");
+        query.Open();
+        QCOMPARE(query.FindField("Nb").AsString(), "0"s);
+    }
+
+    void replacingTheStatementClosesTheResult()
+    {
+        TWordStore store;
+        TWordQuery query(store);
+        const std::string counts[] = {
+            "SELECT COUNT(id_mots) AS Nb FROM motscommuns LIMIT 1;",
+            "SELECT COUNT(id_mots) AS Nb FROM motscommuns WHERE ref_type = 6 LIMIT 1;",
+            "SELECT COUNT(id_mots) AS Nb FROM motscommuns WHERE ref_type = 9 LIMIT 1;"};
+        QStringList seen;
+        for (const std::string& count : counts) {
+            query.SetSQL(count);
+            QVERIFY(!query.Active());
+            query.Open();
+            query.First();
+            seen << QString::fromStdString(query.FindField("Nb").AsString());
+        }
+        QCOMPARE(seen, QStringList({"10", "6", "1"}));
+        query.AddSQL("-- a second line");
+        QVERIFY(!query.Active());
+    }
+
+    // The two-line genre statement, with its pattern in double quotes.
+    void genreStatement()
+    {
+        TWordStore store;
+        TWordQuery query(store);
+        query.SetSQL("SELECT * FROM isgenre WHERE desc_genre LIKE");
+        query.AddSQL(" \"%Fem%\"");
+        query.Open();
+        query.First();
+        QCOMPARE(query.FindField("id_genre").AsString(), "2"s);
+        query.Next();
+        QVERIFY(query.Eof());
+    }
+
+    void theDrawStatement()
+    {
+        TWordStore store;
+        TWordQuery query(store);
+        query.SetSQL("SELECT * FROM motscommuns WHERE taille >= 5  AND taille <= 25  AND point >= 5"
+                     "  AND point <= 52 AND ref_type = 6 AND ref_genre IN (1, 0) ORDER BY rand()"
+                     " LIMIT 1;");
+        query.Open();
+        query.First();
+        const std::string word = query.FindField("mots").AsString();
+        QVERIFY(word == "porte-cl\xE9s" || word == "arbre" || word == "zigzag");
+        QCOMPARE(query.RecordCount(), std::size_t(1));
+        query.Close();
+        QVERIFY(query.Eof());
+    }
+
+    void failingStatements()
+    {
+        TWordStore store;
+        TWordQuery query(store);
+        query.SetSQL("SELECT * FROM nope;");
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, query.Open());
+        try {
+            query.Open();
+        } catch (const std::runtime_error& error) {
+            QCOMPARE(QString::fromUtf8(error.what()),
+                     QStringLiteral("SQL Error: La table 'listedemots.nope' n'existe pas"));
+        }
+        QVERIFY(!query.Active());
+
+        query.SetSQL("DO 1;");
+        try {
+            query.Open();
+            QFAIL("a statement without result columns opened");
+        } catch (const std::runtime_error& error) {
+            QCOMPARE(QString::fromUtf8(error.what()), QStringLiteral("Can not open a Resultset"));
+        }
+        QVERIFY(!query.Active());
+    }
+
+    void fieldValues()
+    {
+        QCOMPARE(TField(std::string("-12")).AsInteger(), -12);
+        QCOMPARE(TField(std::string("2147483648")).AsInteger(), 0);
+        QCOMPARE(TField(std::string("12abc")).AsInteger(), 0);
+        QCOMPARE(TField().AsString(), ""s);
+        QCOMPARE(TField().AsInteger(), 0);
+    }
+
+private:
+    std::unique_ptr<FixtureBase> m_fixture;
+};
+
+QTEST_APPLESS_MAIN(WordStoreTest)
+#include "tst_wordstore.moc"

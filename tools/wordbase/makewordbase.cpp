@@ -1,0 +1,288 @@
+// makewordbase --words mots.tsv --genres isgenre.tsv --output <folder>/data
+//
+// Builds the game's word base: a MariaDB data folder holding the database
+// `listedemots` (tables `motscommuns` and `isgenre`, MyISAM, latin1 — MySQL's
+// latin1 is Windows-1252) and the empty `mysql.plugin` and `mysql.func` tables
+// the server looks for at start. The folder is built under a temporary name
+// beside the output and renamed into place at the end, so an interrupted build
+// never leaves a half-written (crashed) table where the game looks.
+//
+// Input files are Windows-1252 text, one record per line, fields separated by
+// tabs: words "mots, taille, point, ref_type, ref_genre"; genres
+// "id_genre, desc_genre".
+
+#include <mysql.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Word
+{
+    std::string text;
+    int length = 0;
+    int points = 0;
+    int type = 0;
+    int genre = 0;
+};
+
+struct Genre
+{
+    int id = 0;
+    std::string description;
+};
+
+std::vector<std::string_view> splitFields(std::string_view line)
+{
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab - start));
+        if (tab == std::string_view::npos)
+            return fields;
+        start = tab + 1;
+    }
+}
+
+int parseInteger(std::string_view field, const std::string& where)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
+    if (error != std::errc() || end != field.data() + field.size())
+        throw std::runtime_error(where + ": not an integer: " + std::string(field));
+    return value;
+}
+
+// Calls `handle` with the fields of every non-empty line of a file.
+template <typename Handler>
+void readRecords(const fs::path& path, std::size_t fieldCount, Handler handle)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path.string());
+    std::string line;
+    int lineNumber = 0;
+    while (std::getline(in, line)) {
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty())
+            continue;
+        const auto fields = splitFields(line);
+        const std::string where = path.string() + ":" + std::to_string(lineNumber);
+        if (fields.size() != fieldCount)
+            throw std::runtime_error(where + ": expected " + std::to_string(fieldCount) +
+                                     " tab-separated fields");
+        handle(fields, where);
+    }
+}
+
+std::vector<Word> readWords(const fs::path& path)
+{
+    std::vector<Word> words;
+    readRecords(path, 5, [&](const auto& fields, const std::string& where) {
+        Word word;
+        word.text = std::string(fields[0]);
+        word.length = parseInteger(fields[1], where);
+        word.points = parseInteger(fields[2], where);
+        word.type = parseInteger(fields[3], where);
+        word.genre = parseInteger(fields[4], where);
+        if (word.text.empty() || word.text.size() > 40)
+            throw std::runtime_error(where + ": a word has 1 to 40 characters");
+        words.push_back(std::move(word));
+    });
+    return words;
+}
+
+std::vector<Genre> readGenres(const fs::path& path)
+{
+    std::vector<Genre> genres;
+    readRecords(path, 2, [&](const auto& fields, const std::string& where) {
+        genres.push_back({parseInteger(fields[0], where), std::string(fields[1])});
+    });
+    return genres;
+}
+
+class Connection
+{
+public:
+    explicit Connection(MYSQL* handle) : m_handle(handle) {}
+    ~Connection() { mysql_close(m_handle); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void run(const std::string& statement)
+    {
+        if (mysql_real_query(m_handle, statement.data(), statement.size()) != 0)
+            throw std::runtime_error(std::string("SQL error: ") + mysql_error(m_handle) +
+                                     "\nin: " + statement.substr(0, 200));
+    }
+
+    std::string quoted(const std::string& text)
+    {
+        std::string escaped(text.size() * 2 + 1, '\0');
+        const auto length =
+            mysql_real_escape_string(m_handle, escaped.data(), text.data(), text.size());
+        escaped.resize(length);
+        return "'" + escaped + "'";
+    }
+
+private:
+    MYSQL* m_handle;
+};
+
+void fillDatabase(Connection& db, const std::vector<Word>& words, const std::vector<Genre>& genres)
+{
+    db.run("CREATE DATABASE mysql");
+    db.run("CREATE TABLE mysql.plugin (name VARCHAR(64) NOT NULL DEFAULT '' PRIMARY KEY,"
+           " dl VARCHAR(128) NOT NULL DEFAULT '') ENGINE=MyISAM DEFAULT CHARSET=utf8mb3");
+    db.run("CREATE TABLE mysql.func (name CHAR(64) NOT NULL DEFAULT '' PRIMARY KEY,"
+           " ret TINYINT NOT NULL DEFAULT 0, dl CHAR(128) NOT NULL DEFAULT '',"
+           " type ENUM('function','aggregate') NOT NULL) ENGINE=MyISAM DEFAULT CHARSET=utf8mb3");
+
+    db.run("CREATE DATABASE listedemots CHARACTER SET latin1 COLLATE latin1_swedish_ci");
+    db.run("CREATE TABLE listedemots.isgenre (id_genre INT NOT NULL PRIMARY KEY,"
+           " desc_genre VARCHAR(60) NOT NULL) ENGINE=MyISAM DEFAULT CHARSET=latin1");
+    // `mots` is a VARCHAR: a TEXT column would force an on-disk temporary table
+    // at every ORDER BY rand(). No index on (taille, point): with one, the
+    // optimizer range-scans nearly every row and the draw gets several times
+    // slower than the plain table scan.
+    db.run("CREATE TABLE listedemots.motscommuns (id_mots INT NOT NULL AUTO_INCREMENT PRIMARY KEY,"
+           " mots VARCHAR(40) NOT NULL, taille TINYINT UNSIGNED NOT NULL,"
+           " point TINYINT UNSIGNED NOT NULL, ref_type INT NOT NULL, ref_genre INT NOT NULL)"
+           " ENGINE=MyISAM DEFAULT CHARSET=latin1");
+
+    for (const Genre& genre : genres) {
+        db.run("INSERT INTO listedemots.isgenre VALUES (" + std::to_string(genre.id) + ", " +
+               db.quoted(genre.description) + ")");
+    }
+
+    constexpr std::size_t kRowsPerStatement = 500;
+    for (std::size_t first = 0; first < words.size(); first += kRowsPerStatement) {
+        std::string statement = "INSERT INTO listedemots.motscommuns"
+                                " (mots, taille, point, ref_type, ref_genre) VALUES ";
+        const std::size_t last = std::min(words.size(), first + kRowsPerStatement);
+        for (std::size_t index = first; index < last; ++index) {
+            const Word& word = words[index];
+            if (index != first)
+                statement += ", ";
+            statement += "(" + db.quoted(word.text) + ", " + std::to_string(word.length) + ", " +
+                         std::to_string(word.points) + ", " + std::to_string(word.type) + ", " +
+                         std::to_string(word.genre) + ")";
+        }
+        db.run(statement);
+    }
+    db.run("FLUSH TABLES");
+}
+
+// Starts the embedded server on `dataFolder`, fills it and ends the server.
+void buildDataFolder(const fs::path& dataFolder, const std::vector<Word>& words,
+                     const std::vector<Genre>& genres)
+{
+    const std::string datadir = "--datadir=" + dataFolder.string();
+    const std::string charsets =
+        std::string("--character-sets-dir=") + MARIADB_SHARE_DIR + "/charsets";
+    const std::string messages = std::string("--lc-messages-dir=") + MARIADB_SHARE_DIR;
+    std::vector<std::string> arguments = {"makewordbase",
+                                          "--no-defaults",
+                                          datadir,
+                                          charsets,
+                                          messages,
+                                          "--skip-innodb",
+                                          "--default-storage-engine=MyISAM",
+                                          "--character-set-server=latin1",
+                                          "--collation-server=latin1_swedish_ci",
+                                          "--skip-character-set-client-handshake",
+                                          "--log-warnings=0"};
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    const char* groups[] = {"embedded", "server", nullptr};
+
+    const mode_t previousMask = umask(022);
+    const int started = mysql_server_init(static_cast<int>(arguments.size()), argv.data(),
+                                          const_cast<char**>(groups));
+    umask(previousMask);
+    if (started != 0)
+        throw std::runtime_error("the embedded server did not start");
+    {
+        MYSQL* handle = mysql_init(nullptr);
+        if (!handle)
+            throw std::runtime_error("mysql_init failed");
+        Connection db(handle);
+        if (!mysql_real_connect(handle, nullptr, nullptr, nullptr, nullptr, 0, nullptr, 0))
+            throw std::runtime_error(std::string("cannot connect: ") + mysql_error(handle));
+        fillDatabase(db, words, genres);
+    }
+    mysql_server_end();
+}
+
+int usage()
+{
+    std::cerr << "usage: makewordbase --words FILE --genres FILE --output FOLDER\n";
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    fs::path wordsFile, genresFile, output;
+    for (int index = 1; index + 1 < argc; index += 2) {
+        const std::string_view option = argv[index];
+        if (option == "--words")
+            wordsFile = argv[index + 1];
+        else if (option == "--genres")
+            genresFile = argv[index + 1];
+        else if (option == "--output")
+            output = argv[index + 1];
+        else
+            return usage();
+    }
+    if (wordsFile.empty() || genresFile.empty() || output.empty() || argc != 7)
+        return usage();
+
+    try {
+        const auto words = readWords(wordsFile);
+        const auto genres = readGenres(genresFile);
+        output = fs::absolute(output).lexically_normal();
+        if (output.has_filename() == false)
+            output = output.parent_path();
+        fs::create_directories(output.parent_path());
+
+        const std::string suffix = "." + std::to_string(getpid());
+        const fs::path building = output.string() + ".building" + suffix;
+        const fs::path previous = output.string() + ".previous" + suffix;
+        fs::remove_all(building);
+        fs::create_directories(building);
+        buildDataFolder(building, words, genres);
+
+        if (fs::exists(output))
+            fs::rename(output, previous);
+        fs::rename(building, output);
+        fs::remove_all(previous);
+        std::cout << "makewordbase: " << words.size() << " words, " << genres.size()
+                  << " genres in " << output.string() << "\n";
+        return 0;
+    } catch (const std::exception& error) {
+        std::cerr << "makewordbase: " << error.what() << "\n";
+        return 1;
+    }
+}

@@ -1,0 +1,243 @@
+#include "wordstore/embeddedserver.h"
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#include <string_view>
+
+namespace {
+
+template <typename Function> void bind(void* library, Function& function, const char* name)
+{
+    function = reinterpret_cast<Function>(dlsym(library, name));
+}
+
+// The value of "--datadir=" among the arguments, or "./data" when none names it.
+std::string dataFolder(const std::vector<std::string>& arguments)
+{
+    constexpr std::string_view prefix = "--datadir=";
+    for (const std::string& argument : arguments) {
+        if (argument.starts_with(prefix))
+            return argument.substr(prefix.size());
+    }
+    return "./data";
+}
+
+// Collects what the process writes on its standard error while it lives: the
+// embedded server explains a failed start only there.
+class StandardErrorCapture
+{
+public:
+    StandardErrorCapture()
+    {
+        std::fflush(stderr);
+        m_capture = memfd_create("corbelet-server-start", MFD_CLOEXEC);
+        m_saved = dup(STDERR_FILENO);
+        if (m_capture >= 0 && m_saved >= 0)
+            dup2(m_capture, STDERR_FILENO);
+    }
+    ~StandardErrorCapture()
+    {
+        restore();
+        if (m_capture >= 0)
+            close(m_capture);
+    }
+    StandardErrorCapture(const StandardErrorCapture&) = delete;
+    StandardErrorCapture& operator=(const StandardErrorCapture&) = delete;
+
+    std::string text()
+    {
+        restore();
+        std::string captured;
+        if (m_capture < 0 || lseek(m_capture, 0, SEEK_SET) < 0)
+            return captured;
+        char buffer[4096];
+        ssize_t count;
+        while ((count = read(m_capture, buffer, sizeof buffer)) > 0)
+            captured.append(buffer, static_cast<std::size_t>(count));
+        return captured;
+    }
+
+private:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        dup2(m_saved, STDERR_FILENO);
+        close(m_saved);
+        m_saved = -1;
+    }
+
+    int m_capture = -1;
+    int m_saved = -1;
+};
+
+// The first complaint of the server, without its decoration: the embedded
+// server writes `Got ERROR: "text" errno: N` lines, the first naming the cause
+// (a missing folder or message file) and the next ones its consequences.
+std::string failureReason(const std::string& captured)
+{
+    std::string firstLine;
+    std::size_t start = 0;
+    while (start < captured.size()) {
+        std::size_t end = captured.find('\n', start);
+        if (end == std::string::npos)
+            end = captured.size();
+        std::string line = captured.substr(start, end - start);
+        start = end + 1;
+        if (line.empty())
+            continue;
+        if (firstLine.empty())
+            firstLine = line;
+        if (line.find("ERROR") == std::string::npos)
+            continue;
+        constexpr std::string_view decoration = "Got ERROR: ";
+        if (line.starts_with(decoration))
+            line.erase(0, decoration.size());
+        if (const auto number = line.rfind("\" errno: "); number != std::string::npos)
+            line.erase(number + 1);
+        if (line.size() >= 2 && line.front() == '"' && line.back() == '"')
+            line = line.substr(1, line.size() - 2);
+        constexpr std::string_view unknown = "unknown: ";
+        if (line.starts_with(unknown))
+            line.erase(0, unknown.size());
+        return line;
+    }
+    return firstLine;
+}
+
+} // namespace
+
+bool EmbeddedServerApi::usable() const
+{
+    return init && real_connect && query && field_count && store_result && num_fields &&
+           fetch_fields && fetch_row && fetch_lengths && free_result && error_number && error &&
+           close;
+}
+
+EmbeddedServer& EmbeddedServer::instance()
+{
+    static EmbeddedServer server;
+    return server;
+}
+
+EmbeddedServer::~EmbeddedServer()
+{
+    if (m_dataLock >= 0)
+        close(m_dataLock);
+    // The library is deliberately not unloaded: the server's own exit handlers
+    // still refer to it, and the process is ending anyway.
+}
+
+void EmbeddedServer::endServer()
+{
+    EmbeddedServer& server = instance();
+    if (server.m_state == State::Running && server.m_api.server_end)
+        server.m_api.server_end();
+    server.m_state = State::Ended;
+}
+
+void EmbeddedServer::load(const std::vector<std::string>& fileNames)
+{
+    if (m_library)
+        return;
+    std::string tried;
+    for (const std::string& fileName : fileNames) {
+        m_library = dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (m_library)
+            break;
+        if (!tried.empty())
+            tried += ", ";
+        tried += fileName;
+    }
+    if (!m_library) {
+        // dlopen's own reason stays with the debug output: the player's text
+        // names the files, as the message has always done.
+        throw std::runtime_error("None of the dynamic libraries can be found: " + tried);
+    }
+    bind(m_library, m_api.server_init, "mysql_server_init");
+    bind(m_library, m_api.server_end, "mysql_server_end");
+    bind(m_library, m_api.init, "mysql_init");
+    bind(m_library, m_api.options, "mysql_options");
+    bind(m_library, m_api.real_connect, "mysql_real_connect");
+    bind(m_library, m_api.query, "mysql_query");
+    bind(m_library, m_api.field_count, "mysql_field_count");
+    bind(m_library, m_api.store_result, "mysql_store_result");
+    bind(m_library, m_api.num_fields, "mysql_num_fields");
+    bind(m_library, m_api.fetch_fields, "mysql_fetch_fields");
+    bind(m_library, m_api.fetch_row, "mysql_fetch_row");
+    bind(m_library, m_api.fetch_lengths, "mysql_fetch_lengths");
+    bind(m_library, m_api.free_result, "mysql_free_result");
+    bind(m_library, m_api.error_number, "mysql_errno");
+    bind(m_library, m_api.error, "mysql_error");
+    bind(m_library, m_api.close, "mysql_close");
+}
+
+std::string EmbeddedServer::start(const std::vector<std::string>& arguments)
+{
+    if (m_state == State::Running)
+        return {};
+    if (m_state == State::Failed)
+        return m_failure;
+    if (m_state == State::Ended)
+        return "the embedded server has ended";
+    if (!m_api.server_init) {
+        // A client library without a server of its own: nothing to start.
+        m_state = State::Running;
+        return {};
+    }
+
+    // Two processes on one data folder: the second would wait half a minute
+    // inside the server start and then fail. Take an advisory lock first and
+    // give up at once when another program holds it. The lock is kept for the
+    // whole run and dies with the process.
+    const std::string lockPath = dataFolder(arguments) + "/corbelet.lock";
+    if (m_dataLock < 0)
+        m_dataLock = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (m_dataLock >= 0 && flock(m_dataLock, LOCK_EX | LOCK_NB) != 0) {
+        // Not a lasting failure: the other program may end before the next try.
+        return "la base de mots (" + dataFolder(arguments) +
+               ") est déjà utilisée par un autre programme";
+    }
+
+    m_arguments = arguments;
+    m_argumentPointers.clear();
+    for (std::string& argument : m_arguments)
+        m_argumentPointers.push_back(argument.data());
+    m_argumentPointers.push_back(nullptr);
+    static const char* groups[] = {"embedded", "server", nullptr};
+
+    // The server start changes the process umask; the game's own files keep
+    // the player's.
+    const mode_t previousMask = umask(022);
+    umask(previousMask);
+    StandardErrorCapture capture;
+    const int result = m_api.server_init(static_cast<int>(m_arguments.size()),
+                                         m_argumentPointers.data(), const_cast<char**>(groups));
+    const std::string complaints = capture.text();
+    umask(previousMask);
+
+    if (result == 0 && m_api.usable()) {
+        m_state = State::Running;
+        // The server ends at exit, before the library's own globals are torn
+        // down: they were set up when the library was loaded, and exit
+        // handlers run in the reverse order of their registration.
+        std::atexit(&EmbeddedServer::endServer);
+        return {};
+    }
+    m_state = State::Failed;
+    m_failure =
+        result == 0 ? "the server library lacks client functions" : failureReason(complaints);
+    if (m_failure.empty())
+        m_failure = "the embedded server did not start";
+    return m_failure;
+}

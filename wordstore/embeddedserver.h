@@ -1,0 +1,82 @@
+#pragma once
+
+// The embedded MariaDB server library, loaded with dlopen the first time the
+// word store connects and kept until the process ends. The server itself is
+// started at most once per process: MariaDB's embedded server cannot be
+// started again after it has ended, and a failed start leaves it unusable, so
+// the outcome of the first start is kept and reported to every later attempt.
+
+#include <mysql.h>
+
+#include <string>
+#include <vector>
+
+// The client functions the word store calls, looked up by name. An entry point
+// the library lacks stays null.
+struct EmbeddedServerApi
+{
+    decltype(&::mysql_server_init) server_init = nullptr;
+    decltype(&::mysql_server_end) server_end = nullptr;
+    decltype(&::mysql_init) init = nullptr;
+    decltype(&::mysql_options) options = nullptr;
+    decltype(&::mysql_real_connect) real_connect = nullptr;
+    decltype(&::mysql_query) query = nullptr;
+    decltype(&::mysql_field_count) field_count = nullptr;
+    decltype(&::mysql_store_result) store_result = nullptr;
+    decltype(&::mysql_num_fields) num_fields = nullptr;
+    decltype(&::mysql_fetch_fields) fetch_fields = nullptr;
+    decltype(&::mysql_fetch_row) fetch_row = nullptr;
+    decltype(&::mysql_fetch_lengths) fetch_lengths = nullptr;
+    decltype(&::mysql_free_result) free_result = nullptr;
+    decltype(&::mysql_errno) error_number = nullptr;
+    decltype(&::mysql_error) error = nullptr;
+    decltype(&::mysql_close) close = nullptr;
+
+    // True when every function the word store needs after the start is there.
+    bool usable() const;
+};
+
+class EmbeddedServer
+{
+public:
+    // The one server of the process.
+    static EmbeddedServer& instance();
+
+    EmbeddedServer(const EmbeddedServer&) = delete;
+    EmbeddedServer& operator=(const EmbeddedServer&) = delete;
+
+    // Loads the first of `fileNames` that dlopen accepts and binds its entry
+    // points. Raises "None of the dynamic libraries can be found: …" when none
+    // loads. Does nothing once a library is loaded.
+    void load(const std::vector<std::string>& fileNames);
+    bool loaded() const { return m_library != nullptr; }
+    const EmbeddedServerApi& api() const { return m_api; }
+
+    // Starts the server with `arguments` (argument 0 first) the first time it
+    // is called. Returns an empty text when the server runs, otherwise why it
+    // does not, in French or in the server's own words.
+    std::string start(const std::vector<std::string>& arguments);
+
+private:
+    EmbeddedServer() = default;
+    ~EmbeddedServer();
+
+    enum class State
+    {
+        NotStarted,
+        Running,
+        Failed,
+        Ended
+    };
+    // Ends a running server at exit.
+    static void endServer();
+
+    void* m_library = nullptr;
+    EmbeddedServerApi m_api;
+    State m_state = State::NotStarted;
+    std::string m_failure;
+    // The server keeps pointers into its argument vector for the whole run.
+    std::vector<std::string> m_arguments;
+    std::vector<char*> m_argumentPointers;
+    int m_dataLock = -1;
+};

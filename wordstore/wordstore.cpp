@@ -1,0 +1,321 @@
+#include "wordstore/wordstore.h"
+
+#include "text/windows1252.h"
+#include "wordstore/embeddedserver.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <climits>
+#include <stdexcept>
+
+struct WordStoreConnection
+{
+    MYSQL* handle = nullptr;
+};
+
+namespace {
+
+constexpr char kCannotConnect[] = "Cannot connect to SQL server";
+
+bool equalsIgnoringCase(std::string_view left, std::string_view right)
+{
+    return std::equal(left.begin(), left.end(), right.begin(), right.end(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) ==
+               std::tolower(static_cast<unsigned char>(b));
+    });
+}
+
+std::string trimmed(std::string_view text)
+{
+    const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return std::string(text);
+}
+
+// The server's error texts arrive in the connection's character set, latin1
+// (Windows-1252); the raised error carries UTF-8.
+std::string serverError(const EmbeddedServerApi& api, MYSQL* handle)
+{
+    return "SQL Error: " + Windows1252::toUtf8(trimmed(api.error(handle)));
+}
+
+std::string executablePath()
+{
+    std::string path(PATH_MAX, '\0');
+    const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
+    path.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    return path;
+}
+
+// The text after the first "=" of `line` when its name (before the "=")
+// matches `name` without regard to case.
+std::optional<std::string> propertyValue(const std::vector<std::string>& properties,
+                                         std::string_view name)
+{
+    for (const std::string& line : properties) {
+        const auto equals = line.find('=');
+        if (equals != std::string::npos && equalsIgnoringCase(line.substr(0, equals), name))
+            return line.substr(equals + 1);
+    }
+    return std::nullopt;
+}
+
+bool isYes(const std::optional<std::string>& value)
+{
+    if (!value)
+        return false;
+    for (const char* yes : {"Y", "YES", "T", "TRUE"}) {
+        if (equalsIgnoringCase(*value, yes))
+            return true;
+    }
+    int number = 0;
+    const auto [end, error] = std::from_chars(value->data(), value->data() + value->size(), number);
+    return error == std::errc() && end == value->data() + value->size() && number != 0;
+}
+
+int numberValue(const std::optional<std::string>& value)
+{
+    int number = 0;
+    if (value)
+        std::from_chars(value->data(), value->data() + value->size(), number);
+    return number;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- TWordStore
+
+TWordStore::TWordStore()
+    : Properties{"compress=yes", "dbless=no", "useresult=no", "timeout=30",
+                 // No option file of the machine or the user may change the
+                 // game's server; this one must come first.
+                 "ServerArgument0=--no-defaults", "ServerArgument1=--basedir=./",
+                 "ServerArgument2=--datadir=./data",
+                 "ServerArgument3=--character-sets-dir=./share/charsets",
+                 "ServerArgument4=--language=./share/french", "ServerArgument5=--skip-innodb",
+                 "ServerArgument6=--key_buffer_size=16M",
+                 // Without InnoDB the server needs another default engine.
+                 "ServerArgument7=--default-storage-engine=MyISAM",
+                 // Reads ./share/french/errmsg.sys: the server's texts in French.
+                 "ServerArgument8=--lc-messages=fr_FR",
+                 "ServerArgument9=--character-set-server=latin1",
+                 "ServerArgument10=--collation-server=latin1_swedish_ci",
+                 // Words arrive as stored (Windows-1252), not converted to UTF-8.
+                 "ServerArgument11=--skip-character-set-client-handshake"},
+      LibraryNames{"libmariadbd.so.19", "libmariadbd.so"}, Database("listedemots")
+{}
+
+TWordStore::~TWordStore()
+{
+    Disconnect();
+    for (TWordQuery* query : m_queries)
+        query->m_store = nullptr;
+}
+
+bool TWordStore::Connected() const
+{
+    return m_connection != nullptr;
+}
+
+std::vector<std::string> TWordStore::ServerArguments() const
+{
+    std::vector<std::string> arguments{executablePath()};
+    constexpr std::string_view prefix = "ServerArgument";
+    for (const std::string& line : Properties) {
+        if (line.size() < prefix.size() ||
+            !equalsIgnoringCase(line.substr(0, prefix.size()), prefix))
+            continue;
+        const auto equals = line.find('=');
+        arguments.push_back(equals == std::string::npos ? std::string() : line.substr(equals + 1));
+    }
+    const bool namesDataFolder =
+        std::any_of(arguments.begin() + 1, arguments.end(), [](const std::string& argument) {
+            return argument.substr(0, argument.find('=')) == "--datadir";
+        });
+    if (!namesDataFolder)
+        arguments.push_back("--datadir=./data/");
+    return arguments;
+}
+
+void TWordStore::Connect()
+{
+    if (m_connection)
+        return;
+    EmbeddedServer& server = EmbeddedServer::instance();
+    server.load(LibraryNames);
+
+    const std::string failure = server.start(ServerArguments());
+    if (!failure.empty())
+        throw std::runtime_error(std::string(kCannotConnect) + ": " + failure);
+    const EmbeddedServerApi& api = server.api();
+
+    MYSQL* handle = api.init(nullptr);
+    if (!handle)
+        throw std::runtime_error(kCannotConnect);
+    if (api.options) {
+        if (isYes(propertyValue(Properties, "compress")))
+            api.options(handle, MYSQL_OPT_COMPRESS, nullptr);
+        if (const auto timeout = propertyValue(Properties, "timeout");
+            timeout && numberValue(timeout) >= 0) {
+            const unsigned seconds = static_cast<unsigned>(numberValue(timeout));
+            api.options(handle, MYSQL_OPT_CONNECT_TIMEOUT, &seconds);
+        }
+    }
+    const unsigned long flags =
+        isYes(propertyValue(Properties, "dbless")) ? 0 : CLIENT_CONNECT_WITH_DB;
+    if (!api.real_connect(handle, nullptr, nullptr, nullptr, Database.c_str(), Port, nullptr,
+                          flags)) {
+        const bool reported = api.error_number(handle) != 0 && !trimmed(api.error(handle)).empty();
+        const std::string message = reported ? serverError(api, handle) : kCannotConnect;
+        api.close(handle);
+        throw std::runtime_error(message);
+    }
+    m_connection = std::make_unique<WordStoreConnection>(WordStoreConnection{handle});
+}
+
+void TWordStore::Disconnect()
+{
+    if (!m_connection)
+        return;
+    for (TWordQuery* query : m_queries)
+        query->Close();
+    EmbeddedServer::instance().api().close(m_connection->handle);
+    m_connection.reset();
+}
+
+void TWordStore::attach(TWordQuery* query)
+{
+    m_queries.push_back(query);
+}
+
+void TWordStore::detach(TWordQuery* query)
+{
+    std::erase(m_queries, query);
+}
+
+// -------------------------------------------------------------------- TField
+
+std::int32_t TField::AsInteger() const
+{
+    if (!m_value)
+        return 0;
+    std::int32_t number = 0;
+    const std::string& text = *m_value;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    return error == std::errc() && end == text.data() + text.size() ? number : 0;
+}
+
+// ---------------------------------------------------------------- TWordQuery
+
+TWordQuery::TWordQuery(TWordStore& store) : m_store(&store)
+{
+    m_store->attach(this);
+}
+
+TWordQuery::~TWordQuery()
+{
+    if (m_store)
+        m_store->detach(this);
+}
+
+void TWordQuery::SetSQL(std::string_view line)
+{
+    Close();
+    m_sql.assign(1, std::string(line));
+}
+
+void TWordQuery::AddSQL(std::string_view line)
+{
+    Close();
+    m_sql.emplace_back(line);
+}
+
+void TWordQuery::ClearSQL()
+{
+    Close();
+    m_sql.clear();
+}
+
+void TWordQuery::Open()
+{
+    if (m_active)
+        return;
+    if (!m_store)
+        throw std::runtime_error(kCannotConnect);
+    m_store->Connect();
+    const EmbeddedServerApi& api = EmbeddedServer::instance().api();
+    MYSQL* handle = m_store->m_connection->handle;
+
+    std::string statement;
+    for (const std::string& line : m_sql)
+        statement += line + "\r\n";
+    if (api.query(handle, statement.c_str()) != 0)
+        throw std::runtime_error(serverError(api, handle));
+    if (api.field_count(handle) == 0)
+        throw std::runtime_error("Can not open a Resultset");
+    MYSQL_RES* result = api.store_result(handle);
+    if (!result)
+        throw std::runtime_error("Cannot retrieve Resultset data");
+
+    const unsigned columnCount = api.num_fields(result);
+    const MYSQL_FIELD* fields = api.fetch_fields(result);
+    std::vector<std::string> columns;
+    for (unsigned column = 0; column < columnCount; ++column)
+        columns.emplace_back(fields[column].name);
+    std::vector<std::vector<std::optional<std::string>>> rows;
+    while (MYSQL_ROW row = api.fetch_row(result)) {
+        const unsigned long* lengths = api.fetch_lengths(result);
+        auto& values = rows.emplace_back(columnCount);
+        for (unsigned column = 0; column < columnCount; ++column) {
+            if (row[column])
+                values[column] = std::string(row[column], lengths[column]);
+        }
+    }
+    api.free_result(result);
+
+    m_columns = std::move(columns);
+    m_rows = std::move(rows);
+    m_current = 0;
+    m_active = true;
+}
+
+void TWordQuery::Close()
+{
+    m_active = false;
+    m_columns.clear();
+    m_rows.clear();
+    m_current = 0;
+}
+
+void TWordQuery::First()
+{
+    m_current = 0;
+}
+
+void TWordQuery::Next()
+{
+    if (m_current < m_rows.size())
+        ++m_current;
+}
+
+bool TWordQuery::Eof() const
+{
+    return !m_active || m_current >= m_rows.size();
+}
+
+TField TWordQuery::FindField(std::string_view name) const
+{
+    if (Eof())
+        return TField();
+    for (std::size_t column = 0; column < m_columns.size(); ++column) {
+        if (equalsIgnoringCase(m_columns[column], name))
+            return TField(m_rows[m_current][column]);
+    }
+    return TField();
+}
