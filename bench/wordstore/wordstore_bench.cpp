@@ -1,0 +1,178 @@
+// Word store benchmark: prints the cost of loading the server library,
+// starting the server and connecting, the draw and count statements, and the
+// memory the store takes — for the shipped base and for synthetic bases of
+// 100,000 and 300,000 words.
+//
+//   wordstore_bench            all bases (each measured in a child process:
+//                              the embedded server starts once per process)
+//   wordstore_bench --measure  the base of the current folder
+
+#include "wordstore/wordstore.h"
+
+#include <dlfcn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double millisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double residentMegabytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+std::string drawStatement(const std::string& fragments)
+{
+    return "SELECT * FROM motscommuns WHERE taille >= 5  AND taille <= 25  AND point >= 5  AND "
+           "point <= 52" +
+           fragments + " ORDER BY rand() LIMIT 1;";
+}
+
+void timeStatement(TWordQuery& query, const char* label, const std::string& statement, int runs)
+{
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        const auto start = Clock::now();
+        query.SetSQL(statement);
+        query.Open();
+        query.First();
+        const std::string value = query.FindField("mots").AsString();
+        query.Close();
+        times.push_back(millisecondsSince(start));
+    }
+    std::sort(times.begin(), times.end());
+    const auto percentile = [&](double p) {
+        return times[std::min(times.size() - 1, std::size_t(p * double(times.size())))];
+    };
+    std::printf("  %-34s p50 %7.2f ms   p99 %7.2f ms   (%d runs)\n", label, percentile(0.50),
+                percentile(0.99), runs);
+}
+
+int measure()
+{
+    const double baseline = residentMegabytes();
+    auto start = Clock::now();
+    void* library = dlopen("libmariadbd.so.19", RTLD_NOW | RTLD_LOCAL);
+    std::printf("  %-34s %7.2f ms\n", "dlopen libmariadbd.so.19", millisecondsSince(start));
+    if (!library)
+        return 1;
+
+    TWordStore store;
+    TWordQuery query(store);
+    start = Clock::now();
+    store.Connect();
+    std::printf("  %-34s %7.2f ms\n", "server start + connect", millisecondsSince(start));
+    std::printf("  %-34s %7.1f MB\n", "RSS of the store after start",
+                residentMegabytes() - baseline);
+
+    query.SetSQL("SELECT COUNT(id_mots) AS Nb FROM motscommuns LIMIT 1;");
+    query.Open();
+    std::printf("  %-34s %s\n", "words in the base", query.FindField("Nb").AsString().c_str());
+
+    timeStatement(query, "draw, design values", drawStatement(""), 200);
+    timeStatement(query, "draw, type and genre fragments",
+                  drawStatement(" AND ref_type = 6 AND ref_genre IN (2, 3, 0)"), 200);
+    timeStatement(query, "count of all words",
+                  "SELECT COUNT(id_mots) AS Nb FROM motscommuns LIMIT 1;", 200);
+    timeStatement(query, "count with the settings",
+                  "SELECT COUNT(id_mots) AS Nb FROM motscommuns WHERE taille >= 5  AND taille <= "
+                  "25  AND point >= 5  AND point <= 52 LIMIT 1;",
+                  200);
+    std::printf("  %-34s %7.1f MB\n", "RSS of the store after the draws",
+                residentMegabytes() - baseline);
+    return 0;
+}
+
+// Writes a synthetic word list: random letters, lengths 4-25, points 2-52.
+void writeSyntheticList(const fs::path& words, const fs::path& genres, int count)
+{
+    std::mt19937 random(20261209);
+    std::uniform_int_distribution<int> length(4, 25), letter('a', 'z'), points(2, 52), type(0, 3);
+    const int types[] = {1, 2, 6, 9};
+    std::ofstream out(words, std::ios::binary);
+    for (int index = 0; index < count; ++index) {
+        std::string word;
+        const int size = length(random);
+        for (int position = 0; position < size; ++position)
+            word.push_back(char(letter(random)));
+        const int wordType = types[type(random)];
+        const int genre = wordType == 9 ? 35 : 1 + index % 3;
+        out << word << '\t' << size << '\t' << points(random) << '\t' << wordType << '\t' << genre
+            << '\n';
+    }
+    std::ofstream(genres, std::ios::binary)
+        << "1\tMasculin\n2\tFeminin\n3\tInvariable\n35\tVerbe\n";
+}
+
+int runIn(const fs::path& folder, const char* self)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        if (chdir(folder.c_str()) != 0)
+            _exit(1);
+        execl(self, self, "--measure", static_cast<char*>(nullptr));
+        _exit(1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 2 && std::string(argv[1]) == "--measure")
+        return measure();
+
+    const std::string self = fs::canonical("/proc/self/exe");
+    std::printf("Shipped base (%s/data)\n", CORBELET_RUN_DIR);
+    std::fflush(stdout);
+    int failures = runIn(CORBELET_RUN_DIR, self.c_str());
+
+    for (const int count : {100000, 300000}) {
+        const fs::path folder =
+            fs::temp_directory_path() / ("corbelet-bench-" + std::to_string(count));
+        fs::create_directories(folder / "share" / "french");
+        writeSyntheticList(folder / "words.tsv", folder / "genres.tsv", count);
+        const std::string build = std::string(MAKEWORDBASE) + " --words " +
+                                  (folder / "words.tsv").string() + " --genres " +
+                                  (folder / "genres.tsv").string() + " --output " +
+                                  (folder / "data").string() + " > /dev/null 2>&1";
+        fs::copy(MARIADB_SHARE_DIR "/charsets", folder / "share" / "charsets",
+                 fs::copy_options::recursive | fs::copy_options::skip_existing);
+        fs::copy_file(MARIADB_SHARE_DIR "/french/errmsg.sys",
+                      folder / "share" / "french" / "errmsg.sys",
+                      fs::copy_options::overwrite_existing);
+        if (std::system(build.c_str()) != 0) {
+            std::printf("cannot build the synthetic base of %d words\n", count);
+            ++failures;
+            continue;
+        }
+        std::printf("Synthetic base of %d words\n", count);
+        std::fflush(stdout);
+        failures += runIn(folder, self.c_str());
+        fs::remove_all(folder);
+    }
+    return failures == 0 ? 0 : 1;
+}
