@@ -4,6 +4,7 @@
 
 #include "text/windows1252.h"
 
+#include <QList>
 #include <QString>
 
 #include <string>

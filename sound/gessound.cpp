@@ -1,0 +1,85 @@
+#include "sound/gessound.h"
+
+#include "sound/fmoddyn.h"
+#include "sound/fmoderrors.h"
+#include <QList> // text/qtwindows1252.h uses QString::toUcs4() without including it
+
+#include "text/qtwindows1252.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+
+#include <stdexcept>
+
+FSOUND_STREAM* CurrentStream = nullptr;
+unsigned StreamMode = 0;
+
+namespace {
+
+constexpr int MixRate = 44100;
+constexpr int SoftwareChannels = 32;
+// The library's mode bits for 16-bit (0x10), mono (0x20), signed (0x100) data.
+constexpr unsigned ReadyStreamMode = 0x130;
+
+// Shows the text of the library's last error in a plain modal box over the
+// active window.
+void showLastSoundError()
+{
+    const int code = AudioLibrary::FSOUND_GetError();
+    QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(),
+                    Windows1252::toQString(SoundErrorText(code)), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+} // namespace
+
+bool InitSound()
+{
+    // The game plays on without sound whatever goes wrong here; only a
+    // refused output device is worth telling the player about, below. A
+    // library that cannot be loaded or bound is left unmentioned.
+    try {
+        if (!LoadAudioLibrary())
+            return false;
+        if (!AudioLibrary::FSOUND_Init(MixRate, SoftwareChannels, 0)) {
+            showLastSoundError();
+            AudioLibrary::FSOUND_Close();
+            return false;
+        }
+        AudioLibrary::FSOUND_DSP_SetActive(AudioLibrary::FSOUND_DSP_GetFFTUnit(), 1);
+    } catch (const std::exception&) {
+        return false;
+    }
+    StreamMode = ReadyStreamMode;
+    return true;
+}
+
+void PlaySoundFile(const std::string& fileName, FSOUND_STREAM*& stream)
+{
+    if (!AudioLibraryBound())
+        return;
+    if (stream)
+        AudioLibrary::FSOUND_Stream_Close(stream);
+    stream = AudioLibrary::FSOUND_Stream_Open(fileName.c_str(), StreamMode, 0, 0);
+    if (!stream) {
+        showLastSoundError();
+        return;
+    }
+    if (AudioLibrary::FSOUND_Stream_Play(-1, stream) < 0)
+        showLastSoundError();
+}
+
+void CloseSound()
+{
+    if (!AudioLibraryBound())
+        return;
+    if (CurrentStream) {
+        AudioLibrary::FSOUND_Stream_Close(CurrentStream);
+        // The library has freed the stream: the slot must not keep its handle.
+        CurrentStream = nullptr;
+    }
+    AudioLibrary::FSOUND_DSP_SetActive(AudioLibrary::FSOUND_DSP_GetFFTUnit(), 0);
+    AudioLibrary::FSOUND_Close();
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+// The sound player: plays the game's sound cues, one at a time, each streamed
+// from its file by the audio library (loaded at run time, see fmoddyn.h).
+// Called on the GUI thread only. The library's failures are shown in a plain
+// message box with the library's English error text; none is raised.
+
+#include <string>
+
+struct FSOUND_STREAM; // opaque, from the audio library header
+
+// The one stream slot of the process: the stream opened last, or null.
+extern FSOUND_STREAM* CurrentStream;
+// Open-mode flags passed to the library for each stream: 0, then 0x130 once
+// the library is ready.
+extern unsigned StreamMode;
+
+// Loads and initialises the audio library. False when it cannot play: no
+// library, or a library without one of its entry points (both silently), or
+// an output device it cannot open (with a message).
+bool InitSound();
+
+// Stops the cue held in stream, then opens fileName (native path bytes) in
+// stream and starts it. Does nothing while the library is not available.
+void PlaySoundFile(const std::string& fileName, FSOUND_STREAM*& stream);
+
+// Ends the current cue at once and shuts the library down (it stays loaded).
+// Does nothing while the library is not available.
+void CloseSound();
