@@ -1,17 +1,31 @@
 #pragma once
 
-// CONTRACT STUB written by the lead: the configuration engineer owns this file
-// and replaces it; the public names below are what the game window and the
-// start-up code rely on.
+// The configuration window: its controls are the game's live settings, read
+// by the game window whenever it needs a value; it builds the two word-filter
+// fragments that the word queries append, shows the rules preview and keeps
+// the settings file (see inifile.h) in step with its controls through the
+// save and load passes.
 
 #include <QDialog>
 #include <QString>
-#include <string>
 
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QAbstractButton;
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
+class QLabel;
 class QLineEdit;
+class QPushButton;
 class QSpinBox;
+class QToolButton;
+class TIniFile;
+class TPageControl;
+class TSpinEdit;
 class TWordQuery;
 
 class TCfgJeu : public QDialog
@@ -48,6 +62,23 @@ public:
     QLineEdit* SonExit = nullptr;
     QLineEdit* SonHello = nullptr;
 
+    // The rest of the window.
+    QLabel* laTitre = nullptr;
+    TPageControl* PageControl1 = nullptr;
+    QWidget* tsGene = nullptr;
+    QWidget* tsSon = nullptr;
+    QWidget* tsInfo = nullptr;
+    QPushButton* btSave = nullptr;
+    QPushButton* btValid = nullptr;
+    QToolButton* btHello = nullptr;
+    QToolButton* btExit = nullptr;
+    QToolButton* btBonneLettre = nullptr;
+    QToolButton* btErreur = nullptr;
+    QToolButton* btGagner = nullptr;
+    QToolButton* btPerdu = nullptr;
+    QToolButton* btNouveau = nullptr;
+    QToolButton* btDecide = nullptr;
+
     // The word-filter fragments (Windows-1252 SQL text, empty or " AND …").
     const std::string& FiltreType() const;
     const std::string& FiltreGenre() const;
@@ -56,10 +87,54 @@ public:
     QWidget* FindComponent(const QString& name) const;
 
     // Called by the game window right after the word store is first connected:
-    // builds FiltreGenre from the restored genre selection.
+    // builds FiltreGenre from the restored genre selection. A failed genre
+    // query raises its error and leaves FiltreGenre empty.
     void RestoreGenreFilter();
 
     // The two passes over the stored controls.
     void SaveSettings();
     void LoadSettings();
+
+    const QString& settingsFile() const { return m_settingsFile; }
+    // The handle of the embedded rules preview; nothing when none was made.
+    std::optional<std::uint32_t> previewHandle() const { return m_previewHandle; }
+
+public slots:
+    void btValidClick();
+    void btSaveClick();
+    void cbTypeClick();
+    void cbGenreClick();
+    void NbMotMinChange();
+    void NbMotMaxChange();
+    void NbPointMinChange();
+    void NbPointMaxChange();
+    void btNouveauClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void createGeneralPage();
+    void createSoundPage();
+    void createRulesPreview();
+    QLineEdit* createSoundEntry(QWidget* page, const QString& cue, const QString& caption,
+                                const QString& dialogTitle, int x, int y, QToolButton*& button);
+    void watchToolTips(QObject* object);
+
+    void saveControl(TIniFile& file, QWidget* control) const;
+    void loadControl(const TIniFile& file, QWidget* control);
+    void loadGlyph(QAbstractButton* button) const;
+    void applyTypeSelection();
+    void pickSoundFile(QAbstractButton* button);
+
+    TWordQuery& m_wordQuery;
+    QString m_programDirectory;
+    QString m_settingsFile;
+    std::string m_filtreType;
+    std::string m_filtreGenre;
+    std::optional<std::uint32_t> m_previewHandle;
+    // The stored controls and the buttons in the window's control order: the
+    // order of the keys in a new file.
+    std::vector<QWidget*> m_controlOrder;
 };

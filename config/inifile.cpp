@@ -1,0 +1,471 @@
+#include "config/inifile.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// One line of the text: [begin, end) is its content, [end, next) its line end.
+struct Line
+{
+    std::size_t begin;
+    std::size_t end;
+    std::size_t next;
+};
+
+std::vector<Line> splitLines(std::string_view content)
+{
+    std::vector<Line> lines;
+    std::size_t begin = 0;
+    // A UTF-8 byte order mark belongs to no line.
+    if (content.substr(0, 3) == "\xEF\xBB\xBF")
+        begin = 3;
+    while (begin < content.size()) {
+        const std::size_t newline = content.find('\n', begin);
+        if (newline == std::string_view::npos) {
+            // The last line without LF; a CR at its very end is still its line end.
+            std::size_t end = content.size();
+            if (content.back() == '\r')
+                --end;
+            lines.push_back({begin, end, content.size()});
+            break;
+        }
+        std::size_t end = newline;
+        if (end > begin && content[end - 1] == '\r')
+            --end;
+        lines.push_back({begin, end, newline + 1});
+        begin = newline + 1;
+    }
+    return lines;
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+char asciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool sameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (asciiLower(a[i]) != asciiLower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// The section name of a header line, or nothing for any other line.
+std::optional<std::string_view> sectionName(std::string_view line)
+{
+    line = trimmed(line);
+    if (line.empty() || line.front() != '[')
+        return std::nullopt;
+    const std::size_t close = line.find(']');
+    if (close == std::string_view::npos)
+        return std::nullopt;
+    return trimmed(line.substr(1, close - 1));
+}
+
+struct KeyLine
+{
+    std::string_view key;
+    std::string_view value;
+};
+
+std::optional<KeyLine> keyLine(std::string_view line)
+{
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos)
+        return std::nullopt;
+    return KeyLine{trimmed(line.substr(0, equals)), trimmed(line.substr(equals + 1))};
+}
+
+// Where a key lives in the text.
+struct Location
+{
+    std::optional<std::size_t> section; // index of the section's header line
+    std::optional<std::size_t> key;     // index of the key's line
+    std::size_t lastEntry = 0;          // last key line of the section, or its header
+};
+
+Location locate(std::string_view content, const std::vector<Line>& lines, std::string_view section,
+                std::string_view key)
+{
+    Location location;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view text = content.substr(lines[i].begin, lines[i].end - lines[i].begin);
+        if (const auto name = sectionName(text)) {
+            if (location.section)
+                break; // the end of the first section of that name
+            if (sameName(*name, section)) {
+                location.section = i;
+                location.lastEntry = i;
+            }
+            continue;
+        }
+        if (!location.section)
+            continue;
+        if (const auto entry = keyLine(text)) {
+            location.lastEntry = i;
+            if (!location.key && sameName(entry->key, key))
+                location.key = i;
+        }
+    }
+    return location;
+}
+
+[[noreturn]] void raiseSystemError(const std::string& what, const std::string& path, int error)
+{
+    throw std::runtime_error(what + " « " + path + " » : " + std::strerror(error));
+}
+
+// Closes a descriptor when it goes out of scope.
+class FileDescriptor
+{
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+    int release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+
+private:
+    int m_fd;
+};
+
+enum class ReadStatus
+{
+    Ok,
+    Missing,
+    Unreadable
+};
+
+// Reads a regular file whole. errorCode receives errno for Unreadable.
+ReadStatus readWhole(const std::string& path, std::string& content, int& errorCode)
+{
+    errorCode = 0;
+    // O_NONBLOCK: opening a FIFO put in the file's place must not hang the game.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) {
+        errorCode = errno;
+        return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Unreadable;
+    }
+    struct stat info
+    {};
+    if (::fstat(fd.get(), &info) != 0) {
+        errorCode = errno;
+        return ReadStatus::Unreadable;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        errorCode = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        return ReadStatus::Unreadable;
+    }
+    if (static_cast<std::uintmax_t>(info.st_size) > TIniFile::MaxFileSize) {
+        errorCode = EFBIG;
+        return ReadStatus::Unreadable;
+    }
+    content.clear();
+    content.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            errorCode = errno;
+            return ReadStatus::Unreadable;
+        }
+        if (count == 0)
+            break;
+        content.append(buffer, static_cast<std::size_t>(count));
+        if (content.size() > TIniFile::MaxFileSize) {
+            errorCode = EFBIG;
+            return ReadStatus::Unreadable;
+        }
+    }
+    return ReadStatus::Ok;
+}
+
+// The path to rewrite: a symbolic link is followed, so that the link stays and
+// its target receives the new text.
+std::string writeTarget(const std::string& path)
+{
+    struct stat info
+    {};
+    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+            std::string target(resolved);
+            std::free(resolved);
+            return target;
+        }
+    }
+    return path;
+}
+
+// A new file in the folder of path, named after it, that nobody else has
+// opened: created with the default permissions (the process's umask applies).
+FileDescriptor createTemporary(const std::string& path, std::string& temporary)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    for (unsigned attempt = 0;; ++attempt) {
+        temporary =
+            folder + "." + name + "." + std::to_string(::getpid()) + "." + std::to_string(attempt);
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0)
+            return FileDescriptor(fd);
+        if (errno != EEXIST || attempt == 100)
+            raiseSystemError("Impossible de créer un fichier dans le dossier de", path, errno);
+    }
+}
+
+void writeAll(int fd, std::string_view data, const std::string& path)
+{
+    while (!data.empty()) {
+        const ssize_t count = ::write(fd, data.data(), data.size());
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            raiseSystemError("Impossible d'écrire le fichier", path, errno);
+        }
+        data.remove_prefix(static_cast<std::size_t>(count));
+    }
+}
+
+// Replaces the file at path with content: a temporary file in the same folder
+// receives the text, then takes the file's place in one step. mode: the
+// permissions to keep, or nothing for a new file.
+void replaceFile(const std::string& path, std::string_view content, std::optional<mode_t> mode)
+{
+    std::string temporary;
+    FileDescriptor fd = createTemporary(path, temporary);
+    try {
+        writeAll(fd.get(), content, temporary);
+        if ((mode && ::fchmod(fd.get(), *mode) != 0) || ::fsync(fd.get()) != 0)
+            raiseSystemError("Impossible d'écrire le fichier", temporary, errno);
+        if (::close(fd.release()) != 0)
+            raiseSystemError("Impossible d'écrire le fichier", temporary, errno);
+        if (::rename(temporary.c_str(), path.c_str()) != 0)
+            raiseSystemError("Impossible de remplacer le fichier", path, errno);
+    } catch (...) {
+        ::unlink(temporary.c_str());
+        throw;
+    }
+}
+
+// What completes the line end of a text whose last line has no LF: the LF
+// alone after a CR, the file's line end otherwise.
+std::string_view finalLineEnd(std::string_view content, std::string_view lineEnd)
+{
+    return content.back() == '\r' ? std::string_view("\n") : lineEnd;
+}
+
+} // namespace
+
+namespace IniText {
+
+std::optional<std::string_view> findValue(std::string_view content, std::string_view section,
+                                          std::string_view key)
+{
+    const std::vector<Line> lines = splitLines(content);
+    const Location location = locate(content, lines, section, key);
+    if (!location.key)
+        return std::nullopt;
+    const Line& line = lines[*location.key];
+    return keyLine(content.substr(line.begin, line.end - line.begin))->value;
+}
+
+std::string withValue(std::string_view content, std::string_view section, std::string_view key,
+                      std::string_view value)
+{
+    value = value.substr(0, value.find_first_of("\r\n"));
+    const std::vector<Line> lines = splitLines(content);
+    const bool crlf = !lines.empty() && lines.front().next > lines.front().end + 1;
+    const std::string_view lineEnd = crlf ? "\r\n" : "\n";
+
+    std::string entry;
+    entry.reserve(key.size() + 1 + value.size());
+    entry.append(key).append("=").append(value);
+
+    const Location location = locate(content, lines, section, key);
+    std::string result;
+    result.reserve(content.size() + entry.size() + section.size() + 8);
+    if (location.key) {
+        const Line& line = lines[*location.key];
+        result.append(content.substr(0, line.begin)).append(entry).append(content.substr(line.end));
+    } else if (location.section) {
+        const Line& line = lines[location.lastEntry];
+        result.append(content.substr(0, line.next));
+        if (line.next == content.size() && content.back() != '\n')
+            result.append(finalLineEnd(content, lineEnd));
+        result.append(entry).append(lineEnd).append(content.substr(line.next));
+    } else {
+        result.append(content);
+        if (!content.empty() && content.back() != '\n')
+            result.append(finalLineEnd(content, lineEnd));
+        result.append("[").append(section).append("]").append(lineEnd);
+        result.append(entry).append(lineEnd);
+    }
+    return result;
+}
+
+} // namespace IniText
+
+namespace IniValue {
+
+std::optional<std::int32_t> parseInteger(std::string_view text)
+{
+    if (text.size() >= 3 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        std::uint64_t value = 0;
+        for (const char c : text.substr(2)) {
+            unsigned digit;
+            if (c >= '0' && c <= '9')
+                digit = static_cast<unsigned>(c - '0');
+            else if (c >= 'a' && c <= 'f')
+                digit = static_cast<unsigned>(c - 'a' + 10);
+            else if (c >= 'A' && c <= 'F')
+                digit = static_cast<unsigned>(c - 'A' + 10);
+            else
+                return std::nullopt;
+            value = value * 16 + digit;
+            if (value > UINT32_MAX)
+                return std::nullopt;
+        }
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+    }
+    bool negative = false;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty())
+        return std::nullopt;
+    std::int64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value > std::int64_t{INT32_MAX} + 1)
+            return std::nullopt;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT32_MAX || value < INT32_MIN)
+        return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+} // namespace IniValue
+
+std::optional<std::string> TIniFile::contents() const
+{
+    std::string content;
+    int error = 0;
+    if (readWhole(m_path, content, error) != ReadStatus::Ok)
+        return std::nullopt;
+    return content;
+}
+
+std::optional<std::string> TIniFile::rawValue(std::string_view section, std::string_view key) const
+{
+    const std::optional<std::string> content = contents();
+    if (!content)
+        return std::nullopt;
+    const auto value = IniText::findValue(*content, section, key);
+    if (!value)
+        return std::nullopt;
+    return std::string(*value);
+}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key,
+                                 std::string_view defaultValue) const
+{
+    std::string value = rawValue(section, key).value_or(std::string(defaultValue));
+    if (value.size() > IniValue::MaxTextLength)
+        value.resize(IniValue::MaxTextLength);
+    return value;
+}
+
+std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key,
+                                   std::int32_t defaultValue) const
+{
+    const std::optional<std::string> value = rawValue(section, key);
+    if (!value)
+        return defaultValue;
+    return IniValue::parseInteger(*value).value_or(defaultValue);
+}
+
+bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const
+{
+    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
+{
+    const std::string target = writeTarget(m_path);
+    std::string content;
+    int error = 0;
+    std::optional<mode_t> mode;
+    switch (readWhole(target, content, error)) {
+    case ReadStatus::Ok: {
+        struct stat info
+        {};
+        if (::stat(target.c_str(), &info) == 0)
+            mode = info.st_mode & 07777;
+        break;
+    }
+    case ReadStatus::Missing:
+        content.clear();
+        break;
+    case ReadStatus::Unreadable:
+        // Never replace what could not be read whole: it would be lost.
+        raiseSystemError("Impossible de lire le fichier", target, error);
+    }
+    const std::string updated = IniText::withValue(content, section, key, value);
+    if (updated == content && !content.empty())
+        return;
+    if (updated.size() > MaxFileSize)
+        raiseSystemError("Impossible d'écrire le fichier", target, EFBIG);
+    replaceFile(target, updated, mode);
+}
+
+void TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value)
+{
+    WriteString(section, key, std::to_string(value));
+}
+
+void TIniFile::WriteBool(std::string_view section, std::string_view key, bool value)
+{
+    WriteString(section, key, value ? "1" : "0");
+}

@@ -1,0 +1,98 @@
+#pragma once
+
+// The settings file: a Windows initialisation (INI) file of Windows-1252
+// bytes, read and written one key at a time with the rules of the Windows
+// private-profile functions, and edited line by line so that every line the
+// game does not own (other sections, comments, blank lines, line ends) stays
+// byte for byte as it was.
+//
+// Plain C++ without Qt: the reader is also fed to a fuzzer.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The text of an INI file and the two operations on it: find a key's value,
+// set a key's value.
+//
+// Lines end with LF or CR LF. A line whose first non-blank character is "["
+// and that holds a "]" opens a section named by the text between them
+// (blanks trimmed); any other line holding "=" is a key line: the key is the
+// text before the first "=", the value the text after it, both with spaces
+// and tabs trimmed. Section and key names compare without regard to ASCII
+// letter case. Only the first section of a name counts, and in it only the
+// first line of a key: later repeats are neither read nor written, as with
+// Windows. A UTF-8 byte order mark before the first line is ignored.
+namespace IniText {
+
+// The value of key in section, or nothing when the section or the key is
+// missing.
+std::optional<std::string_view> findValue(std::string_view content, std::string_view section,
+                                          std::string_view key);
+
+// The content with key set to value in section: an existing key line is
+// replaced in place (keeping its line end), a new key goes after the last
+// key line of the section (comments and blank lines that follow it stay
+// with what comes next), and a missing section is appended at the end with
+// the key. New lines use the file's line end (CR LF when its first line
+// ends so, LF otherwise). A value is cut at its first CR or LF, which the
+// line-based format cannot hold: a file name with a line break in it must not
+// become a line of its own.
+std::string withValue(std::string_view content, std::string_view section, std::string_view key,
+                      std::string_view value);
+
+} // namespace IniText
+
+// The value rules of the settings file.
+namespace IniValue {
+
+// The longest text value read; a longer stored value is cut.
+constexpr std::size_t MaxTextLength = 2047;
+
+// A 32-bit integer written in decimal with an optional sign, or, when the
+// text has three or more characters and begins with "0x" or "0X", in
+// hexadecimal (at most 32 bits, taken as the bits of the 32-bit value).
+// The whole text must be the number: "12abc", "", "0x" and a number out of
+// range give nothing.
+std::optional<std::int32_t> parseInteger(std::string_view text);
+
+} // namespace IniValue
+
+// One settings file on disk. Each read opens and reads the file by itself;
+// each write rewrites it at once through a temporary file in the same folder,
+// renamed over the old one, so a failed write never leaves a cut file behind.
+class TIniFile
+{
+public:
+    // A file larger than this is not read, and not rewritten either.
+    static constexpr std::uintmax_t MaxFileSize = 64u * 1024u * 1024u;
+
+    explicit TIniFile(std::string path) : m_path(std::move(path)) {}
+
+    const std::string& fileName() const { return m_path; }
+
+    // Reading never fails: a file that is missing or cannot be read (a
+    // folder, a device, too large, no permission) reads as a file without
+    // keys, and every read gives its default.
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view defaultValue) const;
+    std::int32_t ReadInteger(std::string_view section, std::string_view key,
+                             std::int32_t defaultValue) const;
+    bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
+
+    // Writing raises std::runtime_error when the file cannot be read back
+    // whole or the new one cannot be written; the file on disk is then as it
+    // was.
+    void WriteString(std::string_view section, std::string_view key, std::string_view value);
+    void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
+    void WriteBool(std::string_view section, std::string_view key, bool value);
+
+    // The whole file as it is now; nothing when it cannot be read.
+    std::optional<std::string> contents() const;
+
+private:
+    std::optional<std::string> rawValue(std::string_view section, std::string_view key) const;
+
+    std::string m_path;
+};

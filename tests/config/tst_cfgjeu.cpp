@@ -1,0 +1,813 @@
+// The configuration window driven as a player drives it, and its settings
+// file on real disk: first start, the load and save passes, damaged files,
+// the spin boxes, the type list, the sound pickers, the glyphs and the looks.
+// The genre list, which needs the word base, has its own test program.
+
+#include "config/settingsfile.h"
+#include "config/tcfgjeu.h"
+#include "config/tpagecontrol.h"
+#include "tests/config/cfgtesthelpers.h"
+#include "wordstore/wordstore.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHelpEvent>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QToolTip>
+
+#include <memory>
+
+using namespace CfgTest;
+
+class TestCfgJeu : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    // The settings file.
+    void settingsFileName();
+    void firstStartWritesInitialValues();
+    void existingFileIsNotRewrittenAtStart();
+    void missingKeysTakeTheirDefaults();
+    void spinBoxesClampAndCouple_data();
+    void spinBoxesClampAndCouple();
+    void booleansAreIntegers();
+    void storedPathsKeepTheirFolder();
+    void listIndexOutOfRange();
+    void unwritableFolderAtFirstStart();
+    void saveKeepsForeignLines();
+    void damagedFilesLoadWhatTheyCan();
+
+    // The window.
+    void looks();
+    void centredOnTheGameWindow();
+    void textsFit();
+    void typePicks();
+    void minMaxCoupling();
+    void spinBoxTyping();
+    void soundPicker();
+    void soundPickerCancelled();
+    void okHidesWithoutSaving();
+    void hintsAreOff();
+    void glyphs();
+    void previewPageHasItsFinalSize();
+    void findComponent();
+
+private:
+    std::unique_ptr<TCfgJeu> window(const QString& settings, const QString& programDirectory = {});
+    QString settingsPath(const QString& name) const
+    {
+        return m_folder.filePath(name + QStringLiteral(".ini"));
+    }
+
+    QTemporaryDir m_folder;
+    TWordStore m_store;
+    TWordQuery m_query{m_store};
+};
+
+void TestCfgJeu::initTestCase()
+{
+    QVERIFY(m_folder.isValid());
+    QDir::setCurrent(m_folder.path());
+    // Qt's file dialog keeps its own state in the user's configuration
+    // folder: keep it in the test's folder.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_folder.filePath(QStringLiteral("xdg"))));
+}
+
+std::unique_ptr<TCfgJeu> TestCfgJeu::window(const QString& settings,
+                                            const QString& programDirectory)
+{
+    const QString directory =
+        programDirectory.isEmpty() ? QStringLiteral(CORBELET_RUN_DIR "/") : programDirectory;
+    return std::make_unique<TCfgJeu>(m_query, directory, settings);
+}
+
+void TestCfgJeu::settingsFileName()
+{
+    QCOMPARE(SettingsFilePathFor(QStringLiteral("/opt/jeux/corbelet")),
+             QStringLiteral("/opt/jeux/corbelet.ini"));
+    QCOMPARE(SettingsFilePathFor(QStringLiteral("/opt/jeux/Corbelet.exe")),
+             QStringLiteral("/opt/jeux/Corbelet.ini"));
+    QCOMPARE(SettingsFilePathFor(QStringLiteral("/opt/v1.2/corbelet")),
+             QStringLiteral("/opt/v1.2/corbelet.ini"));
+    QCOMPARE(SettingsFilePathFor(QStringLiteral("/a/b.c.d")), QStringLiteral("/a/b.c.ini"));
+    QCOMPARE(SettingsFilePathFor(QStringLiteral("/a/A:B")), QStringLiteral("/a/A:B.ini"));
+    // From the executable's own path, whatever the current folder.
+    QCOMPARE(SettingsFilePath(), QCoreApplication::applicationFilePath() + QStringLiteral(".ini"));
+}
+
+void TestCfgJeu::firstStartWritesInitialValues()
+{
+    const QString path = settingsPath(QStringLiteral("premier"));
+    auto cfg = window(path);
+    QCOMPARE(readFile(path), newFileContent());
+
+    QCOMPARE(cfg->NbMotMin->value(), 5);
+    QCOMPARE(cfg->NbMotMax->value(), 25);
+    QCOMPARE(cfg->NbPointMin->value(), 5);
+    QCOMPARE(cfg->NbPointMax->value(), 52);
+    QCOMPARE(cfg->cbType->currentIndex(), 0);
+    QCOMPARE(cfg->cbCathegorie->currentIndex(), 0);
+    QCOMPARE(cfg->cbGenre->currentIndex(), 0);
+    QVERIFY(cfg->LimitTemps->isChecked());
+    QCOMPARE(cfg->TempsPartie->value(), 30);
+    QCOMPARE(cfg->NiveauDuJeu->value(), 1);
+    QVERIFY(cfg->SonDefaut->isChecked());
+    QVERIFY(!cfg->PasDeSon->isChecked());
+    for (QLineEdit* entry : {cfg->NomUser, cfg->SonGagner, cfg->SonHello}) {
+        QVERIFY(entry->text().isEmpty());
+        QVERIFY(entry->toolTip().isEmpty());
+    }
+    QVERIFY(cfg->FiltreType().empty());
+    QVERIFY(cfg->FiltreGenre().empty());
+    QVERIFY(cfg->cbGenre->isEnabled());
+    QVERIFY(!cfg->isVisible());
+}
+
+void TestCfgJeu::existingFileIsNotRewrittenAtStart()
+{
+    const QString path = settingsPath(QStringLiteral("existant"));
+    const QByteArray content("[Config]\nNbMotMin=6\n");
+    QVERIFY(writeFile(path, content));
+    auto cfg = window(path);
+    QCOMPARE(readFile(path), content);
+}
+
+void TestCfgJeu::missingKeysTakeTheirDefaults()
+{
+    const QString path = settingsPath(QStringLiteral("incomplet"));
+    QVERIFY(writeFile(path, "[Config]\nNbMotMin=6\nNomUser=Zo\xE9\n"));
+    auto cfg = window(path);
+    QCOMPARE(cfg->NbMotMin->value(), 6);
+    QCOMPARE(cfg->NbMotMax->value(), 25);
+    QCOMPARE(cfg->NbPointMin->value(), 4);
+    QCOMPARE(cfg->NbPointMax->value(), 52);
+    QCOMPARE(cfg->TempsPartie->value(), 5);
+    QVERIFY(!cfg->LimitTemps->isChecked());
+    QCOMPARE(cfg->NiveauDuJeu->value(), 1);
+    QVERIFY(!cfg->SonDefaut->isChecked());
+    QVERIFY(!cfg->PasDeSon->isChecked());
+    QCOMPARE(cfg->cbType->currentIndex(), 0);
+    // Windows-1252 bytes in the file.
+    QCOMPARE(cfg->NomUser->text(), QString::fromLatin1("Zo\xE9"));
+}
+
+void TestCfgJeu::spinBoxesClampAndCouple_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QList<int>>("values"); // NbMotMin, NbMotMax, NbPointMin, NbPointMax
+    QTest::newRow("minimum above range") << QByteArray("NbMotMin=30") << QList<int>{25, 25, 4, 52};
+    QTest::newRow("maximum below range, raised to the minimum")
+        << QByteArray("NbMotMin=7\nNbMotMax=1") << QList<int>{7, 7, 4, 52};
+    QTest::newRow("maximum below the minimum")
+        << QByteArray("NbPointMin=40\nNbPointMax=10") << QList<int>{4, 25, 40, 40};
+    QTest::newRow("hexadecimal") << QByteArray("NbPointMax=0x20") << QList<int>{4, 25, 4, 32};
+    QTest::newRow("not a number") << QByteArray("NbPointMax=abc") << QList<int>{4, 25, 4, 52};
+    QTest::newRow("trailing letters") << QByteArray("NbPointMin=12abc") << QList<int>{4, 25, 4, 52};
+    QTest::newRow("negative") << QByteArray("NbMotMin=-5\nNbMotMax=-5") << QList<int>{4, 4, 4, 52};
+    QTest::newRow("empty values") << QByteArray("NbMotMin=\nNbMotMax=") << QList<int>{4, 25, 4, 52};
+}
+
+void TestCfgJeu::spinBoxesClampAndCouple()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QList<int>, values);
+    const QString path = settingsPath(QStringLiteral("bornes"));
+    QVERIFY(writeFile(path, "[Config]\n" + content + "\nTempsPartie=999\nNiveauDuJeu=0\n"));
+    auto cfg = window(path);
+    QCOMPARE((QList<int>{cfg->NbMotMin->value(), cfg->NbMotMax->value(), cfg->NbPointMin->value(),
+                         cfg->NbPointMax->value()}),
+             values);
+    QCOMPARE(cfg->TempsPartie->value(), 180);
+    QCOMPARE(cfg->NiveauDuJeu->value(), 1);
+}
+
+void TestCfgJeu::booleansAreIntegers()
+{
+    const QString path = settingsPath(QStringLiteral("booleens"));
+    QVERIFY(writeFile(path, "[Config]\nLimitTemps=2\nPasDeSon=\nSonDefaut=0x1\n"));
+    auto cfg = window(path);
+    QVERIFY(cfg->LimitTemps->isChecked());
+    QVERIFY(!cfg->PasDeSon->isChecked());
+    QVERIFY(cfg->SonDefaut->isChecked());
+}
+
+void TestCfgJeu::storedPathsKeepTheirFolder()
+{
+    const QString path = settingsPath(QStringLiteral("chemins"));
+    QByteArray content = newFileContent();
+    content.replace("SonGagner=\n", "SonGagner=/home/x/Sons/bravo.mp3\n");
+    content.replace("NomUser=\n", "NomUser=A:B\n");
+    content.replace("SonPerdu=\n", "SonPerdu=/racine.wav\n");
+    QVERIFY(writeFile(path, content));
+    auto cfg = window(path);
+    QCOMPARE(cfg->SonGagner->text(), QStringLiteral("bravo.mp3"));
+    QCOMPARE(cfg->SonGagner->toolTip(), QStringLiteral("/home/x/Sons/"));
+    // On Linux a colon is a character of the name, not a drive.
+    QCOMPARE(cfg->NomUser->text(), QStringLiteral("A:B"));
+    QCOMPARE(cfg->NomUser->toolTip(), QString());
+    QCOMPARE(cfg->SonPerdu->text(), QStringLiteral("racine.wav"));
+    QCOMPARE(cfg->SonPerdu->toolTip(), QStringLiteral("/"));
+
+    QTest::mouseClick(cfg->btSave, Qt::LeftButton);
+    QCOMPARE(readFile(path), content);
+}
+
+void TestCfgJeu::listIndexOutOfRange()
+{
+    const QString path = settingsPath(QStringLiteral("liste"));
+    QVERIFY(writeFile(path, "[Config]\ncbType=7\ncbGenre=-3\n"));
+    auto cfg = window(path);
+    QCOMPARE(cfg->cbType->currentIndex(), -1);
+    QCOMPARE(cfg->cbGenre->currentIndex(), -1);
+    QVERIFY(cfg->FiltreType().empty());
+    QVERIFY(cfg->cbGenre->isEnabled());
+    QTest::mouseClick(cfg->btSave, Qt::LeftButton);
+    const QByteArray saved = readFile(path);
+    QVERIFY(saved.startsWith("[Config]\ncbType=-1\ncbGenre=-1\nNbMotMin=4\n"));
+}
+
+void TestCfgJeu::unwritableFolderAtFirstStart()
+{
+    // Root ignores permissions: the folder is a plain file instead.
+    const QString blocker = m_folder.filePath(QStringLiteral("pas-un-dossier"));
+    QVERIFY(writeFile(blocker, "x"));
+    const QString path = blocker + QStringLiteral("/corbelet.ini");
+    auto cfg = window(path);
+    QCOMPARE(cfg->NbMotMin->value(), 4);
+    QCOMPARE(cfg->NbPointMin->value(), 4);
+    QCOMPARE(cfg->TempsPartie->value(), 5);
+    QVERIFY(!cfg->LimitTemps->isChecked());
+    QVERIFY(!cfg->SonDefaut->isChecked());
+    // "Sauver" fails silently.
+    QTest::mouseClick(cfg->btSave, Qt::LeftButton);
+    QCOMPARE(readFile(blocker), QByteArray("x"));
+}
+
+void TestCfgJeu::saveKeepsForeignLines()
+{
+    const QString path = settingsPath(QStringLiteral("etranger"));
+    const QByteArray before = "; Réglages de Corbelet\r\n"
+                              "[Fenetre]\r\n"
+                              "NomUser=ne pas toucher\r\n"
+                              "\r\n"
+                              "[config]\r\n"
+                              "  nbmotmin = 6 ; commentaire\r\n"
+                              "# une note\r\n"
+                              "NomUser=Zo\xE9\r\n"
+                              "NomUser=second\r\n"
+                              "\r\n"
+                              "[Apres]\r\n"
+                              "X=1";
+    QVERIFY(writeFile(path, before));
+    auto cfg = window(path);
+    QCOMPARE(cfg->NbMotMin->value(), 4); // "6 ; commentaire" is not a number
+    QCOMPARE(cfg->NomUser->text(), QString::fromLatin1("Zo\xE9"));
+    cfg->NomUser->setText(QStringLiteral("Léa"));
+    QTest::mouseClick(cfg->btSave, Qt::LeftButton);
+
+    const QByteArray after = readFile(path);
+    QByteArray expected = "; Réglages de Corbelet\r\n"
+                          "[Fenetre]\r\n"
+                          "NomUser=ne pas toucher\r\n"
+                          "\r\n"
+                          "[config]\r\n"
+                          "NbMotMin=4\r\n"
+                          "# une note\r\n"
+                          "NomUser=L\xE9\x61\r\n"
+                          "NomUser=second\r\n"
+                          "NbMotMax=25\r\n"
+                          "NbPointMin=4\r\n";
+    QVERIFY2(after.startsWith(expected), after.constData());
+    QVERIFY(after.endsWith("SonHello=\r\n\r\n[Apres]\r\nX=1"));
+    QCOMPARE(after.count("\r\n"), before.count("\r\n") + 19);
+    QCOMPARE(after.count('\n'), after.count("\r\n"));
+}
+
+void TestCfgJeu::damagedFilesLoadWhatTheyCan()
+{
+    // Binary junk, a 10 MB line and a 100,000-character value, then the keys.
+    const QString path = settingsPath(QStringLiteral("abime"));
+    QByteArray junk;
+    for (int i = 0; i < 4096; ++i)
+        junk.append(static_cast<char>((i * 37 + 11) % 256));
+    QByteArray content = junk + "\n" + QByteArray(10 * 1024 * 1024, 'L') +
+                         "\n[Config]\nNomUser=" + QByteArray(100000, 'n') +
+                         "\nNbMotMin=9\nNbMotMin=12\n";
+    QVERIFY(writeFile(path, content));
+    auto cfg = window(path);
+    QCOMPARE(cfg->NomUser->text().size(), 2047);
+    QCOMPARE(cfg->NbMotMin->value(), 9);
+    QCOMPARE(cfg->NbMotMax->value(), 25);
+    // The save rewrites the keys only: the junk and the long line stay.
+    QTest::mouseClick(cfg->btSave, Qt::LeftButton);
+    const QByteArray after = readFile(path);
+    QVERIFY(after.startsWith(junk + "\n" + QByteArray(10 * 1024 * 1024, 'L') +
+                             "\n[Config]\nNomUser=" + QByteArray(2047, 'n') +
+                             "\nNbMotMin=9\nNbMotMin=12\n"));
+
+    // The settings "file" is a folder: missing-key values, and no crash.
+    const QString folder = settingsPath(QStringLiteral("dossier"));
+    QVERIFY(QDir().mkpath(folder));
+    auto inFolder = window(folder);
+    QCOMPARE(inFolder->TempsPartie->value(), 5);
+    QTest::mouseClick(inFolder->btSave, Qt::LeftButton);
+    QVERIFY(QFileInfo(folder).isDir());
+}
+
+void TestCfgJeu::looks()
+{
+    auto cfg = window(settingsPath(QStringLiteral("allure")));
+    QCOMPARE(cfg->windowTitle(), QStringLiteral("Configuration"));
+    QCOMPARE(cfg->size(), QSize(402, 307));
+    QCOMPARE(cfg->minimumSize(), cfg->maximumSize());
+    QCOMPARE(cfg->windowType(), Qt::Tool);
+    QVERIFY(!(cfg->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QCOMPARE(cfg->font().family(), QStringLiteral("Tahoma"));
+    QCOMPARE(QFontInfo(cfg->font()).family(), QStringLiteral("Tahoma"));
+    QCOMPARE(cfg->font().pixelSize(), 11);
+    QCOMPARE(cfg->palette().color(QPalette::Window), QColor(0, 128, 255));
+    QCOMPARE(cfg->laTitre->text(), QStringLiteral("Configuration du jeu de pendu"));
+    QCOMPARE(cfg->laTitre->font().pixelSize(), 19);
+    QCOMPARE(cfg->laTitre->palette().color(QPalette::WindowText), QColor(128, 255, 255));
+    QCOMPARE(cfg->laTitre->palette().color(QPalette::Window), QColor(0, 128, 64));
+
+    QCOMPARE(cfg->PageControl1->count(), 3);
+    QCOMPARE(cfg->PageControl1->tabText(0), QStringLiteral("Générale"));
+    QCOMPARE(cfg->PageControl1->tabText(1), QStringLiteral("Son"));
+    QCOMPARE(cfg->PageControl1->tabText(2), QStringLiteral("Information / divers"));
+    QCOMPARE(cfg->PageControl1->widget(0), cfg->tsGene);
+    QCOMPARE(cfg->PageControl1->widget(2), cfg->tsInfo);
+    QCOMPARE(cfg->PageControl1->currentIndex(), 0);
+
+    QStringList groups;
+    for (const QGroupBox* box : cfg->tsGene->findChildren<QGroupBox*>())
+        groups << box->title() + QLatin1Char('=') + box->palette().color(QPalette::Window).name();
+    QCOMPARE(groups, (QStringList{QStringLiteral("Generateur de listes de mots=#8080ff"),
+                                  QStringLiteral("Type de jeux=#8080c0"),
+                                  QStringLiteral("Information perso=#0080c0")}));
+    QStringList captions;
+    for (const QLabel* caption : cfg->tsGene->findChildren<QLabel*>())
+        captions << caption->text();
+    for (const char* text : {"Nombre de lettre :", "Min :", "Max :", "Nombre de point :",
+                             "Cathégorie du mots :", "Type de mots :", "Genre du mots :",
+                             "Niveau du jeu :", "Temps en seconde :", "Votre nom :"})
+        QVERIFY2(captions.contains(QString::fromUtf8(text)), text);
+    QCOMPARE(captions.count(QStringLiteral("Min :")), 2);
+
+    QVERIFY(!cfg->cbCathegorie->isEnabled());
+    QCOMPARE(cfg->cbCathegorie->count(), 1);
+    QCOMPARE(cfg->cbCathegorie->itemText(0), QStringLiteral("Pas d'importance"));
+    QStringList types;
+    for (int i = 0; i < cfg->cbType->count(); ++i)
+        types << cfg->cbType->itemText(i);
+    QCOMPARE(types, (QStringList{"Pas d'importance", "Verbe", "Adverbe", "Adjectif", "Nom"}));
+    QStringList genres;
+    for (int i = 0; i < cfg->cbGenre->count(); ++i)
+        genres << cfg->cbGenre->itemText(i);
+    QCOMPARE(genres, (QStringList{"Pas d'importance", "Feminin", "Masculin", "Invariable"}));
+    QVERIFY(!cfg->cbType->isEditable());
+    QVERIFY(!cfg->cbGenre->isEditable());
+    QCOMPARE(cfg->LimitTemps->text(), QStringLiteral("Activé limitation de temps"));
+    QCOMPARE(cfg->SonDefaut->text(),
+             QStringLiteral("Sons par défaut si sons persos  indisponiblent"));
+    QCOMPARE(cfg->PasDeSon->text(), QStringLiteral("Désactiver sons"));
+    QCOMPARE(cfg->TempsPartie->singleStep(), 5);
+    QCOMPARE(cfg->NbMotMax->minimum(), 2);
+    QCOMPARE(cfg->NbPointMax->maximum(), 52);
+    QCOMPARE(cfg->NiveauDuJeu->maximum(), 3);
+
+    // The sound entries: left column top to bottom, then the right one; each
+    // with its caption above and its picker at its right end.
+    const QStringList order{"Hello",  "Exit",  "BonneLettre", "Erreur",
+                            "Gagner", "Perdu", "Nouveau",     "Decide"};
+    const QStringList soundCaptions{
+        "Sur entrer du programe:",  "Sur sorti du programe:", "Sur lettre trouvée :",
+        "Sur lettre non trouvée :", "Sur mot trouvé :",       "Sur mot non trouvé:",
+        "Sur nouveau mot :",        "Sur indécie :"};
+    const QStringList titles{
+        "Selection du son au lancement du programme", "Selection du son à la sortie du programme",
+        "Selection du son sur une lettre trouvée",    "Selection du son sur une lettre fausse",
+        "Selection du son quand vous gagnez",         "Selection du son quand vous perdez",
+        "Selection du son sur un nouveau mot",        "Selection du son quand le temps presse"};
+    for (int i = 0; i < order.size(); ++i) {
+        auto* entry =
+            qobject_cast<QLineEdit*>(cfg->FindComponent(QStringLiteral("Son") + order[i]));
+        auto* picker =
+            qobject_cast<QToolButton*>(cfg->FindComponent(QStringLiteral("bt") + order[i]));
+        QVERIFY(entry && picker);
+        QCOMPARE(entry->parentWidget(), cfg->tsSon);
+        QCOMPARE(picker->toolTip(), titles[i]);
+        QCOMPARE(picker->geometry().left(), entry->geometry().right() + 1);
+        QCOMPARE(picker->geometry().top(), entry->geometry().top());
+        const int column = i / 4;
+        const int row = i % 4;
+        if (row > 0) {
+            auto* above = cfg->FindComponent(QStringLiteral("Son") + order[i - 1]);
+            QVERIFY(above->y() < entry->y());
+            QCOMPARE(above->x(), entry->x());
+        }
+        if (column == 1)
+            QVERIFY(cfg->FindComponent(QStringLiteral("Son") + order[i - 4])->x() < entry->x());
+        bool captioned = false;
+        for (const QLabel* caption : cfg->tsSon->findChildren<QLabel*>()) {
+            if (caption->text() == soundCaptions[i]) {
+                captioned = caption->x() == entry->x() && caption->geometry().bottom() < entry->y();
+                break;
+            }
+        }
+        QVERIFY2(captioned, qPrintable(soundCaptions[i]));
+    }
+    QCOMPARE(cfg->btSave->text(), QStringLiteral("Sauver"));
+    QCOMPARE(cfg->btSave->toolTip(), QStringLiteral("Sauvegarde de la configuration"));
+    QCOMPARE(cfg->btValid->text(), QStringLiteral("Ok"));
+    QVERIFY(cfg->btSave->x() < cfg->btValid->x());
+    QCOMPARE(cfg->btValid->geometry().right(), cfg->width() - 5);
+}
+
+void TestCfgJeu::centredOnTheGameWindow()
+{
+    QWidget game;
+    game.setGeometry(150, 120, 800, 600);
+    game.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&game));
+    TCfgJeu cfg(m_query, QStringLiteral(CORBELET_RUN_DIR "/"),
+                settingsPath(QStringLiteral("centre")), &game);
+    QVERIFY(!cfg.isVisible());
+    cfg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&cfg));
+    // Owned by the game window, so the window manager keeps it above it.
+    QCOMPARE(cfg.parentWidget(), &game);
+    QVERIFY(cfg.isWindow());
+    const QPoint offset = cfg.frameGeometry().center() - game.frameGeometry().center();
+    QVERIFY2(offset.manhattanLength() <= 4,
+             qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
+}
+
+// Every caption is wide and high enough for its text, and every control lies
+// inside its parent.
+void TestCfgJeu::textsFit()
+{
+    auto cfg = window(settingsPath(QStringLiteral("mesures")));
+    cfg->show();
+    QVERIFY(QTest::qWaitForWindowExposed(cfg.get()));
+    for (int page = 0; page < cfg->PageControl1->count(); ++page) {
+        cfg->PageControl1->setCurrentIndex(page);
+        QWidget* sheet = cfg->PageControl1->widget(page);
+        QCOMPARE(sheet->size(), cfg->PageControl1->pageSize());
+        for (QWidget* control : sheet->findChildren<QWidget*>()) {
+            if (control->isWindow() || control->parentWidget()->inherits("QAbstractSpinBox") ||
+                control->parentWidget()->inherits("QComboBox"))
+                continue;
+            const QString name =
+                control->objectName() + QLatin1Char('/') + control->metaObject()->className();
+            QVERIFY2(control->parentWidget()->rect().contains(control->geometry()),
+                     qPrintable(name));
+            if (auto* caption = qobject_cast<QLabel*>(control)) {
+                const QSize needed = caption->fontMetrics().size(0, caption->text());
+                QVERIFY2(needed.width() <= caption->width() && needed.height() <= caption->height(),
+                         qPrintable(caption->text()));
+            } else if (qobject_cast<QCheckBox*>(control) || qobject_cast<QGroupBox*>(control)) {
+                QVERIFY2(control->minimumSizeHint().width() <= control->width(), qPrintable(name));
+            } else if (auto* list = qobject_cast<QComboBox*>(control)) {
+                for (int i = 0; i < list->count(); ++i)
+                    QVERIFY(list->fontMetrics().horizontalAdvance(list->itemText(i)) + 24 <=
+                            list->width());
+            }
+        }
+    }
+    QTabBar* tabs = cfg->PageControl1->tabBar();
+    QVERIFY(tabs->geometry().right() < cfg->PageControl1->width());
+    QVERIFY(cfg->laTitre->fontMetrics().horizontalAdvance(cfg->laTitre->text()) <
+            cfg->laTitre->width());
+    for (QPushButton* button : {cfg->btSave, cfg->btValid})
+        QVERIFY(button->sizeHint().width() <= button->width());
+}
+
+void TestCfgJeu::typePicks()
+{
+    auto cfg = window(settingsPath(QStringLiteral("types")));
+    cfg->show();
+    QVERIFY(QTest::qWaitForWindowExposed(cfg.get()));
+    const std::vector<std::string> fragments{"", " AND ref_type = 9 AND ref_genre = 35",
+                                             " AND ref_type = 2", " AND ref_type = 1",
+                                             " AND ref_type = 6"};
+    for (int index : {4, 3, 2, 0}) {
+        QVERIFY(pick(cfg->cbType, index));
+        QCOMPARE(cfg->cbType->currentIndex(), index);
+        QCOMPARE(cfg->FiltreType(), fragments[index]);
+        QVERIFY(cfg->cbGenre->isEnabled());
+    }
+    // A genre shown before "Verbe" goes back to "Pas d'importance" and the
+    // list is locked until another type is picked.
+    cfg->cbGenre->setCurrentIndex(2);
+    QVERIFY(pick(cfg->cbType, 1));
+    QCOMPARE(cfg->FiltreType(), fragments[1]);
+    QCOMPARE(cfg->cbGenre->currentIndex(), 0);
+    QVERIFY(!cfg->cbGenre->isEnabled());
+    QVERIFY(cfg->FiltreGenre().empty());
+    QVERIFY(pick(cfg->cbType, 4));
+    QVERIFY(cfg->cbGenre->isEnabled());
+    QCOMPARE(cfg->cbGenre->currentIndex(), 0);
+    QCOMPARE(cfg->FiltreType(), fragments[4]);
+
+    // A selection set by the program is not a pick.
+    cfg->cbType->setCurrentIndex(2);
+    QCOMPARE(cfg->FiltreType(), fragments[4]);
+}
+
+void TestCfgJeu::minMaxCoupling()
+{
+    auto cfg = window(settingsPath(QStringLiteral("couplage")));
+    cfg->show();
+    QVERIFY(QTest::qWaitForWindowActive(cfg.get()));
+    cfg->NbMotMin->setValue(10);
+    cfg->NbMotMax->setValue(10);
+    cfg->NbMotMin->setFocus();
+    QTest::keyClick(cfg->NbMotMin, Qt::Key_Up);
+    QCOMPARE(cfg->NbMotMin->value(), 10);
+    QCOMPARE(cfg->NbMotMin->text(), QStringLiteral("10"));
+    cfg->NbMotMax->setFocus();
+    QTest::keyClick(cfg->NbMotMax, Qt::Key_Down);
+    QCOMPARE(cfg->NbMotMax->value(), 10);
+    QCOMPARE(cfg->NbMotMin->value(), 10);
+    // Apart, they move freely.
+    QTest::keyClick(cfg->NbMotMax, Qt::Key_Up);
+    QCOMPARE(cfg->NbMotMax->value(), 11);
+    cfg->NbMotMin->setFocus();
+    QTest::keyClick(cfg->NbMotMin, Qt::Key_Down);
+    QCOMPARE(cfg->NbMotMin->value(), 9);
+
+    // Points: typing a minimum above the maximum gives way to the maximum.
+    cfg->NbPointMax->setValue(20);
+    cfg->NbPointMin->setFocus();
+    cfg->NbPointMin->selectAll();
+    QTest::keyClicks(cfg->NbPointMin, QStringLiteral("30"));
+    QCOMPARE(cfg->NbPointMin->value(), 20);
+    QCOMPARE(cfg->NbPointMax->value(), 20);
+    cfg->NbPointMax->setFocus();
+    cfg->NbPointMax->selectAll();
+    QTest::keyClicks(cfg->NbPointMax, QStringLiteral("8"));
+    QCOMPARE(cfg->NbPointMax->value(), 20);
+}
+
+void TestCfgJeu::spinBoxTyping()
+{
+    auto cfg = window(settingsPath(QStringLiteral("saisie")));
+    cfg->show();
+    QVERIFY(QTest::qWaitForWindowActive(cfg.get()));
+    QSpinBox* seconds = cfg->TempsPartie;
+    seconds->setFocus();
+    QTest::keyClick(seconds, Qt::Key_Up);
+    QCOMPARE(seconds->value(), 35);
+    QTest::keyClick(seconds, Qt::Key_PageDown); // ten steps, stopped at the lower bound
+    QCOMPARE(seconds->value(), 5);
+
+    seconds->selectAll();
+    QTest::keyClicks(seconds, QStringLiteral("1a b2"));
+    QCOMPARE(seconds->text(), QStringLiteral("12"));
+    QCOMPARE(seconds->value(), 12);
+    QTest::keyClicks(seconds, QStringLiteral("00"));
+    QCOMPARE(seconds->text(), QStringLiteral("1200"));
+    QCOMPARE(seconds->value(), 180);
+    // The text is clamped when the focus leaves.
+    cfg->NomUser->setFocus();
+    QTRY_COMPARE(seconds->text(), QStringLiteral("180"));
+
+    // Signs and the decimal separator may be typed; a text that is not a
+    // whole number reads as the lower bound.
+    seconds->setFocus();
+    seconds->selectAll();
+    QTest::keyClick(seconds, Qt::Key_Minus);
+    QCOMPARE(seconds->text(), QStringLiteral("-"));
+    QCOMPARE(seconds->value(), 5);
+    seconds->selectAll();
+    QTest::keyClicks(seconds, QStringLiteral("+40"));
+    QCOMPARE(seconds->value(), 40);
+    const QString separator = seconds->locale().decimalPoint();
+    QTest::keyClicks(seconds, separator + QStringLiteral("5"));
+    QCOMPARE(seconds->text(), QStringLiteral("+40") + separator + QStringLiteral("5"));
+    QCOMPARE(seconds->value(), 5);
+    cfg->NomUser->setFocus();
+    QTRY_COMPARE(seconds->text(), QStringLiteral("5"));
+
+    // A value set by the program is clamped.
+    seconds->setValue(1000);
+    QCOMPARE(seconds->value(), 180);
+}
+
+void TestCfgJeu::soundPicker()
+{
+    QTemporaryDir sounds;
+    QVERIFY(QDir().mkpath(sounds.filePath(QStringLiteral("Sons"))));
+    const QString chosen = sounds.filePath(QStringLiteral("Sons/bravo.mp3"));
+    QVERIFY(writeFile(chosen, "ID3"));
+    QVERIFY(QDir().mkpath(QStringLiteral("res")));
+
+    const QString path = settingsPath(QStringLiteral("sons"));
+    auto cfg = window(path);
+    cfg->show();
+    QVERIFY(QTest::qWaitForWindowExposed(cfg.get()));
+    cfg->PageControl1->setCurrentWidget(cfg->tsSon);
+
+    QString title;
+    QStringList filters;
+    QString filter;
+    QString folder;
+    bool native = true;
+    QTimer::singleShot(0, this, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        title = dialog->windowTitle();
+        filters = dialog->nameFilters();
+        filter = dialog->selectedNameFilter();
+        folder = dialog->directory().absolutePath();
+        native = !dialog->testOption(QFileDialog::DontUseNativeDialog);
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(chosen);
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    QTest::mouseClick(cfg->btGagner, Qt::LeftButton);
+    QCOMPARE(title, QStringLiteral("Selection du son quand vous gagnez"));
+    QCOMPARE(filters, (QStringList{"Fichier MP3 (*.mp3)", "Fichier Wav (*.wav)"}));
+    QCOMPARE(filter, filters.first());
+    QCOMPARE(folder, QDir(QStringLiteral("res")).absolutePath());
+    QVERIFY(!native);
+
+    QCOMPARE(cfg->SonGagner->text(), QStringLiteral("bravo.mp3"));
+    QCOMPARE(cfg->SonGagner->toolTip(), sounds.filePath(QStringLiteral("Sons/")));
+    // Nothing is saved by the pick itself.
+    QVERIFY(readFile(path).contains("\nSonGagner=\n"));
+    QTest::mouseClick(cfg->btSave, Qt::LeftButton);
+    QVERIFY(readFile(path).contains("\nSonGagner=" + QFile::encodeName(chosen) + "\n"));
+}
+
+void TestCfgJeu::soundPickerCancelled()
+{
+    const QString path = settingsPath(QStringLiteral("annule"));
+    QByteArray content = newFileContent();
+    content.replace("SonHello=\n", "SonHello=/opt/sons/salut.wav\n");
+    QVERIFY(writeFile(path, content));
+    auto cfg = window(path);
+    cfg->show();
+    QVERIFY(QTest::qWaitForWindowExposed(cfg.get()));
+    cfg->PageControl1->setCurrentWidget(cfg->tsSon);
+    QString title;
+    QTimer::singleShot(0, this, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        title = dialog->windowTitle();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    QTest::mouseClick(cfg->btHello, Qt::LeftButton);
+    QCOMPARE(title, QStringLiteral("Selection du son au lancement du programme"));
+    QCOMPARE(cfg->SonHello->text(), QStringLiteral("salut.wav"));
+    QCOMPARE(cfg->SonHello->toolTip(), QStringLiteral("/opt/sons/"));
+}
+
+void TestCfgJeu::okHidesWithoutSaving()
+{
+    const QString path = settingsPath(QStringLiteral("ok"));
+    auto cfg = window(path);
+    const QByteArray before = readFile(path);
+    cfg->show();
+    QVERIFY(QTest::qWaitForWindowActive(cfg.get()));
+    cfg->NiveauDuJeu->setFocus();
+    QTest::keyClick(cfg->NiveauDuJeu, Qt::Key_Up);
+    cfg->NomUser->setFocus();
+    QTest::keyClicks(cfg->NomUser, QStringLiteral("Zoe"));
+    cfg->PageControl1->setCurrentWidget(cfg->tsSon);
+    QTest::mouseClick(cfg->PasDeSon, Qt::LeftButton);
+    QTest::mouseClick(cfg->btValid, Qt::LeftButton);
+    QVERIFY(!cfg->isVisible());
+    // The changes are live, and not saved.
+    QCOMPARE(cfg->NiveauDuJeu->value(), 2);
+    QVERIFY(cfg->PasDeSon->isChecked());
+    QCOMPARE(cfg->NomUser->text(), QStringLiteral("Zoe"));
+    QCOMPARE(readFile(path), before);
+
+    // Closing from the title bar hides the window as "Ok" does.
+    cfg->show();
+    QVERIFY(QTest::qWaitForWindowExposed(cfg.get()));
+    QVERIFY(cfg->close());
+    QVERIFY(!cfg->isVisible());
+    QCOMPARE(readFile(path), before);
+
+    // A restart shows the last saved values.
+    cfg.reset();
+    auto again = window(path);
+    QCOMPARE(again->NiveauDuJeu->value(), 1);
+    QVERIFY(again->NomUser->text().isEmpty());
+}
+
+void TestCfgJeu::hintsAreOff()
+{
+    auto cfg = window(settingsPath(QStringLiteral("bulles")));
+    cfg->show();
+    QVERIFY(QTest::qWaitForWindowExposed(cfg.get()));
+    cfg->PageControl1->setCurrentWidget(cfg->tsSon);
+    cfg->SonGagner->setToolTip(QStringLiteral("/home/x/Sons/"));
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{cfg->SonGagner, cfg->btSave, cfg->btGagner}) {
+        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), control->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(control, &help);
+        QVERIFY(!QToolTip::isVisible());
+    }
+    // A widget outside the window shows its hint: the check above means something.
+    QLineEdit outside;
+    outside.setToolTip(QStringLiteral("bulle"));
+    outside.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&outside));
+    QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), outside.mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(&outside, &help);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QToolTip::hideText();
+}
+
+void TestCfgJeu::glyphs()
+{
+    QTemporaryDir program;
+    QVERIFY(QDir().mkpath(program.filePath(QStringLiteral("res"))));
+    // Two images side by side on a magenta ground (the bottom-left pixel).
+    QImage pair(32, 16, QImage::Format_RGB32);
+    pair.fill(Qt::magenta);
+    {
+        QPainter painter(&pair);
+        painter.fillRect(4, 4, 8, 8, Qt::red);
+        painter.fillRect(20, 4, 8, 8, Qt::gray);
+    }
+    QVERIFY(pair.save(program.filePath(QStringLiteral("res/btSave.bmp")), "BMP"));
+    QImage single(16, 16, QImage::Format_RGB32);
+    single.fill(Qt::blue);
+    QVERIFY(single.save(program.filePath(QStringLiteral("res/openson.bmp")), "BMP"));
+    // btValid.bmp is missing.
+
+    const QString path = settingsPath(QStringLiteral("glyphes"));
+    QVERIFY(writeFile(path, "[Config]\nNiveauDuJeu=3\n"));
+    const QString directory = program.path() + QLatin1Char('/');
+    {
+        auto cfg = window(path, directory);
+        QVERIFY(!cfg->btSave->icon().isNull());
+        QCOMPARE(cfg->btSave->iconSize(), QSize(16, 16));
+        const QImage normal = cfg->btSave->icon().pixmap(16, 16, QIcon::Normal).toImage();
+        const QImage disabled = cfg->btSave->icon().pixmap(16, 16, QIcon::Disabled).toImage();
+        QCOMPARE(normal.pixelColor(8, 8), QColor(Qt::red));
+        QCOMPARE(disabled.pixelColor(8, 8), QColor(Qt::gray));
+        QCOMPARE(normal.pixelColor(0, 0).alpha(), 0); // the ground is transparent
+        QVERIFY(cfg->btValid->icon().isNull());
+        for (QToolButton* picker : {cfg->btHello, cfg->btGagner, cfg->btDecide}) {
+            QVERIFY(!picker->icon().isNull());
+            QCOMPARE(picker->toolButtonStyle(), Qt::ToolButtonIconOnly);
+        }
+        QCOMPARE(cfg->NiveauDuJeu->value(), 3);
+    }
+
+    // A glyph that cannot be decoded is skipped like a missing one; the
+    // settings after it still load.
+    QVERIFY(writeFile(program.filePath(QStringLiteral("res/openson.bmp")), "BM pas une image"));
+    QVERIFY(writeFile(path, "[Config]\nNiveauDuJeu=3\nSonHello=/a/b.mp3\n"));
+    auto cfg = window(path, directory);
+    QVERIFY(cfg->btHello->icon().isNull());
+    QCOMPARE(cfg->btHello->text(), QStringLiteral("..."));
+    QCOMPARE(cfg->SonHello->text(), QStringLiteral("b.mp3"));
+}
+
+void TestCfgJeu::previewPageHasItsFinalSize()
+{
+    auto cfg = window(settingsPath(QStringLiteral("apercu")));
+    const QSize atCreation = cfg->tsInfo->size();
+    QVERIFY(atCreation.width() > 300 && atCreation.height() > 150);
+    cfg->show();
+    QVERIFY(QTest::qWaitForWindowExposed(cfg.get()));
+    cfg->PageControl1->setCurrentWidget(cfg->tsInfo);
+    QCOMPARE(cfg->tsInfo->size(), atCreation);
+    QCOMPARE(cfg->tsGene->size(), atCreation);
+}
+
+void TestCfgJeu::findComponent()
+{
+    auto cfg = window(settingsPath(QStringLiteral("noms")));
+    QCOMPARE(cfg->FindComponent(QStringLiteral("sonGAGNER")), cfg->SonGagner);
+    QCOMPARE(cfg->FindComponent(QStringLiteral("NBMOTMIN")), cfg->NbMotMin);
+    QCOMPARE(cfg->FindComponent(QStringLiteral("btvalid")), cfg->btValid);
+    QCOMPARE(cfg->FindComponent(QStringLiteral("absent")), nullptr);
+}
+
+QTEST_MAIN(TestCfgJeu)
+#include "tst_cfgjeu.moc"
