@@ -1,0 +1,302 @@
+#include "preview/plugin/previewarea.h"
+
+#include "preview/rtf/previewcommands.h"
+#include "preview/rtf/rtfreader.h"
+#include "text/qtwindows1252.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QEvent>
+#include <QFile>
+#include <QLayout>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <memory>
+
+namespace Preview {
+namespace {
+
+constexpr int kMaxPageExtent = 20000;          // pixels, in either direction
+constexpr qint64 kMaxDocumentBytes = 16 << 20; // far above any rules document
+constexpr int kMargin = 10;                    // around content the host did not place
+constexpr int kGap = 5;
+constexpr int kMinTextWidth = 40;
+
+int clampExtent(int value, int low)
+{
+    return std::clamp(value, low, kMaxPageExtent);
+}
+
+} // namespace
+
+PreviewPage::PreviewPage(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("page"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PreviewPage::clear()
+{
+    for (Item& item : items_)
+        delete item.document; // a child of this page, taken away now rather than at its end
+    items_.clear();
+}
+
+void PreviewPage::addItem(Item item)
+{
+    items_.push_back(std::move(item));
+}
+
+QSizeF PreviewPage::logicalSize(int viewWidth) const
+{
+    double height = pageHeight.value_or(0);
+    for (const Item& item : items_) {
+        const double content =
+            item.document ? item.document->size().height() : double(item.picture.height());
+        height = std::max(height, item.box.y() + std::max<double>(item.box.height(), content));
+    }
+    return {double(pageWidth.value_or(viewWidth)), height};
+}
+
+void PreviewPage::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    painter.fillRect(event->rect(), Qt::white);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.scale(scale_, scale_);
+    const QRectF exposed(event->rect().x() / scale_, event->rect().y() / scale_,
+                         event->rect().width() / scale_, event->rect().height() / scale_);
+    for (const Item& item : items_) {
+        painter.save();
+        painter.translate(item.box.topLeft());
+        const QRectF clip = exposed.translated(-item.box.topLeft());
+        if (item.document) {
+            QAbstractTextDocumentLayout::PaintContext context;
+            context.clip = clip;
+            context.palette.setColor(QPalette::Text, Qt::black);
+            item.document->documentLayout()->draw(&painter, context);
+        } else {
+            painter.drawImage(QPointF(0, 0), item.picture);
+        }
+        painter.restore();
+    }
+}
+
+PreviewArea::PreviewArea(QWidget* parent, bool embedded)
+    : QScrollArea(parent), page_(new PreviewPage(this))
+{
+    setObjectName(QStringLiteral("apercu"));
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setWidgetResizable(false);
+    setWidget(page_);
+    if (!embedded) {
+        setWindowFlag(Qt::Window);
+        resize(640, 480);
+    } else if (parent && !parent->layout()) {
+        // Fills a host page that has no layout of its own, and follows its size.
+        setGeometry(parent->rect());
+        parent->installEventFilter(this);
+    } else if (parent) {
+        parent->layout()->addWidget(this);
+    }
+    relayout();
+}
+
+void PreviewArea::clear(bool forgetPageSize)
+{
+    page_->clear();
+    if (forgetPageSize) {
+        page_->pageWidth.reset();
+        page_->pageHeight.reset();
+    }
+    relayout();
+}
+
+void PreviewArea::runScript(std::string_view script, bool framed)
+{
+    Commands commands;
+    try {
+        commands = parseCommands(script, framed);
+    } catch (const std::exception& error) {
+        // The script as a whole cannot be trusted: show why instead of a part of it.
+        page_->clear();
+        placeNotice(QString::fromUtf8(error.what()), nextBox());
+        relayout();
+        return;
+    }
+    if (commands.height)
+        page_->pageHeight = clampExtent(*commands.height, 0);
+    if (commands.width) {
+        if (*commands.width > 0)
+            page_->pageWidth = clampExtent(*commands.width, 1);
+        else
+            page_->pageWidth.reset();
+    }
+    for (const Placement& placement : commands.documents) {
+        const QRect box(clampExtent(placement.x, 0), clampExtent(placement.y, 0),
+                        clampExtent(placement.width, kMinTextWidth),
+                        clampExtent(placement.height, 0));
+        placeRtfFile(Windows1252::toQString(placement.path), box);
+    }
+    relayout();
+}
+
+bool PreviewArea::addRtfFile(const std::string& path)
+{
+    const bool shown = placeRtfFile(Windows1252::toQString(path), nextBox());
+    relayout();
+    return shown;
+}
+
+bool PreviewArea::placeRtfFile(const QString& name, QRect box)
+{
+    // The name is resolved against the current directory.
+    QFile file(name);
+    if (!file.exists()) {
+        placeNotice(QStringLiteral("Le document « %1 » est introuvable.").arg(name), box);
+        return false;
+    }
+    if (file.size() > kMaxDocumentBytes) {
+        placeNotice(QStringLiteral("Le document « %1 » est trop volumineux.").arg(name), box);
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        placeNotice(QStringLiteral("Le document « %1 » ne peut pas être lu.").arg(name), box);
+        return false;
+    }
+    const QByteArray data = file.read(kMaxDocumentBytes);
+    return placeRtf(std::string_view(data.constData(), static_cast<std::size_t>(data.size())), name,
+                    box);
+}
+
+bool PreviewArea::addRtfData(std::string_view data, const QString& name)
+{
+    const bool shown = placeRtf(data, name, nextBox());
+    relayout();
+    return shown;
+}
+
+void PreviewArea::addText(const QString& text)
+{
+    const QRect box = nextBox();
+    QTextDocument* document = newDocument("text");
+    document->setPlainText(text);
+    document->setTextWidth(box.width());
+    page_->addItem({box, document, {}});
+    relayout();
+}
+
+void PreviewArea::addPicture(const QImage& picture)
+{
+    QRect box = nextBox();
+    box.setSize(picture.size());
+    page_->addItem({box, nullptr, picture});
+    relayout();
+}
+
+bool PreviewArea::placeRtf(std::string_view data, const QString& name, QRect box)
+{
+    auto document = std::make_unique<QTextDocument>();
+    document->setObjectName(QStringLiteral("document"));
+    document->setDefaultFont(font());
+    document->setDocumentMargin(0);
+    document->setMetaInformation(QTextDocument::DocumentUrl, name);
+    try {
+        Rtf::load(data, *document);
+    } catch (const std::exception& error) {
+        placeNotice(QStringLiteral("Le document « %1 » ne peut pas être affiché : %2")
+                        .arg(name, QString::fromUtf8(error.what())),
+                    box);
+        return false;
+    }
+    document->setTextWidth(box.width());
+    document->setParent(page_);
+    page_->addItem({box, document.release(), {}});
+    return true;
+}
+
+void PreviewArea::placeNotice(const QString& reason, QRect box)
+{
+    QTextDocument* notice = newDocument("notice");
+    QTextCursor cursor(notice);
+    QTextCharFormat heading;
+    heading.setFontWeight(QFont::Bold);
+    cursor.insertText(QStringLiteral("Aperçu indisponible"), heading);
+    cursor.insertBlock();
+    cursor.insertText(reason, QTextCharFormat());
+    notice->setTextWidth(box.width());
+    page_->addItem({box, notice, {}});
+}
+
+QTextDocument* PreviewArea::newDocument(const char* kind)
+{
+    auto* document = new QTextDocument(page_);
+    document->setObjectName(QString::fromLatin1(kind));
+    document->setDefaultFont(font());
+    document->setDocumentMargin(0);
+    return document;
+}
+
+QRect PreviewArea::nextBox() const
+{
+    int bottom = 0;
+    for (const PreviewPage::Item& item : page_->items()) {
+        const double content =
+            item.document ? item.document->size().height() : double(item.picture.height());
+        bottom = std::max(bottom, item.box.y() + std::max(item.box.height(),
+                                                          static_cast<int>(std::ceil(content))));
+    }
+    const int width = page_->pageWidth.value_or(viewWidth()) - 2 * kMargin;
+    return {kMargin, bottom + kGap, std::max(width, kMinTextWidth), 0};
+}
+
+int PreviewArea::viewWidth() const
+{
+    return std::max(1, width() - 2 * frameWidth());
+}
+
+void PreviewArea::relayout()
+{
+    const int fullWidth = viewWidth();
+    const int fullHeight = std::max(1, height() - 2 * frameWidth());
+    // Try without the vertical scroll bar first; take it when the page is taller
+    // than the view at that scale.
+    for (const bool withBar : {false, true}) {
+        const int available =
+            std::max(1, fullWidth - (withBar ? verticalScrollBar()->sizeHint().width() : 0));
+        const QSizeF logical = page_->logicalSize(available);
+        // Shrunk to the view's width, never enlarged: a page narrower than the
+        // view keeps its own size.
+        const double scale = std::clamp(available / std::max(1.0, logical.width()), 0.1, 1.0);
+        const int pageHeight = static_cast<int>(std::ceil(logical.height() * scale));
+        if (!withBar && pageHeight > fullHeight)
+            continue;
+        page_->setScale(scale);
+        page_->resize(available, std::max(pageHeight, 1));
+        page_->update();
+        return;
+    }
+}
+
+void PreviewArea::resizeEvent(QResizeEvent* event)
+{
+    QScrollArea::resizeEvent(event);
+    relayout();
+}
+
+bool PreviewArea::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        setGeometry(parentWidget()->rect());
+    return QScrollArea::eventFilter(watched, event);
+}
+
+} // namespace Preview

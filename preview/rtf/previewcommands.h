@@ -1,0 +1,49 @@
+#pragma once
+
+// The command script a host sends to the preview plug-in: lines separated by
+// CR LF (a lone LF is accepted too), fields separated by "|":
+//
+//   HEIGHT|<n>|Pixel|<flag>      the page's height
+//   WIDTH|<n>|Pixel|<flag>       the page's width
+//   BEGINDOC                     the document's content follows
+//   RTFEXT|<path>|<x>|<y>|<w>|<h>  an RTF file placed on the page: its text is laid
+//                                out <w> pixels wide from (<x>, <y>); <h> is the
+//                                least height its box takes on the page
+//   ENDDOC                       the content ends
+//
+// Keywords and the unit are read without regard to letter case; the flag is
+// "True" or "False" and is kept for hosts that send it (it changes nothing);
+// numbers are decimal with an optional "-", at most ten digits and within the
+// range of a 32-bit integer. Blank lines are ignored.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Preview {
+
+struct Placement
+{
+    std::string path; // Windows-1252, as written in the script
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+
+    bool operator==(const Placement&) const = default;
+};
+
+struct Commands
+{
+    std::optional<int> height;
+    std::optional<int> width;
+    std::vector<Placement> documents;
+};
+
+// Reads the script. `framed`: the RTFEXT lines must lie between BEGINDOC and
+// ENDDOC, and a BEGINDOC must be closed. Throws std::runtime_error with a
+// French text naming the first line that cannot be read.
+Commands parseCommands(std::string_view script, bool framed = true);
+
+} // namespace Preview
