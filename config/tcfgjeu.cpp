@@ -1,5 +1,6 @@
 #include "config/tcfgjeu.h"
 
+#include "config/buttonglyph.h"
 #include "config/inifile.h"
 #include "config/tpagecontrol.h"
 #include "config/tspinedit.h"
@@ -79,16 +80,6 @@ int tagOf(const QWidget* control)
 std::string localPath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
-}
-
-// The transparent colour of a button glyph is its bottom-left pixel.
-QPixmap glyphPixmap(const QImage& image)
-{
-    QPixmap pixmap = QPixmap::fromImage(image);
-    if (!image.isNull())
-        pixmap.setMask(
-            pixmap.createMaskFromColor(image.pixelColor(0, image.height() - 1), Qt::MaskInColor));
-    return pixmap;
 }
 
 } // namespace
@@ -477,17 +468,9 @@ void TCfgJeu::loadGlyph(QAbstractButton* button) const
     const QImage image(file, "BMP");
     if (image.isNull())
         return;
-    QIcon icon;
-    if (twoImages && image.width() >= 2) {
-        const int width = image.width() / 2;
-        icon.addPixmap(glyphPixmap(image.copy(0, 0, width, image.height())), QIcon::Normal);
-        icon.addPixmap(glyphPixmap(image.copy(width, 0, width, image.height())), QIcon::Disabled);
-        button->setIconSize(QSize(width, image.height()));
-    } else {
-        icon.addPixmap(glyphPixmap(image), QIcon::Normal);
-        button->setIconSize(image.size());
-    }
-    button->setIcon(icon);
+    const ButtonGlyph glyph = buttonGlyph(image, twoImages);
+    button->setIcon(glyph.icon);
+    button->setIconSize(glyph.size);
     if (auto* tool = qobject_cast<QToolButton*>(button))
         tool->setToolButtonStyle(Qt::ToolButtonIconOnly);
 }

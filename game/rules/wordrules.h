@@ -1,0 +1,70 @@
+#pragma once
+
+// The word-level rules of the game that need no window: accent folding, the
+// statements that draw and count words, the level limits and the pieces of
+// the hangman drawing. Words are Windows-1252 byte strings.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The byte that stands for a hidden position of the masked word.
+inline constexpr char kHiddenLetter = '\x81';
+
+// The letter of a time-out pick: not among the 28 items of the letter list.
+inline constexpr char kTimeOutLetter = '@';
+
+// Accent folding: each accented Latin letter of Windows-1252 becomes its base
+// letter, byte for byte; every other byte is kept. The copy stops at the first
+// zero byte.
+std::string SansAccent(std::string_view text);
+
+// The word as it is played: accent-folded, then upper-cased as the French
+// locale does.
+std::string PlayedWord(std::string_view storedWord);
+
+// The word-length and point bounds that the draw and the count apply, with the
+// two filter fragments (empty or beginning with " AND").
+struct WordFilter
+{
+    std::int32_t NbMotMin = 5;
+    std::int32_t NbMotMax = 25;
+    std::int32_t NbPointMin = 5;
+    std::int32_t NbPointMax = 52;
+    std::string FiltreType;
+    std::string FiltreGenre;
+};
+
+// One random word within the filter.
+std::string DrawStatement(const WordFilter& filter);
+// The number of words in the store ("Nb").
+std::string CountAllStatement();
+// The number of words within the filter ("Nb").
+std::string CountStatement(const WordFilter& filter);
+
+// The ten pieces of the hangman drawing.
+enum class Piece
+{
+    ImgBas,
+    ImgCoter,
+    ImgHaut,
+    ImgPendu,
+    ImgTete,
+    ImgCorps,
+    ImgBras1,
+    ImgBras2,
+    ImgJambe1,
+    ImgJambe2
+};
+inline constexpr int kPieceCount = 10;
+// The piece's control name ("ImgBas"…).
+const char* pieceName(Piece piece);
+
+// The levels are 1 to 3; any other value plays as the nearest of them.
+std::int32_t clampLevel(std::int32_t level);
+// The count of wrong picks that loses a word: 10, 8 or 6.
+std::int32_t errorLimit(std::int32_t level);
+// The pieces that become visible when the wrong picks reach nbErreur (nothing
+// for 0 or beyond the limit).
+std::vector<Piece> piecesToShow(std::int32_t level, std::int32_t nbErreur);

@@ -1,0 +1,64 @@
+#include "game/tchecklistbox.h"
+
+#include <QStyle>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// The standard delegate, with its style option made readable.
+class CheckItemDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::initStyleOption;
+    using QStyledItemDelegate::QStyledItemDelegate;
+};
+
+} // namespace
+
+TCheckListBox::TCheckListBox(QWidget* parent) : QListWidget(parent)
+{
+    setItemDelegate(new CheckItemDelegate(this));
+    setViewMode(QListView::ListMode);
+    setFlow(QListView::LeftToRight);
+    setWrapping(true);
+    setMovement(QListView::Static);
+    setResizeMode(QListView::Adjust);
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+void TCheckListBox::setColumns(int columns, int itemHeight)
+{
+    // Every column has the same share of the width; the rows that do not fit
+    // scroll, the columns never do.
+    const int width = contentsRect().width() / columns;
+    setGridSize(QSize(width, itemHeight));
+    for (int row = 0; row < count(); ++row)
+        item(row)->setSizeHint(gridSize());
+    const int rows = (count() + columns - 1) / columns;
+    setVerticalScrollBarPolicy(rows * itemHeight <= contentsRect().height()
+                                   ? Qt::ScrollBarAlwaysOff
+                                   : Qt::ScrollBarAsNeeded);
+}
+
+void TCheckListBox::addCheckItem(const QString& text)
+{
+    auto* item = new QListWidgetItem(text, this);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    item->setCheckState(Qt::Unchecked);
+    if (gridSize().isValid())
+        item->setSizeHint(gridSize());
+}
+
+QRect TCheckListBox::checkBoxRect(const QListWidgetItem* item) const
+{
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QModelIndex index = indexFromItem(item);
+    option.rect = visualRect(index);
+    if (auto* delegate = dynamic_cast<CheckItemDelegate*>(itemDelegate()))
+        delegate->initStyleOption(&option, index);
+    return style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, this);
+}

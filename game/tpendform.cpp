@@ -1,0 +1,668 @@
+#include "game/tpendform.h"
+
+#include "config/buttonglyph.h"
+#include "config/tcfgjeu.h"
+#include "game/skinfolder.h"
+#include "game/soundcue.h"
+#include "game/tchecklistbox.h"
+#include "game/timage.h"
+#include "sound/gessound.h"
+#include "text/qtwindows1252.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTimer>
+#include <QUrl>
+
+#include <stdexcept>
+
+namespace {
+
+// Message shown instead of a word when the settings select none.
+constexpr char kNoWordMessage[] = "Aucun mot ne correspond \xE0 la configuration actuelle.\r\n"
+                                  "\xC9largissez les crit\xE8res dans la configuration.";
+
+// How a hidden position is drawn: the mask byte has no glyph of its own.
+constexpr char16_t kHiddenMark = u'\u2022';
+
+constexpr int kWordFontSize = 32;
+
+QColor rgb(int red, int green, int blue)
+{
+    return QColor(red, green, blue);
+}
+
+QFont arial(int pixelSize, bool bold = false)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+void setColours(QWidget* widget, const QColor& background, const QColor& text)
+{
+    QPalette palette = widget->palette();
+    if (background.isValid()) {
+        palette.setColor(QPalette::Window, background);
+        widget->setAutoFillBackground(true);
+    }
+    if (text.isValid())
+        palette.setColor(QPalette::WindowText, text);
+    widget->setPalette(palette);
+}
+
+int tagOf(const QObject* object)
+{
+    return object->property("tag").toInt();
+}
+
+void setTag(QObject* object, int tag)
+{
+    object->setProperty("tag", tag);
+}
+
+QString number(std::int32_t value)
+{
+    return QString::number(value);
+}
+
+// RAII: the wait cursor for the life of the object.
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
+TPendForm::TPendForm(const QString& programDirectory, QWidget* parent) : QWidget(parent)
+{
+    createControls();
+    FormCreate(programDirectory);
+}
+
+TPendForm::~TPendForm()
+{
+    // Windows owned by this one (the configuration window) go first: they may
+    // borrow the word query, which is destroyed before the children are.
+    const QList<QWidget*> children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* child : children)
+        if (child->isWindow())
+            delete child;
+    // A window destroyed without being closed still shuts its sound player down.
+    if (!m_closed)
+        CloseSound();
+}
+
+void TPendForm::createControls()
+{
+    setWindowTitle(QStringLiteral("Corbelet "));
+    setFixedSize(484, 365);
+    setFont(arial(13));
+    setColours(this, rgb(255, 128, 64), QColor());
+
+    auto remember = [this](auto* control, const char* name, QRect bounds) {
+        control->setObjectName(QLatin1String(name));
+        control->setGeometry(bounds);
+        m_components.push_back(control);
+        return control;
+    };
+    auto makePanel = [&](const char* name, QRect bounds, QColor background, QColor text,
+                         const QString& caption) {
+        auto* panel = remember(new QLabel(caption, this), name, bounds);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setLineWidth(1);
+        panel->setAlignment(Qt::AlignCenter);
+        setColours(panel, background, text);
+        return panel;
+    };
+    auto makeButton = [&](QWidget* parent, const char* name, QRect bounds, const QString& hint) {
+        auto* button = remember(new QPushButton(parent), name, bounds);
+        button->setCursor(Qt::PointingHandCursor);
+        button->setToolTip(hint);
+        return button;
+    };
+    auto makeImage = [&](QWidget* parent, const char* name, QRect bounds) {
+        return remember(new TImage(parent), name, bounds);
+    };
+
+    Bevel1 = remember(new QFrame(this), "Bevel1", QRect(300, 149, 177, 209));
+    Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+
+    Shape1 = remember(new QFrame(this), "Shape1", QRect(306, 155, 165, 195));
+    Shape1->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Shape1->setLineWidth(1);
+    setColours(Shape1, rgb(196, 247, 230), Qt::black);
+
+    Label3 = remember(new QLabel(QStringLiteral("Mot à : 0 point"), this), "Label3",
+                      QRect(222, 8, 255, 18));
+    Label3->setAlignment(Qt::AlignCenter);
+    Label3->setFont(arial(16, true));
+    setColours(Label3, QColor(), Qt::yellow);
+
+    imgLogo = makeImage(this, "imgLogo", QRect(8, 8, 208, 88));
+    imgLogo->setCursor(Qt::PointingHandCursor);
+    connect(imgLogo, &TImage::clicked, this, &TPendForm::imgLogoClick);
+
+    // The drawing, painted in this order, each piece over the ones before it.
+    const QRect gallows(306, 155, 165, 195);
+    const QRect man(362, 174, 65, 112);
+    ImgBas = makeImage(this, "ImgBas", gallows);
+    ImgCoter = makeImage(this, "ImgCoter", gallows);
+    ImgPendu = makeImage(this, "ImgPendu", gallows);
+    ImgHaut = makeImage(this, "ImgHaut", gallows);
+    ImgBras1 = makeImage(this, "ImgBras1", man);
+    ImgBras2 = makeImage(this, "ImgBras2", man);
+    ImgCorps = makeImage(this, "ImgCorps", man);
+    ImgJambe1 = makeImage(this, "ImgJambe1", man);
+    ImgJambe2 = makeImage(this, "ImgJambe2", man);
+    ImgTete = makeImage(this, "ImgTete", man);
+    m_pieces = {ImgBas,   ImgCoter, ImgHaut,  ImgPendu,  ImgTete,
+                ImgCorps, ImgBras1, ImgBras2, ImgJambe1, ImgJambe2};
+
+    btFermer =
+        makeButton(this, "btFermer", QRect(443, 63, 34, 33), QStringLiteral("Quitter le jeu"));
+    connect(btFermer, &QPushButton::clicked, this, &TPendForm::btFermerClick);
+
+    Panel2 = makePanel("Panel2", QRect(8, 325, 137, 25), rgb(0, 0, 128), rgb(255, 0, 128),
+                       QStringLiteral("Juste(s)"));
+    Panel3 = makePanel("Panel3", QRect(157, 325, 137, 24), rgb(0, 0, 255), rgb(255, 255, 0),
+                       QStringLiteral("Score"));
+    Panel4 = makePanel("Panel4", QRect(222, 63, 72, 33), rgb(0, 128, 128), rgb(0, 255, 0),
+                       QStringLiteral("Niveau"));
+
+    ListeLettre = remember(new TCheckListBox(this), "ListeLettre", QRect(8, 155, 286, 166));
+    {
+        QFont letters = arial(28, true);
+        // Cells 28 px high: the largest bold Arial whose line fits them.
+        while (letters.pixelSize() > 8 && QFontMetrics(letters).height() > 28)
+            letters.setPixelSize(letters.pixelSize() - 1);
+        ListeLettre->setFont(letters);
+    }
+    ListeLettre->setCursor(Qt::PointingHandCursor);
+    ListeLettre->viewport()->setCursor(Qt::PointingHandCursor);
+    ListeLettre->setFocusPolicy(Qt::ClickFocus);
+    for (char letter = 'A'; letter <= 'Z'; ++letter)
+        ListeLettre->addCheckItem(QString(QLatin1Char(letter)));
+    ListeLettre->addCheckItem(QStringLiteral("-"));
+    ListeLettre->addCheckItem(QStringLiteral("'"));
+    ListeLettre->setColumns(5, 27);
+    ListeLettre->setEnabled(false);
+    connect(ListeLettre, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        // Ticks the game sets itself are not picks.
+        if (!m_settingTicks)
+            ListeLettreClickCheck(ListeLettre, item);
+    });
+
+    btCfg = makeButton(this, "btCfg", QRect(403, 63, 34, 33),
+                       QStringLiteral("Configuration du logiciel"));
+    connect(btCfg, &QPushButton::clicked, this, &TPendForm::btCfgClick);
+    btMot = makeButton(this, "btMot", QRect(300, 63, 97, 33),
+                       QStringLiteral("Passer au mot suivant de la liste"));
+    btMot->setText(QStringLiteral("Commencer"));
+    connect(btMot, &QPushButton::clicked, this, &TPendForm::btMotClick);
+
+    affMot = makePanel("affMot", QRect(8, 100, 469, 43), rgb(0, 128, 0), rgb(255, 255, 196),
+                       QStringLiteral("xxx"));
+    {
+        QFont word(QStringLiteral("Courier New"));
+        word.setPixelSize(kWordFontSize);
+        word.setBold(true);
+        affMot->setFont(word);
+    }
+    affMot->setToolTip(QStringLiteral("Le mot à trouver"));
+
+    paInfo = remember(new QFrame(this), "paInfo", QRect(80, 124, 323, 125));
+    paInfo->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setColours(paInfo, rgb(255, 0, 0), QColor());
+    imgInfo = makeImage(paInfo, "imgInfo", QRect(1, 2, 80, 80));
+    laInfo = remember(new QLabel(QStringLiteral("Information :"), paInfo), "laInfo",
+                      QRect(63, 2, 118, 22));
+    laInfo->setFont(arial(19, true));
+    setColours(laInfo, QColor(), rgb(192, 220, 192));
+    laTextInfo = remember(new QLabel(paInfo), "laTextInfo", QRect(71, 24, 242, 70));
+    laTextInfo->setFixedSize(242, 70);
+    laTextInfo->setWordWrap(true);
+    laTextInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    laTextInfo->setTextFormat(Qt::PlainText);
+    laTextInfo->setFont(arial(13, true));
+    setColours(laTextInfo, QColor(), rgb(255, 251, 240));
+    btValid = makeButton(paInfo, "btValid", QRect(279, 92, 35, 25), QString());
+    btValid->setCursor(QCursor());
+    setTag(btValid, 0);
+    connect(btValid, &QPushButton::clicked, this, &TPendForm::btValidClick);
+    paInfo->hide();
+
+    paTempsRestant = makePanel("paTempsRestant", QRect(222, 32, 255, 25), rgb(252, 202, 171),
+                               rgb(255, 0, 128), QString());
+    paTempsRestant->setFont(arial(13, true));
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(2500);
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, &TPendForm::Timer1Timer);
+
+    TimerGame = new QTimer(this);
+    TimerGame->setObjectName(QStringLiteral("TimerGame"));
+    TimerGame->setInterval(1000);
+    setTag(TimerGame, 0);
+    connect(TimerGame, &QTimer::timeout, this, &TPendForm::TimerGameTimer);
+
+    GetNbMot = new QAction(this);
+    GetNbMot->setObjectName(QStringLiteral("GetNbMot"));
+    addAction(GetNbMot);
+    connect(GetNbMot, &QAction::triggered, this, &TPendForm::GetNbMotExecute);
+
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TPendForm::FormCreate(const QString& programDirectory)
+{
+    m_programDirectory =
+        programDirectory.isEmpty() ? QCoreApplication::applicationDirPath() : programDirectory;
+    if (!m_programDirectory.endsWith(QLatin1Char('/')))
+        m_programDirectory += QLatin1Char('/');
+
+    const SkinFolder skin(m_programDirectory + QStringLiteral("res"));
+    for (QWidget* component : m_components) {
+        const QString name = component->objectName();
+        if (auto* image = qobject_cast<TImage*>(component)) {
+            const QImage picture = skin.load(name + QStringLiteral(".png"), "png");
+            if (!picture.isNull()) {
+                image->setPicture(picture);
+                continue;
+            }
+        }
+        if (auto* button = qobject_cast<QPushButton*>(component)) {
+            const QImage bitmap = skin.load(name + QStringLiteral(".bmp"), "bmp");
+            if (bitmap.isNull())
+                continue;
+            const bool twoStates = button == btFermer || button == btValid;
+            const ButtonGlyph glyph = buttonGlyph(bitmap, twoStates);
+            button->setIcon(glyph.icon);
+            button->setIconSize(glyph.size.boundedTo(button->size()));
+        }
+    }
+
+    // The player works without sound when the library is missing.
+    InitSound();
+}
+
+void TPendForm::setConfiguration(TCfgJeu* configuration)
+{
+    m_configuration = configuration;
+}
+
+TCfgJeu& TPendForm::configuration() const
+{
+    if (!m_configuration)
+        throw std::runtime_error("La fenêtre de configuration n'existe pas.");
+    return *m_configuration;
+}
+
+WordFilter TPendForm::currentFilter() const
+{
+    const TCfgJeu& settings = configuration();
+    WordFilter filter;
+    filter.NbMotMin = settings.NbMotMin->value();
+    filter.NbMotMax = settings.NbMotMax->value();
+    filter.NbPointMin = settings.NbPointMin->value();
+    filter.NbPointMax = settings.NbPointMax->value();
+    filter.FiltreType = settings.FiltreType();
+    filter.FiltreGenre = settings.FiltreGenre();
+    return filter;
+}
+
+void TPendForm::setCueObserver(std::function<void(const QString&, const QString&)> observer)
+{
+    m_cueObserver = std::move(observer);
+}
+
+void TPendForm::setBeepObserver(std::function<void()> observer)
+{
+    m_beepObserver = std::move(observer);
+}
+
+// ---------------------------------------------------------------- the draw
+
+void TPendForm::btMotClick()
+{
+    if (paInfo->isVisibleTo(this))
+        return;
+    const WaitCursor wait;
+    const WordFilter filter = currentFilter();
+
+    ZQueryMySQL.SetSQL(DrawStatement(filter));
+    ZQueryMySQL.Open();
+    ZQueryMySQL.First();
+    const bool found = !ZQueryMySQL.Eof();
+    const std::string stored = ZQueryMySQL.FindField("mots").AsString();
+    const std::int32_t points = ZQueryMySQL.FindField("point").AsInteger();
+    ZQueryMySQL.Close();
+    if (!found || PlayedWord(stored).empty()) {
+        // No word within the settings (or an empty one, which could never be
+        // played): the word in play, the counters and the countdown stay as
+        // they are; OK only closes the message.
+        setTag(btValid, 0);
+        AfficheInfo(kNoWordMessage);
+        return;
+    }
+    btMot->setText(QStringLiteral("Suivant >>"));
+    ListeLettre->setEnabled(true);
+
+    JoueSon(QStringLiteral("SonNouveau"));
+    m_game.NewWord(stored, points, configuration().NiveauDuJeu->value());
+    Label3->setText(wordValueText());
+    EffacePendu();
+    refreshCounters();
+    Panel4->setText(QStringLiteral(" Niveau : ") + number(m_game.record().Niveau));
+    showMask();
+    if (configuration().LimitTemps->isChecked())
+        enableCountdown();
+}
+
+void TPendForm::EffacePendu()
+{
+    for (TImage* piece : m_pieces)
+        piece->hide();
+    for (int row = 0; row < ListeLettre->count(); ++row)
+        setTicked(ListeLettre->item(row), false);
+}
+
+QString TPendForm::wordValueText() const
+{
+    return QStringLiteral("Mot à : ") + number(m_game.wordValue()) + QStringLiteral(" points");
+}
+
+void TPendForm::refreshCounters()
+{
+    const GameRecord& record = m_game.record();
+    Panel2->setText(QStringLiteral(" Juste(s) : ") + number(record.NbMotTrouve) + QLatin1Char('/') +
+                    number(record.NbMotJoue));
+    Panel3->setText(QStringLiteral(" Score : ") + number(record.Score));
+}
+
+void TPendForm::showMask()
+{
+    QString text = Windows1252::toQString(m_game.word().MotMasque);
+    text.replace(QChar(Windows1252::toUnicode(static_cast<unsigned char>(kHiddenLetter))),
+                 QChar(kHiddenMark));
+    // The whole word shows: a long word gets a smaller font rather than clipped.
+    QFont font = affMot->font();
+    font.setPixelSize(kWordFontSize);
+    const int room = affMot->contentsRect().width() - 2 * affMot->margin() - 4;
+    while (font.pixelSize() > 6 && QFontMetrics(font).horizontalAdvance(text) > room)
+        font.setPixelSize(font.pixelSize() - 1);
+    affMot->setFont(font);
+    affMot->setText(text);
+}
+
+void TPendForm::enableCountdown()
+{
+    // Enabling a running countdown leaves it as it is.
+    if (!TimerGame->isActive())
+        TimerGame->start();
+}
+
+void TPendForm::setTicked(QListWidgetItem* item, bool ticked)
+{
+    const bool wasSetting = m_settingTicks;
+    m_settingTicks = true;
+    item->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
+    m_settingTicks = wasSetting;
+}
+
+// ---------------------------------------------------------------- picks
+
+void TPendForm::ListeLettreClickCheck(QObject* sender, QListWidgetItem* item)
+{
+    if (paInfo->isVisibleTo(this))
+        return;
+    // A word already won or lost takes no more picks until the next draw.
+    if (!m_game.acceptsPicks())
+        return;
+    setTag(TimerGame, 0);
+
+    PickOutcome outcome;
+    if (sender == ListeLettre) {
+        if (!item)
+            item = ListeLettre->currentItem();
+        if (!item || item->text().isEmpty())
+            return;
+        setTicked(item, true);
+        const std::string letter = Windows1252::fromQString(item->text().left(1));
+        outcome = m_game.Pick(letter.front());
+    } else {
+        outcome = m_game.TimeOut();
+    }
+    playEffects(outcome);
+}
+
+void TPendForm::playEffects(const PickOutcome& outcome)
+{
+    using Kind = PickEffect::Kind;
+    for (const PickEffect& effect : outcome.effects) {
+        switch (effect.kind) {
+        case Kind::Beep:
+            beep();
+            break;
+        case Kind::RepeatedLetter:
+            Label3->setText(QStringLiteral("Lettre déjà essayée"));
+            // A running message timer is not restarted: the message does not last longer.
+            if (!Timer1->isActive())
+                Timer1->start();
+            break;
+        case Kind::Cue:
+            JoueSon(QString::fromStdString(effect.text));
+            break;
+        case Kind::ShowMask:
+            showMask();
+            break;
+        case Kind::ShowPiece:
+            m_pieces[static_cast<std::size_t>(effect.piece)]->show();
+            break;
+        case Kind::ShowInfo:
+            AfficheInfo(effect.text);
+            break;
+        case Kind::ClearWord:
+            affMot->setText(QString());
+            break;
+        case Kind::StopCountdown:
+            TimerGame->stop();
+            break;
+        case Kind::RefreshCounters:
+            refreshCounters();
+            break;
+        }
+    }
+}
+
+void TPendForm::beep()
+{
+    QApplication::beep();
+    if (m_beepObserver)
+        m_beepObserver();
+}
+
+void TPendForm::AfficheInfo(const std::string& text)
+{
+    laTextInfo->setText(Windows1252::toQString(text));
+    paInfo->show();
+}
+
+void TPendForm::btValidClick()
+{
+    // The tag is settled before the draw, so that a message the draw shows
+    // (no word within the settings) keeps its own tag.
+    const bool drawNext = tagOf(btValid) == kDrawNextTag;
+    setTag(btValid, kDrawNextTag);
+    paInfo->hide();
+    if (drawNext)
+        btMot->click();
+}
+
+void TPendForm::Timer1Timer()
+{
+    Label3->setText(wordValueText());
+    Timer1->stop();
+}
+
+// ---------------------------------------------------------------- countdown
+
+void TPendForm::TimerGameTimer()
+{
+    const TCfgJeu& settings = configuration();
+    if (!settings.LimitTemps->isChecked())
+        return;
+    const int elapsed = tagOf(TimerGame) + 1;
+    setTag(TimerGame, elapsed);
+    const int allowed = settings.TempsPartie->value();
+    const int remaining = allowed - elapsed;
+    paTempsRestant->setText(QStringLiteral("Reste : ") + number(remaining) + QLatin1Char('s'));
+    if (remaining == 4 && allowed > 5)
+        JoueSon(QStringLiteral("SonDecide"));
+    if (remaining < 1) {
+        setTag(TimerGame, 0);
+        ListeLettreClickCheck(this);
+    }
+}
+
+// ---------------------------------------------------------------- activation
+
+bool TPendForm::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        FormActivate();
+    else if (event->type() == QEvent::WindowDeactivate)
+        FormDeactivate();
+    return QWidget::event(event);
+}
+
+void TPendForm::FormActivate()
+{
+    if (m_game.record().NbMotJoue < 0) {
+        // No word drawn yet: connect (a failure is raised and shown by the
+        // application's error report; the next activation tries again).
+        ZConnectionMySQL.Connect();
+        if (!m_genreFilterRestored && m_configuration) {
+            m_configuration->RestoreGenreFilter();
+            m_genreFilterRestored = true;
+        }
+        if (tagOf(btValid) == 0) {
+            JoueSon(QStringLiteral("SonHello"));
+            GetNbMot->trigger();
+        }
+        return;
+    }
+    // A word already won or lost has no countdown to resume.
+    if (configuration().LimitTemps->isChecked() && m_game.acceptsPicks())
+        enableCountdown();
+    setTag(btValid, 0);
+    GetNbMot->trigger();
+}
+
+void TPendForm::FormDeactivate()
+{
+    TimerGame->stop();
+}
+
+void TPendForm::GetNbMotExecute()
+{
+    std::string text = "Nombre de mots :\r\n";
+    ZQueryMySQL.SetSQL(CountAllStatement());
+    ZQueryMySQL.Open();
+    ZQueryMySQL.First();
+    text += "Total dans le programme : " + ZQueryMySQL.FindField("Nb").AsString() + "\r\n";
+    ZQueryMySQL.SetSQL(CountStatement(currentFilter()));
+    ZQueryMySQL.Open();
+    ZQueryMySQL.First();
+    text += "Disponible avec configuration : " + ZQueryMySQL.FindField("Nb").AsString() + "\r\n";
+    AfficheInfo(text);
+}
+
+// ---------------------------------------------------------------- sound cues
+
+void TPendForm::JoueSon(const QString& cue)
+{
+    const QString file = soundFileFor(cue, m_configuration, m_programDirectory);
+    if (m_cueObserver)
+        m_cueObserver(cue, file);
+    if (!file.isEmpty())
+        PlaySoundFile(QFile::encodeName(file).toStdString(), CurrentStream);
+}
+
+// ---------------------------------------------------------------- small buttons, closing
+
+void TPendForm::btFermerClick()
+{
+    JoueSon(QStringLiteral("SonExit"));
+    close();
+}
+
+void TPendForm::btCfgClick()
+{
+    TCfgJeu& settings = configuration();
+    settings.show();
+    settings.raise();
+    settings.activateWindow();
+}
+
+void TPendForm::imgLogoClick()
+{
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kHomePage)));
+}
+
+void TPendForm::closeEvent(QCloseEvent* event)
+{
+    if (m_closed) {
+        event->accept();
+        return;
+    }
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+bool TPendForm::FormCloseQuery()
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirmation"),
+                    QStringLiteral("Voulez-vous vraiment quitter le jeu"), QMessageBox::NoButton,
+                    this);
+    auto* yes = new QPushButton(QStringLiteral("&Oui"), &box);
+    auto* no = new QPushButton(QStringLiteral("&Non"), &box);
+    yes->setObjectName(QStringLiteral("Oui"));
+    no->setObjectName(QStringLiteral("Non"));
+    box.addButton(yes, QMessageBox::YesRole);
+    box.addButton(no, QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+void TPendForm::FormClose()
+{
+    m_closed = true;
+    CloseSound();
+    ZConnectionMySQL.Disconnect();
+}

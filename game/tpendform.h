@@ -1,0 +1,146 @@
+#pragma once
+
+// The game window: the word in play, the letter list, the hangman drawing,
+// the information panel, the per-pick countdown and the sound cues. The game
+// rules themselves live in HangmanGame; this window shows their effects and
+// reads the settings live from the configuration window's controls.
+
+#include "game/rules/hangmangame.h"
+#include "wordstore/wordstore.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QListWidgetItem;
+class QPushButton;
+class QTimer;
+class TCfgJeu;
+class TCheckListBox;
+class TImage;
+
+// The home page that the logo opens.
+inline constexpr char kHomePage[] = "https://github.com/corbelet-game/corbelet";
+
+// btValid's tag: the information panel's OK draws the next word.
+inline constexpr int kDrawNextTag = 2212;
+
+class TPendForm : public QWidget
+{
+    Q_OBJECT
+public:
+    // programDirectory: the executable's folder ending with "/"; by default the
+    // folder of the running executable. Skins, glyphs and default sounds are
+    // looked up under it.
+    explicit TPendForm(const QString& programDirectory = QString(), QWidget* parent = nullptr);
+    ~TPendForm() override;
+
+    // The configuration window, whose controls hold the live settings.
+    void setConfiguration(TCfgJeu* configuration);
+
+    TWordStore& wordStore() { return ZConnectionMySQL; }
+    TWordQuery& wordQuery() { return ZQueryMySQL; }
+    const QString& RepertoireProgramme() const { return m_programDirectory; }
+
+    // The game record and the word in play.
+    const HangmanGame& game() const { return m_game; }
+
+    // Observers of what the window asks to hear: every cue request with the
+    // file chosen for it (empty when nothing plays), and every system beep.
+    void setCueObserver(std::function<void(const QString& cue, const QString& file)> observer);
+    void setBeepObserver(std::function<void()> observer);
+
+    // The window's handlers.
+    void btMotClick();
+    void ListeLettreClickCheck(QObject* sender, QListWidgetItem* item = nullptr);
+    void AfficheInfo(const std::string& text);
+    void btValidClick();
+    void Timer1Timer();
+    void TimerGameTimer();
+    void GetNbMotExecute();
+    void FormActivate();
+    void FormDeactivate();
+    void btFermerClick();
+    void btCfgClick();
+    void imgLogoClick();
+    void JoueSon(const QString& cue);
+    void EffacePendu();
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void FormCreate(const QString& programDirectory);
+    bool FormCloseQuery();
+    void FormClose();
+
+    TCfgJeu& configuration() const;
+    WordFilter currentFilter() const;
+    void playEffects(const PickOutcome& outcome);
+    void showMask();
+    void refreshCounters();
+    QString wordValueText() const;
+    void enableCountdown();
+    void setTicked(QListWidgetItem* item, bool ticked);
+    void beep();
+
+public:
+    // The controls, named as their objectName.
+    QFrame* Bevel1 = nullptr;
+    QFrame* Shape1 = nullptr;
+    QLabel* Label3 = nullptr;
+    TImage* imgLogo = nullptr;
+    TImage* ImgBas = nullptr;
+    TImage* ImgCoter = nullptr;
+    TImage* ImgPendu = nullptr;
+    TImage* ImgHaut = nullptr;
+    TImage* ImgBras1 = nullptr;
+    TImage* ImgBras2 = nullptr;
+    TImage* ImgCorps = nullptr;
+    TImage* ImgJambe1 = nullptr;
+    TImage* ImgJambe2 = nullptr;
+    TImage* ImgTete = nullptr;
+    QPushButton* btFermer = nullptr;
+    QLabel* Panel2 = nullptr;
+    QLabel* Panel3 = nullptr;
+    QLabel* Panel4 = nullptr;
+    TCheckListBox* ListeLettre = nullptr;
+    QPushButton* btCfg = nullptr;
+    QPushButton* btMot = nullptr;
+    QLabel* affMot = nullptr;
+    QFrame* paInfo = nullptr;
+    TImage* imgInfo = nullptr;
+    QLabel* laInfo = nullptr;
+    QLabel* laTextInfo = nullptr;
+    QPushButton* btValid = nullptr;
+    QLabel* paTempsRestant = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* TimerGame = nullptr;
+    QAction* GetNbMot = nullptr;
+
+private:
+    // The connection outlives its query.
+    TWordStore ZConnectionMySQL;
+    TWordQuery ZQueryMySQL{ZConnectionMySQL};
+
+    QString m_programDirectory;
+    QPointer<TCfgJeu> m_configuration;
+    HangmanGame m_game;
+    std::array<TImage*, kPieceCount> m_pieces{}; // indexed by Piece
+    std::vector<QWidget*> m_components;          // in creation order
+    bool m_genreFilterRestored = false;
+    bool m_settingTicks = false;
+    bool m_closed = false;
+    std::function<void(const QString&, const QString&)> m_cueObserver;
+    std::function<void()> m_beepObserver;
+};

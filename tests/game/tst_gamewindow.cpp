@@ -1,0 +1,984 @@
+// The game window on a real word base, with the real configuration window:
+// layout, draw, picks through the letter list, the information panel, the
+// countdown, activation, skins, sound cues and closing.
+
+#include "config/tcfgjeu.h"
+#include "game/tchecklistbox.h"
+#include "game/timage.h"
+#include "game/tpendform.h"
+#include "sound/gessound.h"
+#include "tests/support/fixturebase.h"
+#include "text/qtwindows1252.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+const QString kBullet = QStringLiteral("\u2022");
+
+QString bullets(int count)
+{
+    return kBullet.repeated(count);
+}
+
+int rowOf(char letter)
+{
+    if (letter == '-')
+        return 26;
+    if (letter == '\'')
+        return 27;
+    return letter - 'A';
+}
+
+void fire(QTimer* timer, int times = 1)
+{
+    for (int i = 0; i < times; ++i)
+        QMetaObject::invokeMethod(timer, "timeout");
+}
+
+void sendActivation(QWidget* window, bool active)
+{
+    QEvent event(active ? QEvent::WindowActivate : QEvent::WindowDeactivate);
+    QCoreApplication::sendEvent(window, &event);
+}
+
+void writeImage(const QString& path, QSize size, QColor left, QColor right, const char* format)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(left);
+    QPainter painter(&image);
+    painter.fillRect(size.width() / 2, 0, size.width() - size.width() / 2, size.height(), right);
+    painter.end();
+    QVERIFY(image.save(path, format));
+}
+
+// A glyph bitmap: the button-face grey around a coloured square in each half.
+void writeGlyph(const QString& path, QSize size, QColor left, QColor right)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(QColor(240, 240, 240));
+    QPainter painter(&image);
+    const int half = size.width() / 2;
+    painter.fillRect(half / 4, size.height() / 4, half / 2, size.height() / 2, left);
+    painter.fillRect(half + half / 4, size.height() / 4, half / 2, size.height() / 2, right);
+    painter.end();
+    QVERIFY(image.save(path, "BMP"));
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Receives the URLs the window asks the desktop to open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls.append(url); }
+};
+
+} // namespace
+
+class TestGameWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void layout();
+    void firstActivationGreetsAndShowsStatistics();
+    void genreFilterRestoredAtFirstConnect();
+    void connectErrorSkipsGreetingAndRetries();
+    void firstDraw();
+    void wordValueUsesTheLevelOfTheDraw();
+    void drawIgnoredWhileThePanelShows();
+    void drawMidWord();
+    void noMatchingWordKeepsTheGame();
+    void picksThroughTheCheckBoxes();
+    void repeatedLetter();
+    void picksIgnoredWhileThePanelShows();
+    void wonWordAndTheNextDraw();
+    void lostWordShowsTheWholeDrawing();
+    void finishedWordTakesNoMorePicks();
+    void countdown();
+    void countdownOfFiveSeconds();
+    void countdownOffWithoutTimeLimit();
+    void deactivationPausesTheCountdown();
+    void longWordFitsTheDisplay();
+    void skinFiles();
+    void soundCueFiles();
+    void closing();
+    void smallButtons();
+
+private:
+    void makeWindow(const QString& programDirectory = QString());
+    void destroyWindow();
+    void startGame(); // shown, active, statistics panel closed
+    void selectPoints(int minimum, int maximum);
+    void selectWord(int points) { selectPoints(points, points); }
+    void clickBox(char letter);
+    void pick(const char* letters);
+    QStringList cues() const;
+
+    std::unique_ptr<FixtureBase> m_base;
+    QTemporaryDir m_program;
+    std::unique_ptr<TPendForm> m_form;
+    std::unique_ptr<TCfgJeu> m_cfg;
+    QList<QPair<QString, QString>> m_cues;
+    int m_beeps = 0;
+};
+
+void TestGameWindow::initTestCase()
+{
+    // One word base for the whole program: the embedded server stays bound to
+    // the data folder it first started on.
+    m_base = std::make_unique<FixtureBase>(QStringLiteral("game"));
+    QVERIFY(m_base->isValid());
+    QVERIFY(m_program.isValid());
+    QVERIFY(QDir(m_program.path()).mkpath(QStringLiteral("res")));
+}
+
+void TestGameWindow::init()
+{
+    makeWindow();
+}
+
+void TestGameWindow::cleanup()
+{
+    destroyWindow();
+}
+
+void TestGameWindow::makeWindow(const QString& programDirectory)
+{
+    destroyWindow();
+    m_cues.clear();
+    m_beeps = 0;
+    const QString folder =
+        programDirectory.isEmpty() ? m_program.path() + QLatin1Char('/') : programDirectory;
+    m_form = std::make_unique<TPendForm>(folder);
+    m_cfg = std::make_unique<TCfgJeu>(m_form->wordQuery(), folder, folder + "corbelet.ini");
+    m_form->setConfiguration(m_cfg.get());
+    m_form->setCueObserver([this](const QString& cue, const QString& file) {
+        m_cues.append({cue, file});
+    });
+    m_form->setBeepObserver([this] { ++m_beeps; });
+}
+
+void TestGameWindow::destroyWindow()
+{
+    // The configuration window borrows the game window's query.
+    m_cfg.reset();
+    m_form.reset();
+}
+
+void TestGameWindow::startGame()
+{
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    sendActivation(m_form.get(), true);
+    QVERIFY(m_form->paInfo->isVisible());
+    QTest::mouseClick(m_form->btValid, Qt::LeftButton);
+    QVERIFY(!m_form->paInfo->isVisible());
+    m_cues.clear();
+}
+
+void TestGameWindow::selectPoints(int minimum, int maximum)
+{
+    m_cfg->NbMotMin->setValue(4);
+    m_cfg->NbMotMax->setValue(25);
+    m_cfg->NbPointMax->setValue(52);
+    m_cfg->NbPointMin->setValue(minimum);
+    m_cfg->NbPointMax->setValue(maximum);
+    QCOMPARE(m_cfg->NbPointMin->value(), minimum);
+    QCOMPARE(m_cfg->NbPointMax->value(), maximum);
+}
+
+void TestGameWindow::clickBox(char letter)
+{
+    QListWidgetItem* item = m_form->ListeLettre->item(rowOf(letter));
+    const QRect box = m_form->ListeLettre->checkBoxRect(item);
+    QVERIFY(box.isValid());
+    QTest::mouseClick(m_form->ListeLettre->viewport(), Qt::LeftButton, {}, box.center());
+}
+
+void TestGameWindow::pick(const char* letters)
+{
+    for (const char* letter = letters; *letter; ++letter)
+        clickBox(*letter);
+}
+
+QStringList TestGameWindow::cues() const
+{
+    QStringList names;
+    for (const auto& cue : m_cues)
+        names.append(cue.first);
+    return names;
+}
+
+// ---------------------------------------------------------------- layout
+
+void TestGameWindow::layout()
+{
+    TPendForm& form = *m_form;
+    QCOMPARE(form.windowTitle(), QStringLiteral("Corbelet "));
+    QCOMPARE(form.size(), QSize(484, 365));
+    QCOMPARE(form.minimumSize(), QSize(484, 365));
+    QCOMPARE(form.maximumSize(), QSize(484, 365));
+    QCOMPARE(form.palette().color(QPalette::Window), QColor(255, 128, 64));
+    QCOMPARE(form.font().pixelSize(), 13);
+    QCOMPARE(QFontInfo(form.font()).family(), QStringLiteral("Liberation Sans"));
+    QCOMPARE(QFontInfo(form.affMot->font()).family(), QStringLiteral("Liberation Mono"));
+    QVERIFY(form.affMot->font().bold());
+
+    const struct
+    {
+        const char* name;
+        QRect bounds;
+    } controls[] = {
+        {"Bevel1", {300, 149, 177, 209}},    {"Shape1", {306, 155, 165, 195}},
+        {"Label3", {222, 8, 255, 18}},       {"imgLogo", {8, 8, 208, 88}},
+        {"ImgBas", {306, 155, 165, 195}},    {"ImgTete", {362, 174, 65, 112}},
+        {"btFermer", {443, 63, 34, 33}},     {"Panel2", {8, 325, 137, 25}},
+        {"Panel3", {157, 325, 137, 24}},     {"Panel4", {222, 63, 72, 33}},
+        {"ListeLettre", {8, 155, 286, 166}}, {"btCfg", {403, 63, 34, 33}},
+        {"btMot", {300, 63, 97, 33}},        {"affMot", {8, 100, 469, 43}},
+        {"paInfo", {80, 124, 323, 125}},     {"imgInfo", {1, 2, 80, 80}},
+        {"laInfo", {63, 2, 118, 22}},        {"laTextInfo", {71, 24, 242, 70}},
+        {"btValid", {279, 92, 35, 25}},      {"paTempsRestant", {222, 32, 255, 25}},
+    };
+    for (const auto& control : controls) {
+        auto* widget = form.findChild<QWidget*>(QLatin1String(control.name));
+        QVERIFY2(widget, control.name);
+        QCOMPARE(widget->geometry(), control.bounds);
+    }
+    QVERIFY(form.findChild<QTimer*>(QStringLiteral("Timer1")));
+    QCOMPARE(form.Timer1->interval(), 2500);
+    QVERIFY(form.Timer1->isSingleShot());
+    QVERIFY(!form.Timer1->isActive());
+    QCOMPARE(form.TimerGame->interval(), 1000);
+    QVERIFY(!form.TimerGame->isActive());
+    QVERIFY(form.findChild<QAction*>(QStringLiteral("GetNbMot")));
+
+    // Initial texts, hints and colours.
+    QCOMPARE(form.Label3->text(), QStringLiteral("Mot à : 0 point"));
+    QCOMPARE(form.btMot->text(), QStringLiteral("Commencer"));
+    QCOMPARE(form.affMot->text(), QStringLiteral("xxx"));
+    QCOMPARE(form.Panel2->text(), QStringLiteral("Juste(s)"));
+    QCOMPARE(form.Panel3->text(), QStringLiteral("Score"));
+    QCOMPARE(form.Panel4->text(), QStringLiteral("Niveau"));
+    QCOMPARE(form.laInfo->text(), QStringLiteral("Information :"));
+    QVERIFY(form.paTempsRestant->text().isEmpty());
+    QCOMPARE(form.btFermer->toolTip(), QStringLiteral("Quitter le jeu"));
+    QCOMPARE(form.btCfg->toolTip(), QStringLiteral("Configuration du logiciel"));
+    QCOMPARE(form.btMot->toolTip(), QStringLiteral("Passer au mot suivant de la liste"));
+    QCOMPARE(form.affMot->toolTip(), QStringLiteral("Le mot à trouver"));
+    QVERIFY(form.ListeLettre->toolTip().isEmpty());
+    QCOMPARE(form.Panel2->palette().color(QPalette::Window), QColor(0, 0, 128));
+    QCOMPARE(form.Panel2->palette().color(QPalette::WindowText), QColor(255, 0, 128));
+    QCOMPARE(form.affMot->palette().color(QPalette::Window), QColor(0, 128, 0));
+    QCOMPARE(form.affMot->palette().color(QPalette::WindowText), QColor(255, 255, 196));
+    QCOMPARE(form.Shape1->palette().color(QPalette::Window), QColor(196, 247, 230));
+    QCOMPARE(form.paInfo->palette().color(QPalette::Window), QColor(255, 0, 0));
+    QCOMPARE(form.paTempsRestant->palette().color(QPalette::Window), QColor(252, 202, 171));
+    QCOMPARE(form.btMot->cursor().shape(), Qt::PointingHandCursor);
+    QCOMPARE(form.imgLogo->cursor().shape(), Qt::PointingHandCursor);
+    QVERIFY(form.paInfo->isHidden());
+    QCOMPARE(form.btValid->property("tag").toInt(), 0);
+
+    // The letter list: 28 unticked items, 5 columns of 27 px rows, disabled.
+    TCheckListBox* list = form.ListeLettre;
+    QVERIFY(!list->isEnabled());
+    QCOMPARE(list->count(), 28);
+    QCOMPARE(list->focusPolicy() & Qt::TabFocus, 0);
+    QCOMPARE(list->viewport()->cursor().shape(), Qt::PointingHandCursor);
+    QVERIFY(list->font().bold());
+    QString texts;
+    for (int row = 0; row < list->count(); ++row) {
+        QCOMPARE(list->item(row)->checkState(), Qt::Unchecked);
+        texts += list->item(row)->text();
+    }
+    QCOMPARE(texts, QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ-'"));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QRect a = list->visualItemRect(list->item(0));
+    const QRect e = list->visualItemRect(list->item(4));
+    const QRect f = list->visualItemRect(list->item(5));
+    const QRect apostrophe = list->visualItemRect(list->item(27));
+    QCOMPARE(a.height(), 27);
+    QCOMPARE(f.left(), a.left());
+    QCOMPARE(f.top(), a.top() + 27);
+    QCOMPARE(e.top(), a.top());
+    QVERIFY(e.right() <= list->viewport()->width());
+    QVERIFY(apostrophe.bottom() <= list->viewport()->height());
+
+    // The drawing's painting order.
+    const QObjectList children = form.children();
+    QStringList order;
+    for (const QObject* child : children)
+        if (child->objectName().startsWith(QLatin1String("Img")) ||
+            child->objectName() == QLatin1String("Bevel1") ||
+            child->objectName() == QLatin1String("Shape1"))
+            order.append(child->objectName());
+    QCOMPARE(order, QStringList({"Bevel1", "Shape1", "ImgBas", "ImgCoter", "ImgPendu", "ImgHaut",
+                                 "ImgBras1", "ImgBras2", "ImgCorps", "ImgJambe1", "ImgJambe2",
+                                 "ImgTete"}));
+    QVERIFY(children.indexOf(form.paInfo) > children.indexOf(form.affMot));
+    QVERIFY(children.indexOf(form.paInfo) > children.indexOf(form.ListeLettre));
+}
+
+// ---------------------------------------------------------------- activation
+
+void TestGameWindow::firstActivationGreetsAndShowsStatistics()
+{
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    sendActivation(m_form.get(), true);
+    QVERIFY(m_form->wordStore().Connected());
+    QVERIFY(cues().contains(QStringLiteral("SonHello")));
+    QVERIFY(m_form->paInfo->isVisible());
+    // 10 words; 9 within the initial settings (lengths 5 to 25, points 5 to 52).
+    QCOMPARE(m_form->laTextInfo->text(),
+             QStringLiteral("Nombre de mots :\r\nTotal dans le programme : 10\r\nDisponible avec "
+                            "configuration : 9\r\n"));
+    QCOMPARE(m_form->btValid->property("tag").toInt(), 0);
+
+    // OK on the statistics only closes them.
+    QTest::mouseClick(m_form->btValid, Qt::LeftButton);
+    QVERIFY(!m_form->paInfo->isVisible());
+    QCOMPARE(m_form->btMot->text(), QStringLiteral("Commencer"));
+    QCOMPARE(m_form->game().record().NbMotJoue, -1);
+    QCOMPARE(m_form->btValid->property("tag").toInt(), kDrawNextTag);
+
+    // Until the first draw, later activations show nothing more.
+    m_cues.clear();
+    sendActivation(m_form.get(), false);
+    sendActivation(m_form.get(), true);
+    QVERIFY(!m_form->paInfo->isVisible());
+    QVERIFY(m_cues.isEmpty());
+
+    // The count follows the settings.
+    selectPoints(10, 20);
+    m_form->GetNbMot->trigger();
+    QCOMPARE(m_form->laTextInfo->text(),
+             QStringLiteral("Nombre de mots :\r\nTotal dans le programme : 10\r\nDisponible avec "
+                            "configuration : 5\r\n"));
+}
+
+void TestGameWindow::genreFilterRestoredAtFirstConnect()
+{
+    // A genre chosen in an earlier session ("Invariable": genre 3, élève; the
+    // filter also lets the words without genre through, 0).
+    QTemporaryDir program;
+    writeBytes(program.path() + "/corbelet.ini", "[Config]\r\ncbGenre=3\r\n");
+    makeWindow(program.path() + '/');
+    QVERIFY(m_cfg->FiltreGenre().empty());
+    sendActivation(m_form.get(), true);
+    QCOMPARE(QByteArray::fromStdString(m_cfg->FiltreGenre()),
+             QByteArray(" AND ref_genre IN (3, 0)"));
+    QVERIFY2(m_form->laTextInfo->text().endsWith(
+                 QStringLiteral("Disponible avec configuration : 3\r\n")),
+             qPrintable(m_form->laTextInfo->text()));
+    QTest::mouseClick(m_form->btValid, Qt::LeftButton);
+    selectPoints(5, 10);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QCOMPARE(m_form->game().word().Mot, std::string("ELEVE"));
+}
+
+void TestGameWindow::connectErrorSkipsGreetingAndRetries()
+{
+    m_form->wordStore().Database = "absente";
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, sendActivation(m_form.get(), true));
+    QVERIFY(!m_form->wordStore().Connected());
+    QVERIFY(m_cues.isEmpty());
+    QVERIFY(m_form->paInfo->isHidden());
+
+    m_form->wordStore().Database = "listedemots";
+    sendActivation(m_form.get(), true);
+    QVERIFY(m_form->wordStore().Connected());
+    QCOMPARE(cues(), QStringList({"SonHello"}));
+    QVERIFY(!m_form->paInfo->isHidden());
+}
+
+// ---------------------------------------------------------------- the draw
+
+void TestGameWindow::firstDraw()
+{
+    startGame();
+    selectWord(10); // chien
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QCOMPARE(m_form->game().word().Mot, std::string("CHIEN"));
+    QCOMPARE(m_form->btMot->text(), QStringLiteral("Suivant >>"));
+    QVERIFY(m_form->ListeLettre->isEnabled());
+    QCOMPARE(m_form->Panel2->text(), QStringLiteral(" Juste(s) : 0/0"));
+    QCOMPARE(m_form->Panel3->text(), QStringLiteral(" Score : 0"));
+    QCOMPARE(m_form->Panel4->text(), QStringLiteral(" Niveau : 1"));
+    QCOMPARE(m_form->Label3->text(), QStringLiteral("Mot à : 10 points"));
+    QCOMPARE(m_form->affMot->text(), bullets(5));
+    QCOMPARE(cues(), QStringList({"SonNouveau"}));
+    QVERIFY(m_form->TimerGame->isActive());
+    for (const char* piece : {"ImgBas", "ImgTete", "ImgJambe2"})
+        QVERIFY(m_form->findChild<QWidget*>(QLatin1String(piece))->isHidden());
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+
+    // Accents folded, hyphen hidden like a letter.
+    selectWord(20);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QCOMPARE(m_form->game().word().Mot, std::string("PORTE-CLES"));
+    QCOMPARE(m_form->affMot->text(), bullets(10));
+    selectWord(7);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QCOMPARE(m_form->game().word().Mot, std::string("ELEVE"));
+}
+
+void TestGameWindow::wordValueUsesTheLevelOfTheDraw()
+{
+    startGame();
+    selectWord(10);
+    m_cfg->NiveauDuJeu->setValue(2);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QCOMPARE(m_form->Label3->text(), QStringLiteral("Mot à : 20 points"));
+    // A change of level applies at the next draw only.
+    m_cfg->NiveauDuJeu->setValue(3);
+    QCOMPARE(m_form->game().record().Niveau, 2);
+    selectWord(12); // table
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QCOMPARE(m_form->Label3->text(), QStringLiteral("Mot à : 36 points"));
+    QCOMPARE(m_form->Panel4->text(), QStringLiteral(" Niveau : 3"));
+}
+
+void TestGameWindow::drawIgnoredWhileThePanelShows()
+{
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    sendActivation(m_form.get(), true);
+    QVERIFY(m_form->paInfo->isVisible());
+    m_cues.clear();
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QCOMPARE(m_form->btMot->text(), QStringLiteral("Commencer"));
+    QVERIFY(!m_form->ListeLettre->isEnabled());
+    QCOMPARE(m_form->game().record().NbMotJoue, -1);
+    QVERIFY(m_cues.isEmpty());
+}
+
+void TestGameWindow::drawMidWord()
+{
+    startGame();
+    selectWord(10);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    pick("CZ");
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    const GameRecord& record = m_form->game().record();
+    QCOMPARE(record.NbMotJoue, 1);
+    QCOMPARE(record.NbMotTrouve, 0);
+    QCOMPARE(record.Score, 0);
+    QCOMPARE(m_form->Panel2->text(), QStringLiteral(" Juste(s) : 0/1"));
+    QCOMPARE(m_form->game().word().NbEssai, 0);
+    // The new word starts with an empty drawing and no ticks.
+    QVERIFY(m_form->ImgBas->isHidden());
+    for (int row = 0; row < m_form->ListeLettre->count(); ++row)
+        QCOMPARE(m_form->ListeLettre->item(row)->checkState(), Qt::Unchecked);
+}
+
+void TestGameWindow::noMatchingWordKeepsTheGame()
+{
+    startGame();
+    // Before the first draw: the game stays as it was started.
+    selectPoints(51, 52);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QVERIFY(m_form->paInfo->isVisible());
+    QCOMPARE(m_form->laTextInfo->text(),
+             QStringLiteral("Aucun mot ne correspond à la configuration actuelle.\r\nÉlargissez "
+                            "les critères dans la configuration."));
+    QCOMPARE(m_form->btMot->text(), QStringLiteral("Commencer"));
+    QVERIFY(!m_form->ListeLettre->isEnabled());
+    QCOMPARE(m_form->affMot->text(), QStringLiteral("xxx"));
+    QVERIFY(!m_form->TimerGame->isActive());
+    QCOMPARE(m_form->game().record().NbMotJoue, -1);
+    QVERIFY(!cues().contains(QStringLiteral("SonNouveau")));
+    QTest::mouseClick(m_form->btValid, Qt::LeftButton); // only closes
+    QVERIFY(!m_form->paInfo->isVisible());
+    QCOMPARE(m_form->game().record().NbMotJoue, -1);
+
+    // In the middle of a word: the word, its picks and the countdown go on.
+    selectWord(10);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    pick("C");
+    fire(m_form->TimerGame, 3);
+    selectPoints(51, 52);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QVERIFY(m_form->paInfo->isVisible());
+    QCOMPARE(m_form->game().word().Mot, std::string("CHIEN"));
+    QCOMPARE(m_form->game().word().NbEssai, 1);
+    QCOMPARE(m_form->game().record().NbMotJoue, 0);
+    QCOMPARE(m_form->affMot->text(), QStringLiteral("C") + bullets(4));
+    QCOMPARE(m_form->Label3->text(), QStringLiteral("Mot à : 10 points"));
+    QVERIFY(m_form->TimerGame->isActive());
+    QCOMPARE(m_form->TimerGame->property("tag").toInt(), 3);
+    QTest::mouseClick(m_form->btValid, Qt::LeftButton);
+    QVERIFY(!m_form->paInfo->isVisible());
+    QCOMPARE(m_form->game().record().NbMotJoue, 0);
+    pick("H");
+    QCOMPARE(m_form->affMot->text(), QStringLiteral("CH") + bullets(3));
+}
+
+// ---------------------------------------------------------------- picks
+
+void TestGameWindow::picksThroughTheCheckBoxes()
+{
+    startGame();
+    selectWord(8); // ananas
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    m_cues.clear();
+    TCheckListBox* list = m_form->ListeLettre;
+
+    // A click on the letter beside the box only selects the item.
+    QListWidgetItem* n = list->item(rowOf('N'));
+    const QRect box = list->checkBoxRect(n);
+    const QRect cell = list->visualItemRect(n);
+    QVERIFY(cell.contains(box));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      QPoint(box.right() + (cell.right() - box.right()) / 2, cell.center().y()));
+    QVERIFY(n->isSelected());
+    QCOMPARE(n->checkState(), Qt::Unchecked);
+    QCOMPARE(m_form->game().word().NbEssai, 0);
+
+    // The space bar ticks the selected item: a pick.
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Space);
+    QCOMPARE(n->checkState(), Qt::Checked);
+    QCOMPARE(m_form->game().word().NbEssai, 1);
+    QCOMPARE(m_form->affMot->text(), kBullet + "N" + kBullet + "N" + kBullet + kBullet);
+
+    // A click in the box: one pick, three positions, three cues.
+    m_cues.clear();
+    clickBox('A');
+    QCOMPARE(list->item(rowOf('A'))->checkState(), Qt::Checked);
+    QCOMPARE(m_form->affMot->text(), QStringLiteral("ANANA") + kBullet);
+    QCOMPARE(m_form->game().word().NbEssai, 2);
+    QCOMPARE(m_form->game().word().NbErreur, 0);
+    QCOMPARE(cues(), QStringList({"SonBonneLettre", "SonBonneLettre", "SonBonneLettre"}));
+
+    // A wrong letter: a piece of the drawing and the error cue.
+    m_cues.clear();
+    clickBox('Z');
+    QCOMPARE(m_form->game().word().NbErreur, 1);
+    QVERIFY(!m_form->ImgBas->isHidden());
+    QVERIFY(m_form->ImgCoter->isHidden());
+    QCOMPARE(cues(), QStringList({"SonErreur"}));
+}
+
+void TestGameWindow::repeatedLetter()
+{
+    startGame();
+    selectWord(10);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    pick("C");
+    fire(m_form->TimerGame, 3);
+    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 27s"));
+    m_cues.clear();
+
+    clickBox('C'); // the box was ticked: the click unticks it, the pick ticks it again
+    QCOMPARE(m_beeps, 1);
+    QCOMPARE(m_form->Label3->text(), QStringLiteral("Lettre déjà essayée"));
+    QCOMPARE(m_form->ListeLettre->item(rowOf('C'))->checkState(), Qt::Checked);
+    QCOMPARE(m_form->game().word().NbEssai, 1);
+    QCOMPARE(m_form->game().word().NbErreur, 0);
+    QVERIFY(m_cues.isEmpty());
+    QVERIFY(m_form->Timer1->isActive());
+    // The countdown starts again from the repeated pick.
+    fire(m_form->TimerGame);
+    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 29s"));
+
+    // A second repeat while the message shows does not restart its timer.
+    const int remaining = m_form->Timer1->remainingTime();
+    QTest::qWait(30);
+    clickBox('C');
+    QCOMPARE(m_beeps, 2);
+    QVERIFY(m_form->Timer1->remainingTime() < remaining);
+
+    fire(m_form->Timer1);
+    QCOMPARE(m_form->Label3->text(), QStringLiteral("Mot à : 10 points"));
+    QVERIFY(!m_form->Timer1->isActive());
+}
+
+void TestGameWindow::picksIgnoredWhileThePanelShows()
+{
+    startGame();
+    selectWord(10);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    m_form->GetNbMot->trigger();
+    QVERIFY(m_form->paInfo->isVisible());
+    fire(m_form->TimerGame, 2);
+    // 'A' lies left of the panel: its tick changes, nothing is handled.
+    clickBox('A');
+    QCOMPARE(m_form->ListeLettre->item(0)->checkState(), Qt::Checked);
+    QCOMPARE(m_form->game().word().NbEssai, 0);
+    QCOMPARE(m_form->affMot->text(), bullets(5));
+    QCOMPARE(m_form->TimerGame->property("tag").toInt(), 2);
+    // Nor is a time-out.
+    m_cfg->TempsPartie->setValue(5);
+    fire(m_form->TimerGame, 3);
+    QCOMPARE(m_form->game().word().NbEssai, 0);
+    QCOMPARE(m_form->game().word().NbErreur, 0);
+}
+
+void TestGameWindow::wonWordAndTheNextDraw()
+{
+    startGame();
+    selectWord(10);
+    m_cfg->NiveauDuJeu->setValue(2);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    m_cues.clear();
+    pick("XZCHIEN");
+    QVERIFY(m_form->paInfo->isVisible());
+    QCOMPARE(m_form->laTextInfo->text(),
+             QStringLiteral("BRAVO !!!\r\nC'était : CHIEN\r\nGagner en :7"));
+    QCOMPARE(m_form->Panel3->text(), QStringLiteral(" Score : 40"));
+    QCOMPARE(m_form->Panel2->text(), QStringLiteral(" Juste(s) : 1/0"));
+    QVERIFY(m_form->affMot->text().isEmpty());
+    QVERIFY(!m_form->TimerGame->isActive());
+    QCOMPARE(cues().last(), QStringLiteral("SonGagner"));
+    QCOMPARE(m_form->btValid->property("tag").toInt(), kDrawNextTag);
+
+    // The panel shows its lines as lines.
+    const QFontMetrics metrics(m_form->laTextInfo->font());
+    QVERIFY(metrics.boundingRect(QRect(0, 0, 242, 70), Qt::TextWordWrap, m_form->laTextInfo->text())
+                .height() >= 3 * metrics.height());
+
+    // OK on a result draws the next word.
+    QTest::mouseClick(m_form->btValid, Qt::LeftButton);
+    QVERIFY(!m_form->paInfo->isVisible());
+    QCOMPARE(m_form->game().record().NbMotJoue, 1);
+    QCOMPARE(m_form->affMot->text(), bullets(5));
+    QVERIFY(m_form->TimerGame->isActive());
+}
+
+void TestGameWindow::lostWordShowsTheWholeDrawing()
+{
+    startGame();
+    selectWord(12); // table
+    m_cfg->NiveauDuJeu->setValue(3);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    pick("T");
+    m_cues.clear();
+    pick("XYZWVQ");
+    QVERIFY(m_form->paInfo->isVisible());
+    QCOMPARE(m_form->laTextInfo->text(), QStringLiteral("Perdu !\r\nC'était : TABLE"));
+    QCOMPARE(cues().count(QStringLiteral("SonErreur")), 5);
+    QCOMPARE(cues().last(), QStringLiteral("SonPerdu"));
+    for (const char* piece : {"ImgBas", "ImgCoter", "ImgPendu", "ImgHaut", "ImgBras1", "ImgBras2",
+                              "ImgCorps", "ImgJambe1", "ImgJambe2", "ImgTete"})
+        QVERIFY2(!m_form->findChild<QWidget*>(QLatin1String(piece))->isHidden(), piece);
+    QCOMPARE(m_form->Panel3->text(), QStringLiteral(" Score : 0"));
+    QVERIFY(m_form->affMot->text().isEmpty());
+    QVERIFY(!m_form->TimerGame->isActive());
+}
+
+void TestGameWindow::finishedWordTakesNoMorePicks()
+{
+    startGame();
+    selectWord(10);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    pick("CHIEN");
+    QCOMPARE(m_form->Panel3->text(), QStringLiteral(" Score : 20"));
+    // Coming back shows the statistics; the countdown of the won word stays off.
+    sendActivation(m_form.get(), false);
+    sendActivation(m_form.get(), true);
+    QCOMPARE(m_form->btValid->property("tag").toInt(), 0);
+    QVERIFY(!m_form->TimerGame->isActive());
+    QTest::mouseClick(m_form->btValid, Qt::LeftButton); // only closes
+    QCOMPARE(m_form->game().record().NbMotJoue, 0);
+    QVERIFY(!m_form->paInfo->isVisible());
+    pick("XZ");
+    m_form->TimerGameTimer();
+    QCOMPARE(m_form->game().word().NbErreur, 0);
+    QCOMPARE(m_form->game().record().Score, 20);
+    QCOMPARE(m_form->game().record().NbMotTrouve, 1);
+    QVERIFY(!m_form->paInfo->isVisible());
+}
+
+// ---------------------------------------------------------------- countdown
+
+void TestGameWindow::countdown()
+{
+    startGame();
+    selectWord(10);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    m_cues.clear();
+    fire(m_form->TimerGame);
+    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 29s"));
+    fire(m_form->TimerGame, 24);
+    QVERIFY(m_cues.isEmpty());
+    fire(m_form->TimerGame);
+    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 4s"));
+    QCOMPARE(cues(), QStringList({"SonDecide"}));
+    fire(m_form->TimerGame, 3);
+    QCOMPARE(m_form->game().word().NbEssai, 0);
+    fire(m_form->TimerGame);
+    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 0s"));
+    QCOMPARE(m_form->game().word().NbEssai, 1);
+    QCOMPARE(m_form->game().word().NbErreur, 1);
+    QVERIFY(!m_form->ImgBas->isHidden());
+    QCOMPARE(cues().last(), QStringLiteral("SonErreur"));
+    // Each time-out starts the next countdown.
+    fire(m_form->TimerGame);
+    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 29s"));
+
+    // The time allowed is read at every tick.
+    m_cfg->TempsPartie->setValue(10);
+    fire(m_form->TimerGame);
+    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 8s"));
+}
+
+void TestGameWindow::countdownOfFiveSeconds()
+{
+    startGame();
+    m_cfg->TempsPartie->setValue(5);
+    selectWord(10);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    m_cues.clear();
+    fire(m_form->TimerGame, 5);
+    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 0s"));
+    QVERIFY(!cues().contains(QStringLiteral("SonDecide")));
+    QCOMPARE(m_form->game().word().NbErreur, 1);
+}
+
+void TestGameWindow::countdownOffWithoutTimeLimit()
+{
+    startGame();
+    m_cfg->LimitTemps->setChecked(false);
+    selectWord(10);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QVERIFY(!m_form->TimerGame->isActive());
+    m_form->TimerGame->start();
+    fire(m_form->TimerGame, 40);
+    QVERIFY(m_form->paTempsRestant->text().isEmpty());
+    QCOMPARE(m_form->game().word().NbEssai, 0);
+    m_form->TimerGame->stop();
+}
+
+void TestGameWindow::deactivationPausesTheCountdown()
+{
+    startGame();
+    selectWord(10);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    fire(m_form->TimerGame, 3);
+    sendActivation(m_form.get(), false);
+    QVERIFY(!m_form->TimerGame->isActive());
+    QCOMPARE(m_form->TimerGame->property("tag").toInt(), 3);
+
+    m_cues.clear();
+    sendActivation(m_form.get(), true);
+    QVERIFY(m_form->TimerGame->isActive());
+    QVERIFY(m_form->paInfo->isVisible());
+    QVERIFY(m_form->laTextInfo->text().startsWith(QStringLiteral("Nombre de mots :\r\n")));
+    QCOMPARE(m_form->btValid->property("tag").toInt(), 0);
+    QVERIFY(!cues().contains(QStringLiteral("SonHello")));
+    QTest::mouseClick(m_form->btValid, Qt::LeftButton);
+    QCOMPARE(m_form->game().record().NbMotJoue, 0);
+    fire(m_form->TimerGame);
+    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 26s"));
+}
+
+void TestGameWindow::longWordFitsTheDisplay()
+{
+    startGame();
+    selectWord(40);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QCOMPARE(m_form->game().word().LongueurMot, 25);
+    const QFont font = m_form->affMot->font();
+    QVERIFY(font.pixelSize() < 32);
+    QVERIFY(QFontMetrics(font).horizontalAdvance(m_form->affMot->text()) <=
+            m_form->affMot->contentsRect().width());
+    QVERIFY(QFontMetrics(font).inFont(kBullet.at(0)));
+    selectWord(10);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QCOMPARE(m_form->affMot->font().pixelSize(), 32);
+}
+
+// ---------------------------------------------------------------- skins
+
+void TestGameWindow::skinFiles()
+{
+    // No skin file at all: blank buttons, btMot with its caption only.
+    for (QPushButton* button : {m_form->btFermer, m_form->btCfg, m_form->btValid}) {
+        QVERIFY(button->icon().isNull());
+        QVERIFY(button->text().isEmpty());
+    }
+    QVERIFY(m_form->btMot->icon().isNull());
+    QCOMPARE(m_form->btMot->text(), QStringLiteral("Commencer"));
+    QVERIFY(m_form->imgLogo->picture().isNull());
+
+    // Only BTMOT.bmp, in another letter case.
+    QTemporaryDir onlyMot;
+    QVERIFY(QDir(onlyMot.path()).mkpath("res"));
+    writeGlyph(onlyMot.path() + "/res/BTMOT.bmp", QSize(20, 20), Qt::red, Qt::red);
+    makeWindow(onlyMot.path() + '/');
+    QVERIFY(!m_form->btMot->icon().isNull());
+    QCOMPARE(m_form->btMot->text(), QStringLiteral("Commencer"));
+    QCOMPARE(m_form->btMot->iconSize(), QSize(20, 20));
+    for (QPushButton* button : {m_form->btFermer, m_form->btCfg, m_form->btValid})
+        QVERIFY(button->icon().isNull());
+    for (TImage* image : m_form->findChildren<TImage*>())
+        QVERIFY2(image->picture().isNull(), qPrintable(image->objectName()));
+
+    // Pictures, two-state glyphs, an undecodable picture and a folder named like a file.
+    QTemporaryDir full;
+    QVERIFY(QDir(full.path()).mkpath("res/ImgCorps.png"));
+    writeImage(full.path() + "/res/imgLogo.png", QSize(416, 176), Qt::green, Qt::green, "PNG");
+    writeImage(full.path() + "/res/imginfo.PNG", QSize(160, 160), Qt::blue, Qt::blue, "PNG");
+    writeGlyph(full.path() + "/res/btFermer.bmp", QSize(48, 24), Qt::red, Qt::blue);
+    writeBytes(full.path() + "/res/ImgTete.png", "not a picture");
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(".*ImgTete\\.png.*"));
+    makeWindow(full.path() + '/');
+    QCOMPARE(m_form->imgLogo->picture().size(), QSize(416, 176));
+    QCOMPARE(m_form->imgInfo->picture().size(), QSize(160, 160));
+    QVERIFY(m_form->ImgTete->picture().isNull());
+    QVERIFY(m_form->ImgCorps->picture().isNull());
+    const QIcon icon = m_form->btFermer->icon();
+    QCOMPARE(m_form->btFermer->iconSize(), QSize(24, 24));
+    const QImage normal = icon.pixmap(QSize(24, 24), 1.0, QIcon::Normal).toImage();
+    const QImage disabled = icon.pixmap(QSize(24, 24), 1.0, QIcon::Disabled).toImage();
+    QCOMPARE(QColor(normal.pixel(12, 12)), QColor(Qt::red));
+    QCOMPARE(QColor(disabled.pixel(12, 12)), QColor(Qt::blue));
+    // The button-face grey around the glyph is transparent.
+    QCOMPARE(qAlpha(normal.pixel(0, 23)), 0);
+    // The logo is scaled to its control, aspect ratio kept.
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    const QPixmap logo = m_form->imgLogo->pixmap();
+    QCOMPARE(logo.deviceIndependentSize().toSize(), QSize(208, 88));
+}
+
+// ---------------------------------------------------------------- sound cues
+
+void TestGameWindow::soundCueFiles()
+{
+    const QString res = m_program.path() + "/res/";
+    QVERIFY(QFile::copy(QStringLiteral(GAME_TEST_TONE), res + "SonNouveau.mp3"));
+    QVERIFY(QFile::copy(QStringLiteral(GAME_TEST_TONE), res + "SonGagner.mp3"));
+    QTemporaryDir chosenFolder;
+    const QString chosen = chosenFolder.path() + "/gagne.mp3";
+    QVERIFY(QFile::copy(QStringLiteral(GAME_TEST_TONE), chosen));
+    m_cfg->SonGagner->setText("gagne.mp3");
+    m_cfg->SonGagner->setToolTip(chosenFolder.path() + '/');
+
+    auto fileFor = [this](const char* cue) {
+        m_cues.clear();
+        m_form->JoueSon(QLatin1String(cue));
+        return m_cues.value(0).second;
+    };
+    // The chosen file, then the default one, then nothing.
+    QCOMPARE(QFileInfo(fileFor("SonGagner")).canonicalFilePath(),
+             QFileInfo(chosen).canonicalFilePath());
+    QCOMPARE(fileFor("SonNouveau"), res + "SonNouveau.mp3");
+    QCOMPARE(fileFor("SonPerdu"), QString());
+    QVERIFY(QFile::remove(chosen));
+    QCOMPARE(fileFor("SonGagner"), res + "SonGagner.mp3");
+    m_cfg->SonDefaut->setChecked(false);
+    QCOMPARE(fileFor("SonGagner"), QString());
+    QCOMPARE(fileFor("SonNouveau"), QString());
+    // Sounds off: nothing whatever the rest.
+    m_cfg->SonDefaut->setChecked(true);
+    m_cfg->PasDeSon->setChecked(true);
+    QCOMPARE(fileFor("SonNouveau"), QString());
+    QCOMPARE(fileFor("SonGagner"), QString());
+
+    // A draw plays its cue through the audio library.
+    m_cfg->PasDeSon->setChecked(false);
+    startGame();
+    selectWord(10);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QCOMPARE(m_cues.value(0).second, res + "SonNouveau.mp3");
+    QVERIFY(CurrentStream); // the audio library opened it
+    QFile::remove(res + "SonNouveau.mp3");
+    QFile::remove(res + "SonGagner.mp3");
+}
+
+// ---------------------------------------------------------------- closing
+
+void TestGameWindow::closing()
+{
+    startGame();
+    selectWord(10);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    pick("C");
+
+    auto answer = [](const QString& text) {
+        QTimer::singleShot(0, [text] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            QCOMPARE(box->windowTitle(), QStringLiteral("Confirmation"));
+            QCOMPARE(box->text(), QStringLiteral("Voulez-vous vraiment quitter le jeu"));
+            QCOMPARE(box->icon(), QMessageBox::Question);
+            QStringList texts;
+            QAbstractButton* target = nullptr;
+            for (QAbstractButton* button : box->buttons()) {
+                texts.append(button->text());
+                if (button->text() == text)
+                    target = button;
+            }
+            texts.sort();
+            QCOMPARE(texts, QStringList({"&Non", "&Oui"}));
+            QVERIFY(target);
+            target->click();
+        });
+    };
+
+    answer(QStringLiteral("&Non"));
+    QTest::mouseClick(m_form->btFermer, Qt::LeftButton);
+    QVERIFY(cues().contains(QStringLiteral("SonExit")));
+    QVERIFY(m_form->isVisible());
+    QVERIFY(m_form->wordStore().Connected());
+    QCOMPARE(m_form->game().word().NbEssai, 1);
+    QCOMPARE(m_form->affMot->text(), QStringLiteral("C") + bullets(4));
+
+    answer(QStringLiteral("&Oui"));
+    m_form->close();
+    QVERIFY(!m_form->isVisible());
+    QVERIFY(!m_form->wordStore().Connected());
+}
+
+void TestGameWindow::smallButtons()
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    QTest::mouseClick(m_form->imgLogo, Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    QCOMPARE(catcher.urls, QList<QUrl>({QUrl(QString::fromLatin1(kHomePage))}));
+
+    QVERIFY(!m_cfg->isVisible());
+    QTest::mouseClick(m_form->btCfg, Qt::LeftButton);
+    QVERIFY(m_cfg->isVisible());
+    QVERIFY(!m_cfg->isModal());
+    m_cfg->hide();
+}
+
+QTEST_MAIN(TestGameWindow)
+#include "tst_gamewindow.moc"
