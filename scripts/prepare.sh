@@ -20,6 +20,8 @@ corbelet_packages=(
     libsimpleini-dev
     # fonts metric-compatible with Arial and Courier New, and a Tahoma
     fonts-liberation fonts-liberation2 fonts-wine
+    # a test tone for the game window tests (sox, then lame for MP3)
+    sox lame
     # a display and a window manager for the end-to-end tests
     xvfb xauth openbox xdotool x11-utils
 )

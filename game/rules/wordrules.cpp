@@ -114,82 +114,32 @@ std::int32_t clampLevel(std::int32_t level)
 
 std::int32_t errorLimit(std::int32_t level)
 {
-    switch (clampLevel(level)) {
-    case 1:
-        return 10;
-    case 2:
-        return 8;
-    default:
-        return 6;
-    }
+    // The count that loses the word is the last row of the level's table.
+    return clampLevel(level) == 1 ? 10 : clampLevel(level) == 2 ? 8 : 6;
 }
 
 std::vector<Piece> piecesToShow(std::int32_t level, std::int32_t nbErreur)
 {
     using enum Piece;
-    switch (clampLevel(level)) {
-    case 1:
-        switch (nbErreur) {
-        case 1:
-            return {ImgBas};
-        case 2:
-            return {ImgCoter};
-        case 3:
-            return {ImgHaut};
-        case 4:
-            return {ImgPendu};
-        case 5:
-            return {ImgTete};
-        case 6:
-            return {ImgCorps};
-        case 7:
-            return {ImgBras1};
-        case 8:
-            return {ImgBras2};
-        case 9:
-            return {ImgJambe1};
-        case 10:
-            return {ImgJambe2};
-        default:
-            return {};
-        }
-    case 2:
-        switch (nbErreur) {
-        case 1:
-            return {ImgBas};
-        case 2:
-            return {ImgCoter};
-        case 3:
-            return {ImgHaut};
-        case 4:
-            return {ImgPendu};
-        case 5:
-            return {ImgTete};
-        case 6:
-            return {ImgCorps};
-        case 7:
-            return {ImgBras1, ImgBras2};
-        case 8:
-            return {ImgJambe1, ImgJambe2};
-        default:
-            return {};
-        }
-    default:
-        switch (nbErreur) {
-        case 1:
-            return {ImgBas, ImgCoter};
-        case 2:
-            return {ImgHaut, ImgPendu};
-        case 3:
-            return {ImgTete};
-        case 4:
-            return {ImgCorps};
-        case 5:
-            return {ImgBras1, ImgBras2};
-        case 6:
-            return {ImgJambe1, ImgJambe2};
-        default:
-            return {};
-        }
-    }
+    // The pieces each wrong pick reveals, by level: row n is the n-th wrong pick.
+    static const std::vector<std::vector<Piece>> levelOne = {
+        {ImgBas},   {ImgCoter}, {ImgHaut},  {ImgPendu},  {ImgTete},
+        {ImgCorps}, {ImgBras1}, {ImgBras2}, {ImgJambe1}, {ImgJambe2}};
+    static const std::vector<std::vector<Piece>> levelTwo = {{ImgBas},
+                                                             {ImgCoter},
+                                                             {ImgHaut},
+                                                             {ImgPendu},
+                                                             {ImgTete},
+                                                             {ImgCorps},
+                                                             {ImgBras1, ImgBras2},
+                                                             {ImgJambe1, ImgJambe2}};
+    static const std::vector<std::vector<Piece>> levelThree = {
+        {ImgBas, ImgCoter}, {ImgHaut, ImgPendu},  {ImgTete},
+        {ImgCorps},         {ImgBras1, ImgBras2}, {ImgJambe1, ImgJambe2}};
+    const auto& table = clampLevel(level) == 1   ? levelOne
+                        : clampLevel(level) == 2 ? levelTwo
+                                                 : levelThree;
+    if (nbErreur < 1 || nbErreur > static_cast<std::int32_t>(table.size()))
+        return {};
+    return table[static_cast<std::size_t>(nbErreur - 1)];
 }
