@@ -1,0 +1,45 @@
+#include "app/errorreport.h"
+
+#include <QMessageBox>
+
+#include <stdexcept>
+
+QString ErrorReportText(std::string_view utf8)
+{
+    QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    // Every character past the ASCII range counts as above the full stop,
+    // including either half of a surrogate pair.
+    if (!text.isEmpty() && text.back().unicode() > u'.')
+        text += QLatin1Char('.');
+    return text;
+}
+
+void ReportCurrentException()
+{
+    QString text;
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        text = ErrorReportText(error.what());
+    } catch (...) {
+        // Something that is not an error object still must not end the
+        // program; it has no text of its own to show.
+        text = ErrorReportText("Erreur inconnue");
+    }
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+CorbeletApplication::CorbeletApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool CorbeletApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        ReportCurrentException();
+        return false;
+    }
+}

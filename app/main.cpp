@@ -1,0 +1,60 @@
+// The program's entry: one instance per executable file, the application
+// title, the three windows in their order, the event loop.
+
+#include "app/errorreport.h"
+#include "app/qttranslations.h"
+#include "app/singleinstance.h"
+#include "app/startuptrace.h"
+#include "app/tscoreliste.h"
+#include "config/settingsfile.h"
+#include "config/tcfgjeu.h"
+#include "game/tpendform.h"
+
+#include <memory>
+
+int main(int argc, char** argv)
+{
+    CorbeletApplication application(argc, argv);
+
+    // A later start of the same file ends here, before any title or window,
+    // once the running instance has been asked to come forward.
+    SingleInstance instance(QCoreApplication::applicationFilePath());
+    if (!instance.EnsureSingleInstance())
+        return 0;
+
+    // Only the name is set, not a display name: on X11 Qt would append a
+    // display name to every window caption.
+    QApplication::setApplicationName(QStringLiteral("Corbelet"));
+    QApplication::setApplicationVersion(QStringLiteral(CORBELET_VERSION));
+    // Qt's own texts (standard buttons, file dialogs) in French; without the
+    // translation file they stay in English.
+    InstallQtFrenchTranslations(application);
+
+    const QString programDirectory = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+
+    // The game window first: it becomes the main window, and its creation
+    // reads nothing from the other two.
+    std::unique_ptr<TPendForm> pendForm;
+    RunReported([&] { pendForm = std::make_unique<TPendForm>(programDirectory); });
+    if (!pendForm)
+        return 1; // Nothing to show: the error has been reported.
+    instance.setMainWindow(pendForm.get());
+
+    // The configuration window, hidden, owned by the game window so that it
+    // stays above it.
+    RunReported([&] {
+        auto* cfg = new TCfgJeu(pendForm->wordQuery(), programDirectory, SettingsFilePath(),
+                                pendForm.get());
+        pendForm->setConfiguration(cfg);
+    });
+
+    // The score list window, hidden; nothing shows it.
+    std::unique_ptr<TScoreListe> scoreListe;
+    RunReported([&] { scoreListe = std::make_unique<TScoreListe>(); });
+
+    InstallStartupTrace(pendForm.get());
+    // The game window first becomes active here, after all three exist.
+    RunReported([&] { pendForm->show(); });
+    QApplication::exec();
+    return 0;
+}

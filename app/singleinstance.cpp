@@ -1,0 +1,255 @@
+#include "app/singleinstance.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QThread>
+#include <QWidget>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The one request a later start sends.
+constexpr char kActivateRequest[] = "activate\n";
+// A request line never gets longer; anything beyond is not ours.
+constexpr qint64 kMaxRequestBytes = 64;
+// Pause between two tries of a later start while the first is still starting.
+constexpr unsigned long kRetryPauseMs = 20;
+
+// Makes sure that `path` is a real folder (not a link) owned by this user with
+// mode 0700, creating it when missing.
+bool EnsurePrivateFolder(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat info
+    {};
+    if (lstat(native.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != geteuid())
+        return false;
+    if ((info.st_mode & 07777) != 0700 && chmod(native.constData(), 0700) != 0)
+        return false;
+    return true;
+}
+
+QString UserName()
+{
+    if (const passwd* entry = getpwuid(geteuid()); entry != nullptr && entry->pw_name != nullptr)
+        return QFile::decodeName(entry->pw_name);
+    return QString::number(geteuid());
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(const QString& executablePath, const QString& runtimeDirectory,
+                               QObject* parent)
+    : QObject(parent), m_identity(InstanceIdentity(executablePath)),
+      m_directory(runtimeDirectory.isEmpty() ? RuntimeDirectory() : runtimeDirectory)
+{
+    // The window the player used last is the one to bring back.
+    if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        connect(application, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+            if (now != nullptr)
+                m_lastActive = now->window();
+        });
+    }
+}
+
+SingleInstance::~SingleInstance()
+{
+    if (m_server != nullptr)
+        m_server->close();
+    // The lock file stays: removing it would let a start that opened the old
+    // file and one that creates a new file both believe they are first.
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+}
+
+QString SingleInstance::InstanceIdentity(const QString& executablePath)
+{
+    QString path = QFileInfo(executablePath).canonicalFilePath();
+    if (path.isEmpty())
+        path = QDir::cleanPath(QFileInfo(executablePath).absoluteFilePath());
+    const QByteArray digest =
+        QCryptographicHash::hash(QFile::encodeName(path), QCryptographicHash::Sha256);
+    return QStringLiteral("corbelet-") + QString::fromLatin1(digest.toHex().left(24));
+}
+
+QString SingleInstance::RuntimeDirectory()
+{
+    QString folder;
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        folder = QDir::tempPath() + QStringLiteral("/runtime-") + UserName();
+    else
+        folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty() || !EnsurePrivateFolder(folder))
+        return QString();
+    return folder;
+}
+
+QString SingleInstance::lockFilePath() const
+{
+    return m_directory + QLatin1Char('/') + m_identity + QStringLiteral(".lock");
+}
+
+QString SingleInstance::serverName() const
+{
+    return m_directory + QLatin1Char('/') + m_identity + QStringLiteral(".socket");
+}
+
+bool SingleInstance::isListening() const
+{
+    return m_server != nullptr && m_server->isListening();
+}
+
+SingleInstance::LockResult SingleInstance::takeLock()
+{
+    if (m_lockFd >= 0)
+        return LockResult::Taken;
+    if (m_directory.isEmpty())
+        return LockResult::Unavailable;
+    const QByteArray path = QFile::encodeName(lockFilePath());
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return LockResult::Unavailable;
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        m_lockFd = fd;
+        return LockResult::Taken;
+    }
+    const int error = errno;
+    ::close(fd);
+    return error == EWOULDBLOCK ? LockResult::HeldElsewhere : LockResult::Unavailable;
+}
+
+bool SingleInstance::EnsureSingleInstance()
+{
+    const QDeadlineTimer deadline(2000);
+    for (;;) {
+        switch (takeLock()) {
+        case LockResult::Taken:
+            startListening();
+            return true;
+        case LockResult::Unavailable:
+            // No lock can be had at all (no runtime folder, a foreign file in
+            // the way, no lock support): the program runs rather than refusing
+            // a start it cannot judge.
+            return true;
+        case LockResult::HeldElsewhere:
+            break;
+        }
+        // Another instance holds the lock; it may still be starting and not
+        // listen yet, or be ending and let go of the lock, so both are retried.
+        if (ActivateInstance(0))
+            return false;
+        if (deadline.hasExpired())
+            return false; // It neither answers nor ends: nothing is brought forward.
+        QThread::msleep(kRetryPauseMs);
+    }
+}
+
+bool SingleInstance::ActivateInstance(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        QLocalSocket socket;
+        socket.connectToServer(serverName(), QIODevice::WriteOnly);
+        if (socket.waitForConnected(200)) {
+            socket.write(kActivateRequest);
+            const bool written = socket.waitForBytesWritten(1000);
+            socket.disconnectFromServer();
+            if (written)
+                return true;
+        }
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(kRetryPauseMs);
+    }
+}
+
+void SingleInstance::startListening()
+{
+    if (m_server != nullptr)
+        return;
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    // A socket file left by an instance that was killed would block listen();
+    // holding the lock proves nobody else uses it.
+    QLocalServer::removeServer(serverName());
+    if (!m_server->listen(serverName())) {
+        // The program still runs as the only instance (the lock sees to
+        // that); later starts just cannot bring it forward and end anyway.
+        return;
+    }
+    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::readRequests);
+    connect(this, &SingleInstance::activationRequested, this,
+            &SingleInstance::onActivationRequested);
+}
+
+void SingleInstance::readRequests()
+{
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        socket->setParent(this);
+        socket->setReadBufferSize(kMaxRequestBytes);
+        const auto handle = [this, socket] {
+            while (socket->canReadLine()) {
+                if (socket->readLine(kMaxRequestBytes) == kActivateRequest)
+                    emit activationRequested();
+            }
+            if (socket->bytesAvailable() >= kMaxRequestBytes)
+                socket->abort();
+        };
+        connect(socket, &QLocalSocket::readyRead, socket, handle);
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        handle();
+        if (socket->state() == QLocalSocket::UnconnectedState)
+            socket->deleteLater();
+    }
+}
+
+void SingleInstance::setMainWindow(QWidget* window)
+{
+    m_mainWindow = window;
+    if (m_pendingActivation && window != nullptr) {
+        m_pendingActivation = false;
+        BringToFront(window, m_lastActive);
+    }
+}
+
+void SingleInstance::onActivationRequested()
+{
+    if (m_mainWindow.isNull()) {
+        m_pendingActivation = true;
+        return;
+    }
+    BringToFront(m_mainWindow, m_lastActive);
+}
+
+void BringToFront(QWidget* mainWindow, QWidget* lastActive)
+{
+    if (mainWindow == nullptr)
+        return;
+    // Only the minimised flag goes: a window that was maximised comes back so.
+    if (mainWindow->isMinimized())
+        mainWindow->setWindowState(mainWindow->windowState() & ~Qt::WindowMinimized);
+    mainWindow->show();
+    QWidget* target = QApplication::activeModalWidget();
+    if (target == nullptr && lastActive != nullptr && lastActive->isVisible() &&
+        !lastActive->isMinimized())
+        target = lastActive;
+    if (target == nullptr)
+        target = mainWindow;
+    target->raise();
+    target->activateWindow();
+}

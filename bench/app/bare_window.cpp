@@ -1,0 +1,47 @@
+// The yardstick of the start-up benchmark: a bare Qt window of the game
+// window's size, printing "window <µs>" (monotonic clock) when first painted.
+
+#include <QApplication>
+#include <QLabel>
+#include <QPaintEvent>
+
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+class BareWindow : public QLabel
+{
+public:
+    BareWindow() : QLabel(QStringLiteral("Corbelet"))
+    {
+        setAlignment(Qt::AlignCenter);
+        setFixedSize(484, 365);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QLabel::paintEvent(event);
+        if (m_reported)
+            return;
+        m_reported = true;
+        const auto now = std::chrono::duration_cast<std::chrono::microseconds>(
+            std::chrono::steady_clock::now().time_since_epoch());
+        std::printf("window %lld\n", static_cast<long long>(now.count()));
+        std::fflush(stdout);
+    }
+
+private:
+    bool m_reported = false;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    BareWindow window;
+    window.show();
+    return QApplication::exec();
+}

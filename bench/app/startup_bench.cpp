@@ -1,0 +1,288 @@
+// Start-up benchmark: for the game, a bare Qt window and, when installed,
+// KHangMan, the time from process start to the window shown, and the resident
+// memory 3 s later. Runs each program several times on a private X server
+// (Xvfb) with a window manager (openbox) and prints the figures side by side.
+//
+// The game is timed to the first painting of its information panel paInfo
+// (the greeting statistics; its start-up probe, CORBELET_STARTUP_TRACE), and
+// also to the first painting of its window. The bare window prints the same
+// probe. KHangMan has no probe: it is timed to its first window on screen, as
+// xdotool sees it.
+//
+// Usage: startup_bench [rounds]   (default 5)
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+qint64 nowMicroseconds()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch())
+        .count();
+}
+
+bool copyTree(const QString& source, const QString& target)
+{
+    QDir sourceDir(source);
+    QDirIterator entries(source, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                         QDirIterator::Subdirectories);
+    while (entries.hasNext()) {
+        const QString entry = entries.next();
+        const QString copy = target + QLatin1Char('/') + sourceDir.relativeFilePath(entry);
+        if (entries.fileInfo().isDir()) {
+            if (!QDir().mkpath(copy))
+                return false;
+        } else if (!QFile::copy(entry, copy)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Resident memory of a process in MB, from /proc.
+std::optional<double> residentMegabytes(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return std::nullopt;
+}
+
+struct Sample
+{
+    std::optional<double> windowMs;
+    std::optional<double> panelMs;
+    std::optional<double> rssMb;
+};
+
+class Bench
+{
+public:
+    bool startDisplay()
+    {
+        m_xserver.start(QStringLiteral("Xvfb"),
+                        {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                         QStringLiteral("-screen"), QStringLiteral("0"),
+                         QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                         QStringLiteral("tcp")});
+        if (!m_xserver.waitForStarted())
+            return false;
+        QElapsedTimer clock;
+        clock.start();
+        while (!m_xserver.canReadLine() && clock.elapsed() < 10000)
+            m_xserver.waitForReadyRead(100);
+        if (!m_xserver.canReadLine())
+            return false;
+        m_display = QLatin1Char(':') + QString::fromLatin1(m_xserver.readLine()).trimmed();
+        m_windowManager.setProcessEnvironment(environment());
+        m_windowManager.setStandardOutputFile(QProcess::nullDevice());
+        m_windowManager.setStandardErrorFile(QProcess::nullDevice());
+        m_windowManager.start(QStringLiteral("openbox"), QStringList());
+        if (!m_windowManager.waitForStarted())
+            return false;
+        while (clock.elapsed() < 10000) {
+            if (tool(QStringLiteral("xprop"),
+                     {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+                    .contains("window id"))
+                return true;
+            QThread::msleep(20);
+        }
+        return false;
+    }
+
+    ~Bench()
+    {
+        m_windowManager.kill();
+        m_windowManager.waitForFinished();
+        m_xserver.kill();
+        m_xserver.waitForFinished();
+    }
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), m_display);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+        environment.insert(QStringLiteral("CORBELET_STARTUP_TRACE"), QStringLiteral("1"));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+        return environment;
+    }
+
+    QByteArray tool(const QString& program, const QStringList& arguments) const
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.start(program, arguments);
+        process.waitForFinished(5000);
+        return process.readAllStandardOutput();
+    }
+
+    // Starts a program and times it. With a probe, the program prints
+    // "window <µs>" and maybe "panel <µs>"; without one, its first window on
+    // screen is looked for.
+    Sample measure(const QString& program, const QString& workingDirectory, bool probe,
+                   bool waitForPanel)
+    {
+        Sample sample;
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.setWorkingDirectory(workingDirectory);
+        process.setStandardErrorFile(QProcess::nullDevice());
+        const qint64 started = nowMicroseconds();
+        process.start(program, QStringList());
+        if (!process.waitForStarted())
+            return sample;
+        QElapsedTimer clock;
+        clock.start();
+        const auto since = [started](qint64 at) { return double(at - started) / 1000.0; };
+        while (clock.elapsed() < 15000 && process.state() == QProcess::Running) {
+            if (probe) {
+                process.waitForReadyRead(20);
+                while (process.canReadLine()) {
+                    const QList<QByteArray> fields = process.readLine().trimmed().split(' ');
+                    if (fields.size() != 2)
+                        continue;
+                    if (fields[0] == "window")
+                        sample.windowMs = since(fields[1].toLongLong());
+                    else if (fields[0] == "panel")
+                        sample.panelMs = since(fields[1].toLongLong());
+                }
+                if (sample.panelMs || (sample.windowMs && !waitForPanel))
+                    break;
+                // Without a word base the panel never comes: an error box
+                // stands in its place. Give it a few seconds, then move on.
+                if (sample.windowMs && clock.elapsed() > 5000)
+                    break;
+            } else {
+                const QByteArray windows =
+                    tool(QStringLiteral("xdotool"),
+                         {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                          QStringLiteral("--pid"), QString::number(process.processId())});
+                if (!windows.trimmed().isEmpty()) {
+                    sample.windowMs = since(nowMicroseconds());
+                    break;
+                }
+                QThread::msleep(5);
+            }
+        }
+        QThread::msleep(3000);
+        if (process.state() == QProcess::Running)
+            sample.rssMb = residentMegabytes(process.processId());
+        process.kill();
+        process.waitForFinished();
+        return sample;
+    }
+
+private:
+    QProcess m_xserver;
+    QProcess m_windowManager;
+    QString m_display;
+    QTemporaryDir m_runtime;
+};
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void printRow(const char* name, const char* what, const std::vector<Sample>& samples,
+              std::optional<double> Sample::*field)
+{
+    std::vector<double> values;
+    for (const Sample& sample : samples) {
+        if (sample.*field)
+            values.push_back(*(sample.*field));
+    }
+    if (values.empty()) {
+        std::printf("%-22s %-24s %s\n", name, what, "n/a");
+        return;
+    }
+    std::printf("%-22s %-24s median %8.1f  min %8.1f  max %8.1f  (%zu runs)\n", name, what,
+                median(values), *std::min_element(values.begin(), values.end()),
+                *std::max_element(values.begin(), values.end()), values.size());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+
+    for (const char* name : {"Xvfb", "openbox", "xdotool", "xprop"}) {
+        if (QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty()) {
+            std::fprintf(stderr, "%s is not installed\n", name);
+            return 1;
+        }
+    }
+    // The game runs from a private copy of its run directory, as a player
+    // would run it, so that the settings file it writes stays out of the build.
+    QTemporaryDir copy;
+    if (!copy.isValid() || !copyTree(QStringLiteral(CORBELET_RUN_DIR), copy.path())) {
+        std::fprintf(stderr, "cannot copy %s\n", CORBELET_RUN_DIR);
+        return 1;
+    }
+    if (!QFileInfo(copy.filePath(QStringLiteral("corbelet"))).isExecutable()) {
+        std::fprintf(stderr, "no program in %s\n", CORBELET_RUN_DIR);
+        return 1;
+    }
+    const bool hasWordBase = QFileInfo::exists(copy.filePath(QStringLiteral("data/listedemots")));
+    Bench bench;
+    if (!bench.startDisplay()) {
+        std::fprintf(stderr, "cannot start Xvfb and openbox\n");
+        return 1;
+    }
+    const QString khangman = QStandardPaths::findExecutable(QStringLiteral("khangman"));
+
+    std::vector<Sample> game;
+    std::vector<Sample> bare;
+    std::vector<Sample> other;
+    // Interleaved, so that a slow moment of the machine hurts all alike.
+    for (int round = 0; round < rounds; ++round) {
+        game.push_back(
+            bench.measure(copy.filePath(QStringLiteral("corbelet")), copy.path(), true, true));
+        bare.push_back(bench.measure(QStringLiteral(BARE_WINDOW), copy.path(), true, false));
+        if (!khangman.isEmpty())
+            other.push_back(bench.measure(khangman, QDir::homePath(), false, false));
+    }
+
+    std::printf("Start-up on %d processors, %d rounds%s (ms from process start; RSS in MB 3 s "
+                "after)\n",
+                QThread::idealThreadCount(), rounds,
+                hasWordBase ? "" : ", WITHOUT word base (error box instead of the panel)");
+    printRow("corbelet", "to statistics panel ms", game, &Sample::panelMs);
+    printRow("corbelet", "to window painted ms", game, &Sample::windowMs);
+    printRow("corbelet", "RSS MB", game, &Sample::rssMb);
+    printRow("bare Qt window", "to window painted ms", bare, &Sample::windowMs);
+    printRow("bare Qt window", "RSS MB", bare, &Sample::rssMb);
+    if (khangman.isEmpty()) {
+        std::printf("%-22s not installed, skipped\n", "khangman");
+    } else {
+        printRow("khangman", "to window on screen ms", other, &Sample::windowMs);
+        printRow("khangman", "RSS MB", other, &Sample::rssMb);
+    }
+    return 0;
+}

@@ -1,0 +1,381 @@
+// One instance per executable file, end to end: the built program started
+// several times on a private X server (Xvfb) with a window manager (openbox),
+// watched from outside with xdotool and xprop.
+//
+// Every program runs from a private copy of the run directory (so that the
+// settings file it writes beside itself lands there), with its own runtime
+// folder shared by the instances of one test and the audio sent nowhere.
+
+#include "../support/fixturebase.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+#include <sys/stat.h>
+
+namespace {
+
+// How long a refused start may take, from its launch to its end.
+constexpr int kRefusedStartMs = 1000;
+// How long a program may take to show its first window.
+constexpr int kWindowMs = 15000;
+
+} // namespace
+
+class TestInstances : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_root;
+    QString m_runDirectory;
+    QProcess m_xserver;
+    QProcess m_windowManager;
+    QString m_display;
+    QString m_first; // the program in its first folder
+    QString m_copy;  // the same program copied into another folder
+    QString m_runtime;
+    std::vector<std::unique_ptr<QProcess>> m_programs;
+
+    QProcessEnvironment displayEnvironment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), m_display);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
+        environment.remove(QStringLiteral("CORBELET_STARTUP_TRACE"));
+        return environment;
+    }
+
+    // Runs an X tool and gives its standard output, trimmed.
+    QString tool(const QString& program, const QStringList& arguments) const
+    {
+        QProcess process;
+        process.setProcessEnvironment(displayEnvironment());
+        process.start(program, arguments);
+        if (!process.waitForFinished(5000))
+            return QString();
+        return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    }
+
+    QProcess* start(const QString& program)
+    {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessEnvironment(displayEnvironment());
+        process->setWorkingDirectory(QFileInfo(program).absolutePath());
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->setStandardOutputFile(QProcess::nullDevice());
+        process->start(program, QStringList());
+        m_programs.push_back(std::move(process));
+        return m_programs.back().get();
+    }
+
+    // The X windows of a process that are on screen.
+    QStringList visibleWindows(qint64 pid) const
+    {
+        return tool(QStringLiteral("xdotool"),
+                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                     QStringLiteral("--pid"), QString::number(pid)})
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    // The process owning the active window; 0 when none.
+    qint64 activePid() const
+    {
+        const QString window = tool(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")});
+        if (window.isEmpty())
+            return 0;
+        const QString property = tool(QStringLiteral("xprop"), {QStringLiteral("-id"), window,
+                                                                QStringLiteral("_NET_WM_PID")});
+        const qsizetype equals = property.indexOf(QLatin1Char('='));
+        return equals < 0 ? 0 : property.mid(equals + 1).trimmed().toLongLong();
+    }
+
+    // The game window of a process: its on-screen window captioned like the
+    // game, else its first one.
+    QString gameWindow(qint64 pid) const
+    {
+        const QStringList windows = visibleWindows(pid);
+        for (const QString& window : windows) {
+            const QString name =
+                tool(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), window});
+            if (name.startsWith(QStringLiteral("Corbelet ")))
+                return window;
+        }
+        return windows.value(0);
+    }
+
+    bool isIconic(const QString& window) const
+    {
+        return tool(QStringLiteral("xprop"),
+                    {QStringLiteral("-id"), window, QStringLiteral("WM_STATE")})
+            .contains(QStringLiteral("Iconic"));
+    }
+
+    bool waitForWindow(QProcess* program)
+    {
+        return QTest::qWaitFor(
+            [&] {
+                return program->state() == QProcess::Running &&
+                       !visibleWindows(program->processId()).isEmpty();
+            },
+            kWindowMs);
+    }
+
+    // Starts the program expecting it to be refused: it must end by itself,
+    // quickly, with exit code 0.
+    void expectRefused(const QString& program)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        QProcess* later = start(program);
+        QVERIFY2(later->waitForFinished(5000), qPrintable(program));
+        const qint64 elapsed = clock.elapsed();
+        QCOMPARE(later->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(later->exitCode(), 0);
+        QVERIFY2(elapsed < kRefusedStartMs, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        for (const char* name : {"Xvfb", "openbox", "xdotool", "xprop"}) {
+            if (QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty())
+                QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(QLatin1String(name))));
+        }
+        m_runDirectory = qEnvironmentVariable("CORBELET_RUN_DIR", QStringLiteral(CORBELET_RUN_DIR));
+        QVERIFY2(QFileInfo(m_runDirectory + QStringLiteral("/corbelet")).isExecutable(),
+                 qPrintable(m_runDirectory));
+        QVERIFY(m_root.isValid());
+
+        // Two copies of the run directory: the first folder and another one.
+        for (const QString& folder : {QStringLiteral("premier"), QStringLiteral("copie")}) {
+            QVERIFY(QDir(m_root.path()).mkpath(folder));
+            QVERIFY(FixtureBase::copyTree(m_runDirectory, m_root.filePath(folder)));
+            QVERIFY(!QFileInfo::exists(m_root.filePath(folder + QStringLiteral("/corbelet.ini"))) ||
+                    QFile::remove(m_root.filePath(folder + QStringLiteral("/corbelet.ini"))));
+        }
+        m_first = m_root.filePath(QStringLiteral("premier/corbelet"));
+        m_copy = m_root.filePath(QStringLiteral("copie/corbelet"));
+
+        // A private X server: it picks a free display and writes its number
+        // on its standard output.
+        m_xserver.start(QStringLiteral("Xvfb"),
+                        {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                         QStringLiteral("-screen"), QStringLiteral("0"),
+                         QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                         QStringLiteral("tcp")});
+        QVERIFY(m_xserver.waitForStarted());
+        QVERIFY(QTest::qWaitFor([&] { return m_xserver.canReadLine(); }, 10000));
+        m_display = QLatin1Char(':') + QString::fromLatin1(m_xserver.readLine()).trimmed();
+
+        // Now and then openbox gives up at once on a display that has just
+        // come up (exit code 1, no message); it is then started again.
+        m_windowManager.setProcessEnvironment(displayEnvironment());
+        m_windowManager.setStandardOutputFile(QProcess::nullDevice());
+        m_windowManager.setStandardErrorFile(QProcess::nullDevice());
+        const auto managed = [&] {
+            return tool(QStringLiteral("xprop"),
+                        {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+                .contains(QStringLiteral("window id"));
+        };
+        for (int attempt = 0; attempt < 3 && !managed(); ++attempt) {
+            m_windowManager.start(QStringLiteral("openbox"), QStringList());
+            QVERIFY(m_windowManager.waitForStarted());
+            const bool settled = QTest::qWaitFor(
+                [&] { return managed() || m_windowManager.state() == QProcess::NotRunning; },
+                20000);
+            Q_UNUSED(settled); // judged by managed() below
+        }
+        QVERIFY2(managed(), "openbox does not manage the display");
+    }
+
+    void init()
+    {
+        // One runtime folder for all the instances of a test, private to the user.
+        static int count = 0;
+        m_runtime = m_root.filePath(QStringLiteral("runtime%1").arg(++count));
+        QVERIFY(QDir().mkdir(m_runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+
+    void cleanup()
+    {
+        for (const auto& program : m_programs) {
+            if (program->state() != QProcess::NotRunning) {
+                program->kill();
+                program->waitForFinished(5000);
+            }
+        }
+        m_programs.clear();
+    }
+
+    void cleanupTestCase()
+    {
+        m_windowManager.kill();
+        m_windowManager.waitForFinished();
+        m_xserver.kill();
+        m_xserver.waitForFinished();
+    }
+
+    void secondStartBringsTheFirstForward()
+    {
+        QProcess* first = start(m_first);
+        QVERIFY(waitForWindow(first));
+        QTRY_COMPARE_WITH_TIMEOUT(activePid(), first->processId(), kWindowMs);
+
+        // A copy in another folder is another program: it runs beside the
+        // first and takes the front.
+        QProcess* copy = start(m_copy);
+        QVERIFY(waitForWindow(copy));
+        QTRY_COMPARE_WITH_TIMEOUT(activePid(), copy->processId(), kWindowMs);
+        QCOMPARE(first->state(), QProcess::Running);
+
+        // The first, behind the copy, comes to the front.
+        expectRefused(m_first);
+        QTRY_COMPARE_WITH_TIMEOUT(activePid(), first->processId(), 5000);
+
+        // The first, minimised, comes back and to the front.
+        const QString window = gameWindow(first->processId());
+        QVERIFY(!window.isEmpty());
+        QVERIFY(
+            tool(QStringLiteral("xdotool"), {QStringLiteral("windowminimize"), window}).isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(isIconic(window), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(activePid() != first->processId(), 5000);
+
+        expectRefused(m_first);
+        QTRY_VERIFY_WITH_TIMEOUT(!isIconic(window), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(activePid(), first->processId(), 5000);
+        QCOMPARE(first->state(), QProcess::Running);
+        QCOMPARE(copy->state(), QProcess::Running);
+    }
+
+    void theSameFileThroughLinksIsRefused()
+    {
+        QProcess* first = start(m_first);
+        QVERIFY(waitForWindow(first));
+
+        const QString fileLink = m_root.filePath(QStringLiteral("lien-corbelet"));
+        const QString folderLink = m_root.filePath(QStringLiteral("lien-premier"));
+        QFile::remove(fileLink);
+        QFile::remove(folderLink);
+        QVERIFY(QFile::link(m_first, fileLink));
+        QVERIFY(QFile::link(m_root.filePath(QStringLiteral("premier")), folderLink));
+
+        expectRefused(fileLink);
+        expectRefused(folderLink + QStringLiteral("/corbelet"));
+        expectRefused(m_root.filePath(QStringLiteral("copie/../premier/corbelet")));
+        QCOMPARE(first->state(), QProcess::Running);
+    }
+
+    void aKilledInstanceDoesNotBlockTheNextStart()
+    {
+        QProcess* first = start(m_first);
+        QVERIFY(waitForWindow(first));
+        first->kill(); // SIGKILL: no clean-up of any kind
+        QVERIFY(first->waitForFinished(5000));
+
+        QProcess* next = start(m_first);
+        QVERIFY(waitForWindow(next));
+        QCOMPARE(next->state(), QProcess::Running);
+        // And it is the one later starts now defer to.
+        expectRefused(m_first);
+        QCOMPARE(next->state(), QProcess::Running);
+    }
+
+    void closingTheGameWindowEndsTheProgram()
+    {
+        // Without a word base every return to the game window before the
+        // first draw tries to connect again and shows its error anew, so the
+        // window cannot be reached without a box in front of it.
+        if (!QFileInfo(m_runDirectory + QStringLiteral("/data/listedemots")).isDir())
+            QSKIP("the run directory has no word base");
+        QProcess* program = start(m_first);
+        QVERIFY(waitForWindow(program));
+        const qint64 pid = program->processId();
+        const QString window = gameWindow(pid);
+        QVERIFY(!window.isEmpty());
+        const auto activeWindow = [&] {
+            return tool(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")});
+        };
+        const auto key = [&](const QString& keys) {
+            tool(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
+        };
+        // Brings the game window to the front, answering on the way any box
+        // the program shows (without a word base: its connection error).
+        const auto activateGameWindow = [&] {
+            return QTest::qWaitFor(
+                [&] {
+                    if (QString::number(window.toLongLong()) == activeWindow())
+                        return true;
+                    if (activePid() == pid)
+                        key(QStringLiteral("Return"));
+                    tool(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), window});
+                    return false;
+                },
+                kWindowMs);
+        };
+        QVERIFY(activateGameWindow());
+
+        // The configuration window open beside it does not keep the program up.
+        tool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"),
+                                         window, QStringLiteral("420"), QStringLiteral("79"),
+                                         QStringLiteral("click"), QStringLiteral("1")});
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(pid).size() >= 2, 5000);
+        QVERIFY(activateGameWindow());
+        QVERIFY(visibleWindows(pid).size() >= 2);
+
+        // The window manager's close, then "&Oui" (the default button) in
+        // the confirmation box.
+        key(QStringLiteral("alt+F4"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            tool(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), activeWindow()}) ==
+                QStringLiteral("Confirmation"),
+            5000);
+        key(QStringLiteral("Return"));
+        QVERIFY(program->waitForFinished(10000));
+        QCOMPARE(program->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program->exitCode(), 0);
+    }
+
+    void fiveStartsAtOnceGiveOneProgram()
+    {
+        std::vector<QProcess*> started;
+        for (int i = 0; i < 5; ++i)
+            started.push_back(start(m_first));
+        const auto ended = [&] {
+            return std::count_if(started.begin(), started.end(), [](QProcess* program) {
+                return program->state() == QProcess::NotRunning;
+            });
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(ended(), 4, 10000);
+
+        QProcess* survivor = nullptr;
+        for (QProcess* program : started) {
+            if (program->state() == QProcess::NotRunning) {
+                QCOMPARE(program->exitStatus(), QProcess::NormalExit);
+                QCOMPARE(program->exitCode(), 0);
+            } else {
+                survivor = program;
+            }
+        }
+        QVERIFY(survivor != nullptr);
+        QVERIFY(waitForWindow(survivor));
+        // Nothing else ends or appears later.
+        QTest::qWait(1000);
+        QCOMPARE(ended(), 4);
+        QCOMPARE(survivor->state(), QProcess::Running);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestInstances)
+#include "test_instances.moc"
