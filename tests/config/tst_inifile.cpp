@@ -166,7 +166,8 @@ void TestIniFile::withValue_data()
     QTest::newRow("last line without line end")
         << QByteArray("[Config]\nNbMotMin=5") << QByteArray("[Config]\nNbMotMin=5\nNomUser=Zoé\n");
     QTest::newRow("last line ending in a lone CR")
-        << QByteArray("[Config]\nNbMotMin=5\r") << QByteArray("[Config]\nNbMotMin=5\r\nNomUser=Zoé\n");
+        << QByteArray("[Config]\nNbMotMin=5\r")
+        << QByteArray("[Config]\nNbMotMin=5\r\nNomUser=Zoé\n");
     QTest::newRow("section appended to a file without it")
         << QByteArray("[Autre]\nX=1") << QByteArray("[Autre]\nX=1\n[Config]\nNomUser=Zoé\n");
     QTest::newRow("first of repeated keys") << QByteArray("[Config]\nNomUser=a\nNomUser=b\n")
