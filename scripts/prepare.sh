@@ -16,8 +16,6 @@ corbelet_packages=(
     libmariadbd-dev mariadb-server-core
     # the audio library: SDL2 output, libsndfile decoding (WAV, MP3)
     libsdl2-dev libsndfile1-dev
-    # the settings file
-    libsimpleini-dev
     # fonts metric-compatible with Arial and Courier New, and a Tahoma
     fonts-liberation fonts-liberation2 fonts-wine
     # a test tone for the game window tests (sox, then lame for MP3)
