@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -169,8 +168,10 @@ enum class ReadStatus
     Unreadable
 };
 
-// Reads a regular file whole. errorCode receives errno for Unreadable.
-ReadStatus readWhole(const std::string& path, std::string& content, int& errorCode)
+// Reads a regular file whole. errorCode receives errno for Unreadable; info,
+// when given, receives the file's status for Ok.
+ReadStatus readWhole(const std::string& path, std::string& content, int& errorCode,
+                     struct stat* info = nullptr)
 {
     errorCode = 0;
     // O_NONBLOCK: opening a FIFO put in the file's place must not hang the game.
@@ -179,22 +180,24 @@ ReadStatus readWhole(const std::string& path, std::string& content, int& errorCo
         errorCode = errno;
         return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Unreadable;
     }
-    struct stat info
+    struct stat status
     {};
-    if (::fstat(fd.get(), &info) != 0) {
+    if (::fstat(fd.get(), &status) != 0) {
         errorCode = errno;
         return ReadStatus::Unreadable;
     }
-    if (!S_ISREG(info.st_mode)) {
-        errorCode = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    if (!S_ISREG(status.st_mode)) {
+        errorCode = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
         return ReadStatus::Unreadable;
     }
-    if (static_cast<std::uintmax_t>(info.st_size) > TIniFile::MaxFileSize) {
+    if (static_cast<std::uintmax_t>(status.st_size) > TIniFile::MaxFileSize) {
         errorCode = EFBIG;
         return ReadStatus::Unreadable;
     }
+    if (info)
+        *info = status;
     content.clear();
-    content.reserve(static_cast<std::size_t>(info.st_size));
+    content.reserve(static_cast<std::size_t>(status.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
@@ -215,25 +218,38 @@ ReadStatus readWhole(const std::string& path, std::string& content, int& errorCo
     return ReadStatus::Ok;
 }
 
-// The path to rewrite: a symbolic link is followed, so that the link stays and
-// its target receives the new text.
+// The path to rewrite: symbolic links are followed, even one whose target
+// does not exist yet, so that the links stay and the file they name receives
+// the new text. A chain of links that does not end is left to the open, which
+// then fails.
 std::string writeTarget(const std::string& path)
 {
-    struct stat info
-    {};
-    if (::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-            std::string target(resolved);
-            std::free(resolved);
-            return target;
-        }
+    constexpr int MaxLinks = 40; // the kernel's own limit
+    std::string target = path;
+    for (int depth = 0; depth < MaxLinks; ++depth) {
+        struct stat info
+        {};
+        if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            break;
+        std::string link(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(target.c_str(), link.data(), link.size());
+        if (length < 0)
+            raiseSystemError("Impossible de lire le lien", target, errno);
+        if (static_cast<std::size_t>(length) == link.size())
+            raiseSystemError("Impossible de lire le lien", target, ENAMETOOLONG);
+        link.resize(static_cast<std::size_t>(length));
+        // A relative link names a file from the link's own folder.
+        const std::size_t slash = target.rfind('/');
+        if (!link.empty() && link.front() != '/' && slash != std::string::npos)
+            link.insert(0, target, 0, slash + 1);
+        target = std::move(link);
     }
-    return path;
+    return target;
 }
 
 // A new file in the folder of path, named after it, that nobody else has
-// opened: created with the default permissions (the process's umask applies).
-FileDescriptor createTemporary(const std::string& path, std::string& temporary)
+// opened, created with the given permissions (the process's umask applies).
+FileDescriptor createTemporary(const std::string& path, mode_t mode, std::string& temporary)
 {
     const std::size_t slash = path.rfind('/');
     const std::string folder =
@@ -242,7 +258,7 @@ FileDescriptor createTemporary(const std::string& path, std::string& temporary)
     for (unsigned attempt = 0;; ++attempt) {
         temporary =
             folder + "." + name + "." + std::to_string(::getpid()) + "." + std::to_string(attempt);
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0)
             return FileDescriptor(fd);
         if (errno != EEXIST || attempt == 100)
@@ -264,15 +280,29 @@ void writeAll(int fd, std::string_view data, const std::string& path)
 }
 
 // Replaces the file at path with content: a temporary file in the same folder
-// receives the text, then takes the file's place in one step. mode: the
-// permissions to keep, or nothing for a new file.
-void replaceFile(const std::string& path, std::string_view content, std::optional<mode_t> mode)
+// receives the text, then takes the file's place in one step. existing: the
+// status of the file being replaced, whose permissions and owner the new one
+// keeps, or nothing for a new file.
+void replaceFile(const std::string& path, std::string_view content,
+                 const std::optional<struct stat>& existing)
 {
+    // Created with the old file's permissions from the start, so that a
+    // private file is never readable by others, not even for a moment.
+    const mode_t creationMode = existing ? (existing->st_mode & 0666) : 0666;
     std::string temporary;
-    FileDescriptor fd = createTemporary(path, temporary);
+    FileDescriptor fd = createTemporary(path, creationMode, temporary);
     try {
         writeAll(fd.get(), content, temporary);
-        if ((mode && ::fchmod(fd.get(), *mode) != 0) || ::fsync(fd.get()) != 0)
+        if (existing) {
+            if ((existing->st_uid != ::geteuid() || existing->st_gid != ::getegid()) &&
+                ::fchown(fd.get(), existing->st_uid, existing->st_gid) != 0) {
+                // Only the superuser may give a file to another user: anyone
+                // else saves the file as their own, as every editor does.
+            }
+            if (::fchmod(fd.get(), existing->st_mode & 07777) != 0)
+                raiseSystemError("Impossible d'écrire le fichier", temporary, errno);
+        }
+        if (::fsync(fd.get()) != 0)
             raiseSystemError("Impossible d'écrire le fichier", temporary, errno);
         if (::close(fd.release()) != 0)
             raiseSystemError("Impossible d'écrire le fichier", temporary, errno);
@@ -436,15 +466,13 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
     const std::string target = writeTarget(m_path);
     std::string content;
     int error = 0;
-    std::optional<mode_t> mode;
-    switch (readWhole(target, content, error)) {
-    case ReadStatus::Ok: {
-        struct stat info
-        {};
-        if (::stat(target.c_str(), &info) == 0)
-            mode = info.st_mode & 07777;
+    struct stat info
+    {};
+    std::optional<struct stat> existing;
+    switch (readWhole(target, content, error, &info)) {
+    case ReadStatus::Ok:
+        existing = info;
         break;
-    }
     case ReadStatus::Missing:
         content.clear();
         break;
@@ -453,11 +481,17 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
         raiseSystemError("Impossible de lire le fichier", target, error);
     }
     const std::string updated = IniText::withValue(content, section, key, value);
-    if (updated == content && !content.empty())
+    if (updated == content && existing)
         return;
+    // Renaming over a file needs only the folder's permission: a file that
+    // its owner made read-only, or that this user may not write, is refused
+    // as a direct write would be.
+    if (existing && ((existing->st_mode & 0222) == 0 ||
+                     ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0))
+        raiseSystemError("Impossible d'écrire le fichier", target, EACCES);
     if (updated.size() > MaxFileSize)
         raiseSystemError("Impossible d'écrire le fichier", target, EFBIG);
-    replaceFile(target, updated, mode);
+    replaceFile(target, updated, existing);
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value)

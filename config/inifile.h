@@ -62,6 +62,8 @@ std::optional<std::int32_t> parseInteger(std::string_view text);
 // One settings file on disk. Each read opens and reads the file by itself;
 // each write rewrites it at once through a temporary file in the same folder,
 // renamed over the old one, so a failed write never leaves a cut file behind.
+// The new file keeps the old one's permissions and, where the system allows,
+// its owner; symbolic links are followed, so they stay links.
 class TIniFile
 {
 public:
@@ -69,8 +71,6 @@ public:
     static constexpr std::uintmax_t MaxFileSize = 64u * 1024u * 1024u;
 
     explicit TIniFile(std::string path) : m_path(std::move(path)) {}
-
-    const std::string& fileName() const { return m_path; }
 
     // Reading never fails: a file that is missing or cannot be read (a
     // folder, a device, too large, no permission) reads as a file without
@@ -82,16 +82,15 @@ public:
     bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
 
     // Writing raises std::runtime_error when the file cannot be read back
-    // whole or the new one cannot be written; the file on disk is then as it
-    // was.
+    // whole, is read-only or not writable by this user, or the new one cannot
+    // be written; the file on disk is then as it was.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
     void WriteBool(std::string_view section, std::string_view key, bool value);
 
+private:
     // The whole file as it is now; nothing when it cannot be read.
     std::optional<std::string> contents() const;
-
-private:
     std::optional<std::string> rawValue(std::string_view section, std::string_view key) const;
 
     std::string m_path;

@@ -17,11 +17,9 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
-#include <QIcon>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -76,6 +74,17 @@ int tagOf(const QWidget* control)
     return control->property("Tag").toInt();
 }
 
+// Shows a path in a text entry that keeps a folder: split after its last
+// "/", the folder with that "/" goes to the entry's hint, the rest to its
+// visible text. On Linux a colon or a backslash is an ordinary character of a
+// file name, so neither splits the path.
+void showPath(QLineEdit* entry, const QString& path)
+{
+    const qsizetype split = path.lastIndexOf(QLatin1Char('/')) + 1;
+    entry->setToolTip(path.left(split));
+    entry->setText(path.mid(split));
+}
+
 // The local file name of a path given as a QString.
 std::string localPath(const QString& path)
 {
@@ -94,7 +103,7 @@ TCfgJeu::TCfgJeu(TWordQuery& wordQuery, const QString& programDirectory,
 
     // Creation: a missing settings file first receives the window's initial
     // values, then the rules preview is made, then the settings are loaded.
-    if (!QFileInfo(m_settingsFile).isFile())
+    if (!QFileInfo::exists(m_settingsFile))
         SaveSettings();
     createRulesPreview();
     LoadSettings();
@@ -440,12 +449,8 @@ void TCfgJeu::loadControl(const TIniFile& file, QWidget* control)
         const int missing = tag == 1 ? spin->maximum() : spin->minimum();
         spin->setValue(file.ReadInteger(Section, key, missing));
     } else if (auto* entry = qobject_cast<QLineEdit*>(control)) {
-        if (tag == 1) {
-            const QString stored = Windows1252::toQString(file.ReadString(Section, key, ""));
-            const qsizetype split = stored.lastIndexOf(QLatin1Char('/')) + 1;
-            entry->setToolTip(stored.left(split));
-            entry->setText(stored.mid(split));
-        }
+        if (tag == 1)
+            showPath(entry, Windows1252::toQString(file.ReadString(Section, key, "")));
     } else if (auto* list = qobject_cast<QComboBox*>(control)) {
         const int index = file.ReadInteger(Section, key, 0);
         list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
@@ -574,8 +579,5 @@ void TCfgJeu::pickSoundFile(QAbstractButton* button)
     auto* entry = qobject_cast<QLineEdit*>(FindComponent(entryName));
     if (!entry)
         return;
-    const QString path = chosen.first();
-    const qsizetype split = path.lastIndexOf(QLatin1Char('/')) + 1;
-    entry->setToolTip(path.left(split));
-    entry->setText(path.mid(split));
+    showPath(entry, chosen.first());
 }

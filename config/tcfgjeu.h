@@ -17,7 +17,6 @@
 class QAbstractButton;
 class QCheckBox;
 class QComboBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -25,7 +24,6 @@ class QSpinBox;
 class QToolButton;
 class TIniFile;
 class TPageControl;
-class TSpinEdit;
 class TWordQuery;
 
 class TCfgJeu : public QDialog
@@ -94,10 +92,6 @@ public:
     // The two passes over the stored controls.
     void SaveSettings();
     void LoadSettings();
-
-    const QString& settingsFile() const { return m_settingsFile; }
-    // The handle of the embedded rules preview; nothing when none was made.
-    std::optional<std::uint32_t> previewHandle() const { return m_previewHandle; }
 
 public slots:
     void btValidClick();

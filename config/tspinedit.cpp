@@ -2,18 +2,20 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QLocale>
 
 TSpinEdit::TSpinEdit(QWidget* parent) : QSpinBox(parent)
 {
+    // Every keystroke sets the value, so the min/max coupling of the range
+    // boxes runs while the player types (Qt's default, relied upon here).
     setKeyboardTracking(true);
 }
 
 bool TSpinEdit::isAllowedCharacter(QChar c) const
 {
-    return c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-') ||
-           QString(c) == locale().decimalPoint();
+    // ASCII digits only: other scripts' digits are no number to the field.
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('+') ||
+           c == QLatin1Char('-') || QString(c) == locale().decimalPoint();
 }
 
 QValidator::State TSpinEdit::validate(QString& text, int& /*position*/) const

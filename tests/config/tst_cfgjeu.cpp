@@ -16,6 +16,7 @@
 #include <QGroupBox>
 #include <QHelpEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -52,6 +53,8 @@ private slots:
     void unwritableFolderAtFirstStart();
     void saveKeepsForeignLines();
     void damagedFilesLoadWhatTheyCan();
+    void firstStartThroughALink();
+    void readOnlyFileIsKept();
 
     // The window.
     void looks();
@@ -107,8 +110,12 @@ void TestCfgJeu::settingsFileName()
              QStringLiteral("/opt/v1.2/corbelet.ini"));
     QCOMPARE(SettingsFilePathFor(QStringLiteral("/a/b.c.d")), QStringLiteral("/a/b.c.ini"));
     QCOMPARE(SettingsFilePathFor(QStringLiteral("/a/A:B")), QStringLiteral("/a/A:B.ini"));
-    // From the executable's own path, whatever the current folder.
-    QCOMPARE(SettingsFilePath(), QCoreApplication::applicationFilePath() + QStringLiteral(".ini"));
+    // Beside the executable, whatever the current folder.
+    const QString executable =
+        QFileInfo(QStringLiteral(CORBELET_BINARY_DIR "/tests/tst_cfgjeu")).canonicalFilePath();
+    QVERIFY(!executable.isEmpty());
+    QVERIFY(QDir::currentPath() != QFileInfo(executable).path());
+    QCOMPARE(SettingsFilePath(), executable + QStringLiteral(".ini"));
 }
 
 void TestCfgJeu::firstStartWritesInitialValues()
@@ -328,6 +335,34 @@ void TestCfgJeu::damagedFilesLoadWhatTheyCan()
     QCOMPARE(inFolder->TempsPartie->value(), 5);
     QTest::mouseClick(inFolder->btSave, Qt::LeftButton);
     QVERIFY(QFileInfo(folder).isDir());
+}
+
+void TestCfgJeu::firstStartThroughALink()
+{
+    // The settings file is a link to a file that does not exist yet: the
+    // first start creates the file the link names, and the link stays.
+    QVERIFY(QDir().mkpath(m_folder.filePath(QStringLiteral("partage"))));
+    const QString link = settingsPath(QStringLiteral("lien"));
+    QVERIFY(QFile::link(m_folder.filePath(QStringLiteral("partage/corbelet.ini")), link));
+    auto cfg = window(link);
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(readFile(m_folder.filePath(QStringLiteral("partage/corbelet.ini"))), newFileContent());
+    QCOMPARE(cfg->TempsPartie->value(), 30);
+}
+
+void TestCfgJeu::readOnlyFileIsKept()
+{
+    const QString path = settingsPath(QStringLiteral("protege"));
+    QByteArray content = newFileContent();
+    content.replace("NiveauDuJeu=1\n", "NiveauDuJeu=3\n");
+    QVERIFY(writeFile(path, content));
+    QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    auto cfg = window(path);
+    QCOMPARE(cfg->NiveauDuJeu->value(), 3);
+    cfg->NiveauDuJeu->setValue(2);
+    // "Sauver" fails silently and the file stays as it was.
+    QTest::mouseClick(cfg->btSave, Qt::LeftButton);
+    QCOMPARE(readFile(path), content);
 }
 
 void TestCfgJeu::looks()
@@ -579,7 +614,12 @@ void TestCfgJeu::spinBoxTyping()
     QCOMPARE(seconds->value(), 5);
 
     seconds->selectAll();
-    QTest::keyClicks(seconds, QStringLiteral("1a b2"));
+    QTest::keyClicks(seconds, QStringLiteral("1a b"));
+    // Digits of other scripts are refused too.
+    QKeyEvent arabicThree(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
+                          QString(QChar(0x0663)));
+    QApplication::sendEvent(seconds, &arabicThree);
+    QTest::keyClicks(seconds, QStringLiteral("2"));
     QCOMPARE(seconds->text(), QStringLiteral("12"));
     QCOMPARE(seconds->value(), 12);
     QTest::keyClicks(seconds, QStringLiteral("00"));

@@ -56,6 +56,8 @@ private slots:
     void writesOneKeyAtATime();
     void failedWriteLeavesFileAsItWas();
     void keepsModeAndFollowsLinks();
+    void keepsOwner();
+    void readOnlyFileIsNotReplaced();
 
 private:
     QTemporaryDir m_folder;
@@ -305,6 +307,63 @@ void TestIniFile::keepsModeAndFollowsLinks()
     {};
     QCOMPARE(::stat(QFile::encodeName(target).constData(), &info), 0);
     QCOMPARE(info.st_mode & 07777, mode_t(0640));
+
+    // A relative link whose file does not exist yet: the file is created
+    // where the link points, and the link stays.
+    QVERIFY(QDir().mkpath(m_folder.filePath(QStringLiteral("reel"))));
+    const QString dangling = m_folder.filePath(QStringLiteral("pendant.ini"));
+    QCOMPARE(::symlink("reel/nouveau.ini", QFile::encodeName(dangling).constData()), 0);
+    TIniFile fresh(dangling.toStdString());
+    fresh.WriteBool("Config", "PasDeSon", true);
+    QVERIFY(QFileInfo(dangling).isSymLink());
+    QCOMPARE(readAll(m_folder.filePath(QStringLiteral("reel/nouveau.ini"))),
+             std::string("[Config]\nPasDeSon=1\n"));
+
+    // A loop of links is refused, and both links stay.
+    const QString loopA = m_folder.filePath(QStringLiteral("boucle-a.ini"));
+    const QString loopB = m_folder.filePath(QStringLiteral("boucle-b.ini"));
+    QVERIFY(QFile::link(loopB, loopA));
+    QVERIFY(QFile::link(loopA, loopB));
+    TIniFile loop(loopA.toStdString());
+    QCOMPARE(loop.ReadInteger("Config", "NbMotMin", 4), 4);
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, loop.WriteInteger("Config", "NbMotMin", 5));
+    QVERIFY(QFileInfo(loopA).isSymLink() && QFileInfo(loopB).isSymLink());
+}
+
+void TestIniFile::keepsOwner()
+{
+    if (::geteuid() != 0)
+        QSKIP("only the superuser may give a file to another user");
+    // A file of another user saved by the superuser stays that user's.
+    const QString path = m_folder.filePath(QStringLiteral("autrui.ini"));
+    QVERIFY(writeAll(path, "[Config]\nNbMotMin=5\n"));
+    const QByteArray local = QFile::encodeName(path);
+    QCOMPARE(::chown(local.constData(), 4321, 4322), 0);
+    TIniFile file(path.toStdString());
+    file.WriteInteger("Config", "NbMotMin", 6);
+    struct stat info
+    {};
+    QCOMPARE(::stat(local.constData(), &info), 0);
+    QCOMPARE(info.st_uid, uid_t(4321));
+    QCOMPARE(info.st_gid, gid_t(4322));
+    QCOMPARE(readAll(path), std::string("[Config]\nNbMotMin=6\n"));
+}
+
+void TestIniFile::readOnlyFileIsNotReplaced()
+{
+    // Renaming over a file needs only the folder's permission: a file made
+    // read-only must still not be replaced, whoever runs the game.
+    const QString path = m_folder.filePath(QStringLiteral("lecture-seule.ini"));
+    const std::string content = "[Config]\nNbMotMin=5\n";
+    QVERIFY(writeAll(path, content));
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0444), 0);
+    TIniFile file(path.toStdString());
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, file.WriteInteger("Config", "NbMotMin", 6));
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, file.WriteInteger("Config", "NbMotMax", 25));
+    QCOMPARE(readAll(path), content);
+    // A value that is already there needs no write.
+    file.WriteInteger("Config", "NbMotMin", 5);
+    QCOMPARE(file.ReadInteger("Config", "NbMotMin", 4), 5);
 }
 
 QTEST_APPLESS_MAIN(TestIniFile)
