@@ -18,6 +18,8 @@ corbelet_packages=(
     libsdl2-dev libsndfile1-dev
     # fonts metric-compatible with Arial and Courier New, and a Tahoma
     fonts-liberation fonts-liberation2 fonts-wine
+    # the lettering of the logo, painted at build time
+    fonts-dejavu-core
     # a test tone for the game window tests (sox, then lame for MP3)
     sox lame
     # a display and a window manager for the end-to-end tests
