@@ -2,15 +2,11 @@
 // title, the three windows in their order, the event loop.
 
 #include "app/errorreport.h"
+#include "app/programwindows.h"
 #include "app/qttranslations.h"
 #include "app/singleinstance.h"
 #include "app/startuptrace.h"
-#include "app/tscoreliste.h"
 #include "config/settingsfile.h"
-#include "config/tcfgjeu.h"
-#include "game/tpendform.h"
-
-#include <memory>
 
 int main(int argc, char** argv)
 {
@@ -31,30 +27,14 @@ int main(int argc, char** argv)
     InstallQtFrenchTranslations(application);
 
     const QString programDirectory = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-
-    // The game window first: it becomes the main window, and its creation
-    // reads nothing from the other two.
-    std::unique_ptr<TPendForm> pendForm;
-    RunReported([&] { pendForm = std::make_unique<TPendForm>(programDirectory); });
-    if (!pendForm)
+    const ProgramWindows windows = CreateProgramWindows(programDirectory, SettingsFilePath());
+    if (!windows.pendForm)
         return 1; // Nothing to show: the error has been reported.
-    instance.setMainWindow(pendForm.get());
+    instance.setMainWindow(windows.pendForm.get());
 
-    // The configuration window, hidden, owned by the game window so that it
-    // stays above it.
-    RunReported([&] {
-        auto* cfg = new TCfgJeu(pendForm->wordQuery(), programDirectory, SettingsFilePath(),
-                                pendForm.get());
-        pendForm->setConfiguration(cfg);
-    });
-
-    // The score list window, hidden; nothing shows it.
-    std::unique_ptr<TScoreListe> scoreListe;
-    RunReported([&] { scoreListe = std::make_unique<TScoreListe>(); });
-
-    InstallStartupTrace(pendForm.get());
+    InstallStartupTrace(windows.pendForm.get());
     // The game window first becomes active here, after all three exist.
-    RunReported([&] { pendForm->show(); });
+    RunReported([&] { windows.pendForm->show(); });
     QApplication::exec();
     return 0;
 }

@@ -2,15 +2,13 @@
 
 #include "sound/fmoddyn.h"
 #include "sound/fmoderrors.h"
-#include <QList> // text/qtwindows1252.h uses QString::toUcs4() without including it
-
 #include "text/qtwindows1252.h"
 
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
 
-#include <stdexcept>
+#include <exception>
 
 FSOUND_STREAM* CurrentStream = nullptr;
 unsigned StreamMode = 0;

@@ -51,6 +51,7 @@ private:
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QMessageBox::StandardButtons buttons;
         QWidget* owner = nullptr;
+        Qt::WindowModality modality = Qt::NonModal;
     };
     QList<Seen> m_seen;
     QTimer m_closer;
@@ -65,7 +66,7 @@ private slots:
         m_closer.callOnTimeout(this, [this] {
             if (QMessageBox* box = reportBox()) {
                 m_seen.append({box->text(), box->windowTitle(), box->icon(), box->standardButtons(),
-                               box->parentWidget()});
+                               box->parentWidget(), box->windowModality()});
                 box->button(QMessageBox::Ok)->click();
             }
         });
@@ -135,6 +136,8 @@ private slots:
         QCOMPARE(m_seen[0].icon, QMessageBox::Critical);
         QCOMPARE(m_seen[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(m_seen[0].owner, &owner);
+        // The program's other windows are disabled while it is up.
+        QCOMPARE(m_seen[0].modality, Qt::ApplicationModal);
         QVERIFY(!reportBox());
     }
 
@@ -233,7 +236,7 @@ private slots:
                 return; // the first box waits while the second failure comes
             }
             m_seen.append({box->text(), box->windowTitle(), box->icon(), box->standardButtons(),
-                           box->parentWidget()});
+                           box->parentWidget(), box->windowModality()});
             box->button(QMessageBox::Ok)->click();
         });
         closer.start();

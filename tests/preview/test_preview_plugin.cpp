@@ -22,6 +22,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <dlfcn.h>
+
 #include <memory>
 
 namespace {
@@ -177,6 +179,45 @@ private slots:
             QVERIFY(entry);
     }
 
+    // What the configuration window's side sends, in its order: the preview
+    // created in the page with the window as owner, the script of the page's
+    // size at that moment, the preview shown; later size changes send
+    // nothing; the preview destroyed at the end.
+    void rulesPreviewCallsInOrder()
+    {
+        MessageBoxWatcher watcher;
+        TDocRtf bridge(application(), "Corbelet 1.0", TEST_PLUGIN_RECORDING);
+        const auto count =
+            reinterpret_cast<int (*)()>(dlsym(bridge.libraryHandle, "TestPluginCallCount"));
+        const auto call =
+            reinterpret_cast<const char* (*)(int)>(dlsym(bridge.libraryHandle, "TestPluginCall"));
+        QVERIFY(count && call);
+        Host host;
+        const std::uint32_t handle = ShowRulesPreview(bridge, &host.window, host.page);
+        QCOMPARE(handle, 7u);
+        host.page->resize(300, 100);
+        host.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host.window));
+        DestroyRulesPreview(bridge, handle);
+
+        const auto address = [](const void* pointer) {
+            return QString::number(reinterpret_cast<quintptr>(pointer));
+        };
+        QStringList calls;
+        for (int i = 0; i < count(); ++i)
+            calls << QString::fromLatin1(call(i));
+        const QStringList expected = {
+            "PlugInit " + address(application()) + " Corbelet 1.0",
+            "CreateIncApercus " + address(&host.window) + ' ' + address(host.page),
+            "DrawInPreviewAll 7 HEIGHT|202|Pixel|False\r\nWIDTH|397|Pixel|False\r\nBEGINDOC\r\n"
+            "RTFEXT|./Pendu.rtf|10|5|387|207\r\nENDDOC",
+            "ShowIncApercus 7",
+            "DestroyApercus 7",
+        };
+        QCOMPARE(calls, expected);
+        QCOMPARE(watcher.settle().size(), 0);
+    }
+
     // Runs before anything else loads the real plug-in: when its one bridge
     // goes, a preview it made must still be destroyable with its page.
     void previewOutlivesItsBridge()
@@ -233,6 +274,8 @@ private slots:
         QCOMPARE(shown.size(), 1);
         const QTextBlock title = shown[0]->begin();
         QCOMPARE(title.text(), QStringLiteral("Corbelet — le jeu du pendu"));
+        for (auto fragment = title.begin(); !fragment.atEnd(); ++fragment)
+            QCOMPARE(fragment.fragment().charFormat().fontWeight(), int(QFont::Bold));
         // The rules are longer than the page: they scroll down, never sideways.
         QVERIFY(preview->verticalScrollBar()->isVisible());
         QVERIFY(preview->widget()->width() <= preview->viewport()->width());

@@ -43,6 +43,7 @@ private slots:
     void closeSoundWithoutCueAndAfterwards();
     void refusedInitialisationShowsOneBox();
     void libraryRunsOutOfChannels();
+    void cueThatCannotStartStaysInTheSlot();
     void loadAudioLibraryBindsOrFails();
 
 private:
@@ -306,6 +307,32 @@ void TestSoundPlayer::libraryRunsOutOfChannels()
     QCOMPARE(AudioLibrary::FSOUND_Stream_Close(streams[5]), 1);
     QCOMPARE(AudioLibrary::FSOUND_Stream_Play(-1, streams.back()), 5);
     // FSOUND_Close frees the streams still open.
+}
+
+void TestSoundPlayer::cueThatCannotStartStaysInTheSlot()
+{
+    // Every channel busy with a long stream: the cue opens but cannot start.
+    const std::string longTone = path("long.wav");
+    writeToneWav(longTone, 440, 20.0, 8000);
+    QVERIFY(InitSound());
+    std::vector<FSOUND_STREAM*> busy;
+    for (int i = 0; i < CORBELETSOUND_MAX_CHANNELS; ++i) {
+        busy.push_back(AudioLibrary::FSOUND_Stream_Open(longTone.c_str(), StreamMode, 0, 0));
+        QCOMPARE(AudioLibrary::FSOUND_Stream_Play(-1, busy.back()), i);
+    }
+    MessageBoxDriver boxes;
+    PlaySoundFile(m_tone, CurrentStream);
+    QCOMPARE(boxes.texts(), QStringList{"Failed to allocate a new channel"});
+    QCOMPARE(boxes.boxes().first().title, QStringLiteral("Corbelet"));
+    // The stream stays open in the slot: once a channel is free it still plays.
+    QVERIFY(CurrentStream);
+    QCOMPARE(AudioLibrary::FSOUND_Stream_Close(busy.front()), 1);
+    QCOMPARE(AudioLibrary::FSOUND_Stream_Play(-1, CurrentStream), 0);
+    // The next cue closes it first: the channel it held is the one free for
+    // the new stream, which starts without a box.
+    PlaySoundFile(m_tone, CurrentStream);
+    QVERIFY(CurrentStream);
+    QCOMPARE(boxes.boxes().size(), 1);
 }
 
 void TestSoundPlayer::loadAudioLibraryBindsOrFails()

@@ -1,0 +1,29 @@
+#pragma once
+
+// The program's three windows, created in their fixed order.
+
+#include "app/tscoreliste.h"
+#include "game/tpendform.h"
+
+#include <QString>
+
+#include <memory>
+
+class TCfgJeu;
+
+struct ProgramWindows
+{
+    // Declared in the reverse of the order they go at exit: the score list
+    // first, then the game window with the configuration window it owns.
+    std::unique_ptr<TPendForm> pendForm; // the main window; null when its creation failed
+    TCfgJeu* cfgJeu = nullptr;           // owned by pendForm; null when its creation failed
+    std::unique_ptr<TScoreListe> scoreListe;
+};
+
+// Creates, in this order and all hidden: the game window TPendForm, whose
+// creation reads nothing of the other two; the configuration window TCfgJeu
+// (owned by the game window, so that it stays above it), which loads the
+// settings from settingsFile; the score list window TScoreListe, which nothing
+// shows. An error raised by a creation is shown by the general error report
+// and the next creation goes on; without a game window nothing else is created.
+ProgramWindows CreateProgramWindows(const QString& programDirectory, const QString& settingsFile);
