@@ -142,8 +142,14 @@ int runIn(const fs::path& folder, const char* self)
 
 int main(int argc, char** argv)
 {
-    if (argc == 2 && std::string(argv[1]) == "--measure")
-        return measure();
+    if (argc == 2 && std::string(argv[1]) == "--measure") {
+        try {
+            return measure();
+        } catch (const std::exception& error) {
+            std::printf("  %s\n", error.what());
+            return 1;
+        }
+    }
 
     const std::string self = fs::canonical("/proc/self/exe");
     std::printf("Shipped base (%s/data)\n", CORBELET_RUN_DIR);
