@@ -6,11 +6,6 @@
 
 class TCfgJeu;
 
-// The eight cue names.
-inline constexpr const char* kSoundCues[] = {"SonHello",  "SonNouveau", "SonBonneLettre",
-                                             "SonErreur", "SonPerdu",   "SonGagner",
-                                             "SonDecide", "SonExit"};
-
 // The file to play for cueName, or an empty text when nothing plays: nothing
 // with "Désactiver sons" ticked; otherwise the file chosen in the entry named
 // after the cue (its hint is the folder, its text the file name) when it is a

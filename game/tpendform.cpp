@@ -172,8 +172,9 @@ void TPendForm::createControls()
     ImgJambe1 = makeImage(this, "ImgJambe1", man);
     ImgJambe2 = makeImage(this, "ImgJambe2", man);
     ImgTete = makeImage(this, "ImgTete", man);
-    m_pieces = {ImgBas,   ImgCoter, ImgHaut,  ImgPendu,  ImgTete,
-                ImgCorps, ImgBras1, ImgBras2, ImgJambe1, ImgJambe2};
+    for (std::size_t piece = 0; piece < m_pieces.size(); ++piece)
+        m_pieces[piece] = findChild<TImage*>(QLatin1String(pieceName(static_cast<Piece>(piece))),
+                                             Qt::FindDirectChildrenOnly);
 
     btFermer =
         makeButton(this, "btFermer", QRect(443, 63, 34, 33), QStringLiteral("Quitter le jeu"));
@@ -548,11 +549,29 @@ void TPendForm::TimerGameTimer()
 
 bool TPendForm::event(QEvent* event)
 {
-    if (event->type() == QEvent::WindowActivate)
-        FormActivate();
-    else if (event->type() == QEvent::WindowDeactivate)
+    const bool handled = QWidget::event(event);
+    // A modal box of the program shown over this window (the close
+    // confirmation, an error report) takes the activation only for as long as
+    // it shows: the countdown pauses meanwhile, and coming back from the box is
+    // not a return to the window. Otherwise "Non" would replace what the panel
+    // showed with the statistics, and closing the report of an error raised on
+    // activation would raise that error again, endlessly.
+    if (event->type() == QEvent::WindowActivate) {
+        if (m_deactivatedByBox) {
+            m_deactivatedByBox = false;
+            if (m_countdownBeforeBox)
+                enableCountdown();
+        } else {
+            FormActivate();
+        }
+    } else if (event->type() == QEvent::WindowDeactivate) {
+        if (!m_deactivatedByBox) {
+            m_deactivatedByBox = QApplication::activeModalWidget() != nullptr;
+            m_countdownBeforeBox = TimerGame->isActive();
+        }
         FormDeactivate();
-    return QWidget::event(event);
+    }
+    return handled;
 }
 
 void TPendForm::FormActivate()

@@ -48,7 +48,6 @@ public:
 
     TWordStore& wordStore() { return ZConnectionMySQL; }
     TWordQuery& wordQuery() { return ZQueryMySQL; }
-    const QString& RepertoireProgramme() const { return m_programDirectory; }
 
     // The game record and the word in play.
     const HangmanGame& game() const { return m_game; }
@@ -140,6 +139,10 @@ private:
     std::vector<QWidget*> m_components;          // in creation order
     bool m_genreFilterRestored = false;
     bool m_settingTicks = false;
+    // A modal box of the program (the close confirmation, an error report)
+    // took the activation from this window; the countdown ran before it.
+    bool m_deactivatedByBox = false;
+    bool m_countdownBeforeBox = false;
     bool m_closed = false;
     std::function<void(const QString&, const QString&)> m_cueObserver;
     std::function<void()> m_beepObserver;

@@ -96,7 +96,6 @@ PickOutcome HangmanGame::apply(char letter, bool fromList)
         outcome.effects.push_back(effect(Kind::Cue, "SonErreur"));
 
     outcome.status = found ? PickOutcome::Status::Found : PickOutcome::Status::NotFound;
-    const std::int32_t scoreBefore = m_record.Score;
     if (m_word.NbErreur == limit) {
         MotPerdu(m_word.PointMot, m_record.Niveau);
         outcome.effects.push_back(effect(Kind::Cue, "SonPerdu"));
@@ -117,7 +116,6 @@ PickOutcome HangmanGame::apply(char letter, bool fromList)
         outcome.status = PickOutcome::Status::Won;
         m_finished = true;
     }
-    outcome.scoreChange = m_record.Score - scoreBefore;
     outcome.effects.push_back(effect(Kind::RefreshCounters));
     return outcome;
 }

@@ -70,7 +70,6 @@ struct PickOutcome
         Won,
     };
     Status status = Status::Ignored;
-    std::int32_t scoreChange = 0; // what the score actually changed by
     std::vector<PickEffect> effects;
 };
 
@@ -82,7 +81,6 @@ public:
 
     // A word has been drawn and is neither won nor lost: picks count.
     bool acceptsPicks() const { return m_record.NbMotJoue >= 0 && !m_finished; }
-    bool wordFinished() const { return m_finished; }
 
     // A new word from the store: folds and upper-cases it, masks every
     // position, resets the per-word picks, counts one more drawn word and takes

@@ -58,6 +58,61 @@ void sendActivation(QWidget* window, bool active)
     QCoreApplication::sendEvent(window, &event);
 }
 
+// Makes a window see what a modal box over it does on a desktop: the window
+// loses the activation while the box shows and gets it back when the box goes,
+// whether or not the platform plug-in sends those events itself.
+class ModalBoxActivation : public QObject
+{
+public:
+    explicit ModalBoxActivation(QWidget* window) : m_window(window)
+    {
+        window->installEventFilter(this);
+    }
+    ~ModalBoxActivation() override { m_window->removeEventFilter(this); }
+
+    void boxShown()
+    {
+        QCoreApplication::processEvents();
+        if (!m_deactivated)
+            sendActivation(m_window, false);
+    }
+    void boxGone()
+    {
+        QCoreApplication::processEvents();
+        if (!m_reactivated)
+            sendActivation(m_window, true);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::WindowDeactivate)
+            m_deactivated = true;
+        else if (event->type() == QEvent::WindowActivate && m_deactivated)
+            m_reactivated = true;
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+    bool m_deactivated = false;
+    bool m_reactivated = false;
+};
+
+// A modal box of the program over the window, as the error report shows one.
+void showModalBoxOver(QWidget* window)
+{
+    ModalBoxActivation activation(window);
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Corbelet"), QStringLiteral("Erreur"),
+                    QMessageBox::Ok, window);
+    QTimer::singleShot(0, &box, [&box, &activation] {
+        activation.boxShown();
+        box.done(0);
+    });
+    box.exec();
+    activation.boxGone();
+}
+
 void writeImage(const QString& path, QSize size, QColor left, QColor right, const char* format)
 {
     QImage image(size, QImage::Format_RGB32);
@@ -114,6 +169,7 @@ private slots:
     void genreFilterRestoredAtFirstConnect();
     void connectErrorSkipsGreetingAndRetries();
     void firstDraw();
+    void drawErrorKeepsTheGame();
     void wordValueUsesTheLevelOfTheDraw();
     void drawIgnoredWhileThePanelShows();
     void drawMidWord();
@@ -304,8 +360,32 @@ void TestGameWindow::layout()
     QCOMPARE(form.Shape1->palette().color(QPalette::Window), QColor(196, 247, 230));
     QCOMPARE(form.paInfo->palette().color(QPalette::Window), QColor(255, 0, 0));
     QCOMPARE(form.paTempsRestant->palette().color(QPalette::Window), QColor(252, 202, 171));
-    QCOMPARE(form.btMot->cursor().shape(), Qt::PointingHandCursor);
-    QCOMPARE(form.imgLogo->cursor().shape(), Qt::PointingHandCursor);
+    QCOMPARE(form.Panel3->palette().color(QPalette::Window), QColor(0, 0, 255));
+    QCOMPARE(form.Panel3->palette().color(QPalette::WindowText), QColor(255, 255, 0));
+    QCOMPARE(form.Panel4->palette().color(QPalette::Window), QColor(0, 128, 128));
+    QCOMPARE(form.Panel4->palette().color(QPalette::WindowText), QColor(0, 255, 0));
+    QCOMPARE(form.paTempsRestant->palette().color(QPalette::WindowText), QColor(255, 0, 128));
+    QCOMPARE(form.Label3->palette().color(QPalette::WindowText), QColor(255, 255, 0));
+    QVERIFY(!form.Label3->autoFillBackground()); // transparent
+    QCOMPARE(form.laInfo->palette().color(QPalette::WindowText), QColor(192, 220, 192));
+    QCOMPARE(form.laTextInfo->palette().color(QPalette::WindowText), QColor(255, 251, 240));
+    const struct
+    {
+        QWidget* control;
+        int pixelSize;
+    } boldArial[] = {
+        {form.Label3, 16}, {form.laInfo, 19}, {form.laTextInfo, 13}, {form.paTempsRestant, 13}};
+    for (const auto& text : boldArial) {
+        QCOMPARE(text.control->font().pixelSize(), text.pixelSize);
+        QVERIFY(text.control->font().bold());
+        QCOMPARE(QFontInfo(text.control->font()).family(), QStringLiteral("Liberation Sans"));
+    }
+    QCOMPARE(form.affMot->font().pixelSize(), 32);
+    QCOMPARE(form.laTextInfo->minimumSize(), form.laTextInfo->maximumSize());
+    for (QWidget* control :
+         {static_cast<QWidget*>(form.btMot), static_cast<QWidget*>(form.btCfg),
+          static_cast<QWidget*>(form.btFermer), static_cast<QWidget*>(form.imgLogo)})
+        QCOMPARE(control->cursor().shape(), Qt::PointingHandCursor);
     QVERIFY(form.paInfo->isHidden());
     QCOMPARE(form.btValid->property("tag").toInt(), 0);
 
@@ -416,7 +496,16 @@ void TestGameWindow::connectErrorSkipsGreetingAndRetries()
     QVERIFY(m_cues.isEmpty());
     QVERIFY(m_form->paInfo->isHidden());
 
+    // Closing the error's report gives the activation back: that is no return
+    // to the window, so the connection is not tried again at once (which would
+    // raise the same error again and again).
+    showModalBoxOver(m_form.get());
+    QVERIFY(!m_form->wordStore().Connected());
+    QVERIFY(m_cues.isEmpty());
+
+    // The player comes back to the window: the connection is tried again.
     m_form->wordStore().Database = "listedemots";
+    sendActivation(m_form.get(), false);
     sendActivation(m_form.get(), true);
     QVERIFY(m_form->wordStore().Connected());
     QCOMPARE(cues(), QStringList({"SonHello"}));
@@ -452,6 +541,37 @@ void TestGameWindow::firstDraw()
     selectWord(7);
     QTest::mouseClick(m_form->btMot, Qt::LeftButton);
     QCOMPARE(m_form->game().word().Mot, std::string("ELEVE"));
+}
+
+void TestGameWindow::drawErrorKeepsTheGame()
+{
+    startGame();
+    selectWord(10);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    pick("C");
+    fire(m_form->TimerGame, 2);
+
+    // The word store fails: the draw stops, its wait cursor goes, the word in
+    // play and its countdown go on.
+    m_form->wordStore().Disconnect();
+    m_form->wordStore().Database = "absente";
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, m_form->btMotClick());
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    QCOMPARE(m_form->game().word().Mot, std::string("CHIEN"));
+    QCOMPARE(m_form->game().record().NbMotJoue, 0);
+    QCOMPARE(m_form->affMot->text(), QStringLiteral("C") + bullets(4));
+    QVERIFY(m_form->TimerGame->isActive());
+    QCOMPARE(m_form->TimerGame->property("tag").toInt(), 2);
+
+    // Its report, over the window, does not bring the statistics back.
+    showModalBoxOver(m_form.get());
+    QVERIFY(!m_form->paInfo->isVisible());
+    QVERIFY(m_form->TimerGame->isActive());
+    QCOMPARE(m_form->TimerGame->property("tag").toInt(), 2);
+
+    m_form->wordStore().Database = "listedemots";
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QCOMPARE(m_form->game().record().NbMotJoue, 1);
 }
 
 void TestGameWindow::wordValueUsesTheLevelOfTheDraw()
@@ -927,9 +1047,13 @@ void TestGameWindow::closing()
     selectWord(10);
     QTest::mouseClick(m_form->btMot, Qt::LeftButton);
     pick("C");
+    fire(m_form->TimerGame, 2);
 
-    auto answer = [](const QString& text) {
-        QTimer::singleShot(0, [text] {
+    // Answers the confirmation with the button whose text is given; the box
+    // takes the activation while it shows.
+    ModalBoxActivation* activation = nullptr;
+    auto answer = [&activation](const QString& text) {
+        QTimer::singleShot(0, [&activation, text] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             QVERIFY(box);
             QCOMPARE(box->windowTitle(), QStringLiteral("Confirmation"));
@@ -941,22 +1065,40 @@ void TestGameWindow::closing()
                 texts.append(button->text());
                 if (button->text() == text)
                     target = button;
+                // The ampersand marks the accelerator: Alt+O, Alt+N.
+                QCOMPARE(
+                    button->shortcut(),
+                    QKeySequence(Qt::ALT | (button->text() == QStringLiteral("&Oui") ? Qt::Key_O
+                                                                                     : Qt::Key_N)));
             }
             texts.sort();
             QCOMPARE(texts, QStringList({"&Non", "&Oui"}));
             QVERIFY(target);
+            activation->boxShown();
             target->click();
         });
     };
 
-    answer(QStringLiteral("&Non"));
-    QTest::mouseClick(m_form->btFermer, Qt::LeftButton);
+    // "Non" leaves everything as it was, the countdown included.
+    {
+        ModalBoxActivation watch(m_form.get());
+        activation = &watch;
+        answer(QStringLiteral("&Non"));
+        QTest::mouseClick(m_form->btFermer, Qt::LeftButton);
+        watch.boxGone();
+    }
     QVERIFY(cues().contains(QStringLiteral("SonExit")));
     QVERIFY(m_form->isVisible());
     QVERIFY(m_form->wordStore().Connected());
     QCOMPARE(m_form->game().word().NbEssai, 1);
     QCOMPARE(m_form->affMot->text(), QStringLiteral("C") + bullets(4));
+    QVERIFY(!m_form->paInfo->isVisible());
+    QCOMPARE(m_form->btValid->property("tag").toInt(), kDrawNextTag);
+    QVERIFY(m_form->TimerGame->isActive());
+    QCOMPARE(m_form->TimerGame->property("tag").toInt(), 2);
 
+    ModalBoxActivation watch(m_form.get());
+    activation = &watch;
     answer(QStringLiteral("&Oui"));
     m_form->close();
     QVERIFY(!m_form->isVisible());
