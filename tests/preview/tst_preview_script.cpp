@@ -152,4 +152,4 @@ private slots:
 };
 
 QTEST_APPLESS_MAIN(TestPreviewScript)
-#include "test_preview_script.moc"
+#include "tst_preview_script.moc"

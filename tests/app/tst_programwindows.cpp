@@ -110,4 +110,4 @@ private:
 };
 
 QTEST_MAIN(TestProgramWindows)
-#include "test_programwindows.moc"
+#include "tst_programwindows.moc"

@@ -378,4 +378,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestInstances)
-#include "test_instances.moc"
+#include "tst_instances.moc"

@@ -479,4 +479,4 @@ private:
 };
 
 QTEST_MAIN(TestPreviewPlugin)
-#include "test_preview_plugin.moc"
+#include "tst_preview_plugin.moc"

@@ -280,4 +280,4 @@ private slots:
 };
 
 QTEST_MAIN(TestRtfReader)
-#include "test_rtf_reader.moc"
+#include "tst_rtf_reader.moc"

@@ -355,4 +355,4 @@ private slots:
 };
 
 QTEST_MAIN(TestSingleInstance)
-#include "test_singleinstance.moc"
+#include "tst_singleinstance.moc"

@@ -256,4 +256,4 @@ int main(int argc, char** argv)
     return QTest::qExec(&test, argc, argv);
 }
 
-#include "test_errorreport.moc"
+#include "tst_errorreport.moc"
