@@ -11,9 +11,10 @@
 //
 // Usage: startup_bench [rounds]   (default 5)
 
+#include "tests/support/fixturebase.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -36,24 +37,6 @@ qint64 nowMicroseconds()
 {
     return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch())
         .count();
-}
-
-bool copyTree(const QString& source, const QString& target)
-{
-    QDir sourceDir(source);
-    QDirIterator entries(source, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
-                         QDirIterator::Subdirectories);
-    while (entries.hasNext()) {
-        const QString entry = entries.next();
-        const QString copy = target + QLatin1Char('/') + sourceDir.relativeFilePath(entry);
-        if (entries.fileInfo().isDir()) {
-            if (!QDir().mkpath(copy))
-                return false;
-        } else if (!QFile::copy(entry, copy)) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // Resident memory of a process in MB, from /proc.
@@ -241,7 +224,7 @@ int main(int argc, char** argv)
     // The game runs from a private copy of its run directory, as a player
     // would run it, so that the settings file it writes stays out of the build.
     QTemporaryDir copy;
-    if (!copy.isValid() || !copyTree(QStringLiteral(CORBELET_RUN_DIR), copy.path())) {
+    if (!copy.isValid() || !FixtureBase::copyTree(QStringLiteral(CORBELET_RUN_DIR), copy.path())) {
         std::fprintf(stderr, "cannot copy %s\n", CORBELET_RUN_DIR);
         return 1;
     }
