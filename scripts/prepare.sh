@@ -28,9 +28,12 @@ corbelet_packages=(
 
 corbelet_install_packages() {
     local missing=()
-    local package
+    local package status
     for package in "${corbelet_packages[@]}"; do
-        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        # No pipe into grep -q: with pipefail, grep quitting early could make
+        # an installed package look missing.
+        status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+        if [ "$status" != "install ok installed" ]; then
             missing+=("$package")
         fi
     done

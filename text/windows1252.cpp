@@ -91,19 +91,26 @@ std::string fromUtf8(std::string_view utf8, char replacement)
     std::size_t position = 0;
     while (position < utf8.size()) {
         const auto lead = static_cast<unsigned char>(utf8[position]);
-        std::size_t length = 1;
-        char32_t codePoint = lead;
-        if (lead >= 0xF0 && lead < 0xF8) {
-            length = 4;
-            codePoint = lead & 0x07;
-        } else if (lead >= 0xE0) {
-            length = 3;
-            codePoint = lead & 0x0F;
-        } else if (lead >= 0xC0) {
+        // The length of the sequence, its lead's payload and the smallest
+        // character it may encode (shorter encodings are malformed).
+        std::size_t length = 0;
+        char32_t codePoint = 0;
+        char32_t smallest = 0;
+        if (lead < 0x80) {
+            length = 1;
+            codePoint = lead;
+        } else if (lead >= 0xC0 && lead < 0xE0) {
             length = 2;
             codePoint = lead & 0x1F;
-        } else if (lead >= 0x80) {
-            length = 0; // a stray continuation byte
+            smallest = 0x80;
+        } else if (lead >= 0xE0 && lead < 0xF0) {
+            length = 3;
+            codePoint = lead & 0x0F;
+            smallest = 0x800;
+        } else if (lead >= 0xF0 && lead < 0xF5) {
+            length = 4;
+            codePoint = lead & 0x07;
+            smallest = 0x10000;
         }
         bool valid = length != 0 && position + length <= utf8.size();
         for (std::size_t index = 1; valid && index < length; ++index) {
@@ -111,6 +118,8 @@ std::string fromUtf8(std::string_view utf8, char replacement)
             valid = (next & 0xC0) == 0x80;
             codePoint = (codePoint << 6) | (next & 0x3F);
         }
+        valid = valid && codePoint >= smallest && codePoint <= 0x10FFFF &&
+                !(codePoint >= 0xD800 && codePoint <= 0xDFFF);
         if (!valid) {
             result.push_back(replacement);
             ++position;

@@ -7,11 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 #include <string_view>
+#include <thread>
 
 namespace {
 
@@ -20,15 +21,15 @@ template <typename Function> void bind(void* library, Function& function, const 
     function = reinterpret_cast<Function>(dlsym(library, name));
 }
 
-// The value of "--datadir=" among the arguments, or "./data" when none names it.
+// The data folder the server will use: the value of the last "--datadir="
+// argument (a later option overrides an earlier one), or "./data".
 std::string dataFolder(const std::vector<std::string>& arguments)
 {
     constexpr std::string_view prefix = "--datadir=";
-    for (const std::string& argument : arguments) {
-        if (argument.starts_with(prefix))
-            return argument.substr(prefix.size());
-    }
-    return "./data";
+    const auto named =
+        std::find_if(arguments.rbegin(), arguments.rend(),
+                     [&](const std::string& argument) { return argument.starts_with(prefix); });
+    return named == arguments.rend() ? "./data" : named->substr(prefix.size());
 }
 
 // Collects what the process writes on its standard error while it lives: the
@@ -40,7 +41,7 @@ public:
     {
         std::fflush(stderr);
         m_capture = memfd_create("corbelet-server-start", MFD_CLOEXEC);
-        m_saved = dup(STDERR_FILENO);
+        m_saved = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
         if (m_capture >= 0 && m_saved >= 0)
             dup2(m_capture, STDERR_FILENO);
     }
@@ -146,8 +147,16 @@ void EmbeddedServer::endServer()
     server.m_state = State::Ended;
 }
 
+void EmbeddedServer::requireOwnThread() const
+{
+    if (m_library && std::this_thread::get_id() != m_thread)
+        throw std::runtime_error(
+            "La base de mots ne s'utilise que depuis le fil de l'interface du jeu");
+}
+
 void EmbeddedServer::load(const std::vector<std::string>& fileNames)
 {
+    requireOwnThread();
     if (m_library)
         return;
     std::string tried;
@@ -164,6 +173,7 @@ void EmbeddedServer::load(const std::vector<std::string>& fileNames)
         // names the files, as the message has always done.
         throw std::runtime_error("None of the dynamic libraries can be found: " + tried);
     }
+    m_thread = std::this_thread::get_id();
     bind(m_library, m_api.server_init, "mysql_server_init");
     bind(m_library, m_api.server_end, "mysql_server_end");
     bind(m_library, m_api.init, "mysql_init");
@@ -190,6 +200,11 @@ std::string EmbeddedServer::start(const std::vector<std::string>& arguments)
         return m_failure;
     if (m_state == State::Ended)
         return "the embedded server has ended";
+    if (!m_api.usable()) {
+        m_state = State::Failed;
+        m_failure = "the server library lacks client functions";
+        return m_failure;
+    }
     if (!m_api.server_init) {
         // A client library without a server of its own: nothing to start.
         m_state = State::Running;
@@ -223,10 +238,10 @@ std::string EmbeddedServer::start(const std::vector<std::string>& arguments)
     StandardErrorCapture capture;
     const int result = m_api.server_init(static_cast<int>(m_arguments.size()),
                                          m_argumentPointers.data(), const_cast<char**>(groups));
-    const std::string complaints = capture.text();
     umask(previousMask);
+    const std::string complaints = capture.text();
 
-    if (result == 0 && m_api.usable()) {
+    if (result == 0) {
         m_state = State::Running;
         // The server ends at exit, before the library's own globals are torn
         // down: they were set up when the library was loaded, and exit
@@ -235,8 +250,7 @@ std::string EmbeddedServer::start(const std::vector<std::string>& arguments)
         return {};
     }
     m_state = State::Failed;
-    m_failure =
-        result == 0 ? "the server library lacks client functions" : failureReason(complaints);
+    m_failure = failureReason(complaints);
     if (m_failure.empty())
         m_failure = "the embedded server did not start";
     return m_failure;

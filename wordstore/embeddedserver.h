@@ -9,6 +9,7 @@
 #include <mysql.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 // The client functions the word store calls, looked up by name. An entry point
@@ -48,7 +49,12 @@ public:
     // Loads the first of `fileNames` that dlopen accepts and binds its entry
     // points. Raises "None of the dynamic libraries can be found: …" when none
     // loads. Does nothing once a library is loaded.
+    // Once loaded, the library belongs to the thread that loaded it.
     void load(const std::vector<std::string>& fileNames);
+    // Raises an error when called from another thread than the one that
+    // loaded the library: a connection used from a thread the server did not
+    // initialise crashes the process.
+    void requireOwnThread() const;
     bool loaded() const { return m_library != nullptr; }
     const EmbeddedServerApi& api() const { return m_api; }
 
@@ -79,4 +85,5 @@ private:
     std::vector<std::string> m_arguments;
     std::vector<char*> m_argumentPointers;
     int m_dataLock = -1;
+    std::thread::id m_thread;
 };

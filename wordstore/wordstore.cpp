@@ -11,9 +11,10 @@
 #include <climits>
 #include <stdexcept>
 
+// The open connection handle, closed with the library's mysql_close.
 struct WordStoreConnection
 {
-    MYSQL* handle = nullptr;
+    std::unique_ptr<MYSQL, decltype(EmbeddedServerApi::close)> handle;
 };
 
 namespace {
@@ -66,6 +67,20 @@ std::optional<std::string> propertyValue(const std::vector<std::string>& propert
     return std::nullopt;
 }
 
+// The whole text read as a decimal integer, or nothing when it is not one.
+std::optional<long long> decimalInteger(std::string_view text)
+{
+    if (text.starts_with('+'))
+        text.remove_prefix(1);
+    long long number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return number;
+}
+
+// A yes/no property: yes for "Y", "YES", "T" or "TRUE" in any case, or for a
+// decimal integer other than 0; anything else, an absent line included, is no.
 bool isYes(const std::optional<std::string>& value)
 {
     if (!value)
@@ -74,17 +89,14 @@ bool isYes(const std::optional<std::string>& value)
         if (equalsIgnoringCase(*value, yes))
             return true;
     }
-    int number = 0;
-    const auto [end, error] = std::from_chars(value->data(), value->data() + value->size(), number);
-    return error == std::errc() && end == value->data() + value->size() && number != 0;
+    const auto number = decimalInteger(*value);
+    return number && *number != 0;
 }
 
-int numberValue(const std::optional<std::string>& value)
+// A number property: a value that is not a decimal integer counts as 0.
+long long numberValue(const std::optional<std::string>& value)
 {
-    int number = 0;
-    if (value)
-        std::from_chars(value->data(), value->data() + value->size(), number);
-    return number;
+    return value ? decimalInteger(*value).value_or(0) : 0;
 }
 
 } // namespace
@@ -134,8 +146,10 @@ std::vector<std::string> TWordStore::ServerArguments() const
         if (line.size() < prefix.size() ||
             !equalsIgnoringCase(line.substr(0, prefix.size()), prefix))
             continue;
+        // A line without "=" has no name and so is no argument.
         const auto equals = line.find('=');
-        arguments.push_back(equals == std::string::npos ? std::string() : line.substr(equals + 1));
+        if (equals != std::string::npos)
+            arguments.push_back(line.substr(equals + 1));
     }
     const bool namesDataFolder =
         std::any_of(arguments.begin() + 1, arguments.end(), [](const std::string& argument) {
@@ -153,33 +167,42 @@ void TWordStore::Connect()
     EmbeddedServer& server = EmbeddedServer::instance();
     server.load(LibraryNames);
 
+    // A failed start is final: the library must not be used any further (a
+    // connection after it can crash), so every attempt reports it again.
     const std::string failure = server.start(ServerArguments());
     if (!failure.empty())
         throw std::runtime_error(std::string(kCannotConnect) + ": " + failure);
     const EmbeddedServerApi& api = server.api();
 
-    MYSQL* handle = api.init(nullptr);
+    auto connection =
+        std::make_unique<WordStoreConnection>(WordStoreConnection{{api.init(nullptr), api.close}});
+    MYSQL* handle = connection->handle.get();
     if (!handle)
         throw std::runtime_error(kCannotConnect);
+    // The handle is closed by `connection` when any step below fails.
+    const auto failed = [&] {
+        const bool reported = api.error_number(handle) != 0 && !trimmed(api.error(handle)).empty();
+        return std::runtime_error(reported ? serverError(api, handle) : kCannotConnect);
+    };
     if (api.options) {
-        if (isYes(propertyValue(Properties, "compress")))
-            api.options(handle, MYSQL_OPT_COMPRESS, nullptr);
-        if (const auto timeout = propertyValue(Properties, "timeout");
-            timeout && numberValue(timeout) >= 0) {
-            const unsigned seconds = static_cast<unsigned>(numberValue(timeout));
-            api.options(handle, MYSQL_OPT_CONNECT_TIMEOUT, &seconds);
+        if (isYes(propertyValue(Properties, "compress")) &&
+            api.options(handle, MYSQL_OPT_COMPRESS, nullptr) != 0)
+            throw failed();
+        // The time-out is set whenever its number is 0 or more; an absent or
+        // unreadable value counts as 0.
+        if (const long long timeout = numberValue(propertyValue(Properties, "timeout"));
+            timeout >= 0) {
+            const unsigned seconds = static_cast<unsigned>(std::min<long long>(timeout, UINT_MAX));
+            if (api.options(handle, MYSQL_OPT_CONNECT_TIMEOUT, &seconds) != 0)
+                throw failed();
         }
     }
     const unsigned long flags =
         isYes(propertyValue(Properties, "dbless")) ? 0 : CLIENT_CONNECT_WITH_DB;
     if (!api.real_connect(handle, nullptr, nullptr, nullptr, Database.c_str(), Port, nullptr,
-                          flags)) {
-        const bool reported = api.error_number(handle) != 0 && !trimmed(api.error(handle)).empty();
-        const std::string message = reported ? serverError(api, handle) : kCannotConnect;
-        api.close(handle);
-        throw std::runtime_error(message);
-    }
-    m_connection = std::make_unique<WordStoreConnection>(WordStoreConnection{handle});
+                          flags))
+        throw failed();
+    m_connection = std::move(connection);
 }
 
 void TWordStore::Disconnect()
@@ -188,7 +211,6 @@ void TWordStore::Disconnect()
         return;
     for (TWordQuery* query : m_queries)
         query->Close();
-    EmbeddedServer::instance().api().close(m_connection->handle);
     m_connection.reset();
 }
 
@@ -251,9 +273,10 @@ void TWordQuery::Open()
         return;
     if (!m_store)
         throw std::runtime_error(kCannotConnect);
+    EmbeddedServer::instance().requireOwnThread();
     m_store->Connect();
     const EmbeddedServerApi& api = EmbeddedServer::instance().api();
-    MYSQL* handle = m_store->m_connection->handle;
+    MYSQL* handle = m_store->m_connection->handle.get();
 
     std::string statement;
     for (const std::string& line : m_sql)
@@ -262,25 +285,26 @@ void TWordQuery::Open()
         throw std::runtime_error(serverError(api, handle));
     if (api.field_count(handle) == 0)
         throw std::runtime_error("Can not open a Resultset");
-    MYSQL_RES* result = api.store_result(handle);
+    // Freed on every path, a failed allocation while copying the rows included.
+    const std::unique_ptr<MYSQL_RES, decltype(api.free_result)> result(api.store_result(handle),
+                                                                       api.free_result);
     if (!result)
         throw std::runtime_error("Cannot retrieve Resultset data");
 
-    const unsigned columnCount = api.num_fields(result);
-    const MYSQL_FIELD* fields = api.fetch_fields(result);
+    const unsigned columnCount = api.num_fields(result.get());
+    const MYSQL_FIELD* fields = api.fetch_fields(result.get());
     std::vector<std::string> columns;
     for (unsigned column = 0; column < columnCount; ++column)
         columns.emplace_back(fields[column].name);
     std::vector<std::vector<std::optional<std::string>>> rows;
-    while (MYSQL_ROW row = api.fetch_row(result)) {
-        const unsigned long* lengths = api.fetch_lengths(result);
+    while (MYSQL_ROW row = api.fetch_row(result.get())) {
+        const unsigned long* lengths = api.fetch_lengths(result.get());
         auto& values = rows.emplace_back(columnCount);
         for (unsigned column = 0; column < columnCount; ++column) {
             if (row[column])
                 values[column] = std::string(row[column], lengths[column]);
         }
     }
-    api.free_result(result);
 
     m_columns = std::move(columns);
     m_rows = std::move(rows);

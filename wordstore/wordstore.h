@@ -10,7 +10,8 @@
 // "None of the dynamic libraries can be found: …".
 //
 // All calls belong on the GUI thread: the embedded server's client handle is
-// not usable from a thread that did not initialise it.
+// not usable from a thread that did not initialise it, so Connect and Open
+// from another thread raise an error instead of crashing.
 
 #include <cstdint>
 #include <memory>

@@ -10,6 +10,7 @@
 #include "wordstore/wordstore.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -89,7 +90,7 @@ int measure()
     query.Open();
     std::printf("  %-34s %s\n", "words in the base", query.FindField("Nb").AsString().c_str());
 
-    timeStatement(query, "draw, design values", drawStatement(""), 200);
+    timeStatement(query, "draw, default settings", drawStatement(""), 200);
     timeStatement(query, "draw, type and genre fragments",
                   drawStatement(" AND ref_type = 6 AND ref_genre IN (2, 3, 0)"), 200);
     timeStatement(query, "count of all words",
@@ -124,18 +125,72 @@ void writeSyntheticList(const fs::path& words, const fs::path& genres, int count
         << "1\tMasculin\n2\tFeminin\n3\tInvariable\n35\tVerbe\n";
 }
 
-int runIn(const fs::path& folder, const char* self)
+// Runs `arguments` (the program first) in `folder` without a shell, its
+// output silenced when `quiet`; returns its exit code, 1 when it cannot run.
+int runIn(const fs::path& folder, std::vector<std::string> arguments, bool quiet = false)
 {
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    std::fflush(stdout);
     const pid_t child = fork();
+    if (child < 0)
+        return 1;
     if (child == 0) {
         if (chdir(folder.c_str()) != 0)
             _exit(1);
-        execl(self, self, "--measure", static_cast<char*>(nullptr));
+        if (quiet) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, STDOUT_FILENO);
+            dup2(null, STDERR_FILENO);
+        }
+        execv(argv[0], argv.data());
         _exit(1);
     }
     int status = 0;
-    waitpid(child, &status, 0);
+    if (waitpid(child, &status, 0) != child)
+        return 1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+}
+
+// A synthetic base of `count` words in a private temporary folder, with the
+// server's share/ files; measured, then removed.
+int measureSynthetic(int count, const std::string& self)
+{
+    std::string pattern = (fs::temp_directory_path() / "corbelet-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+        std::printf("cannot make a temporary folder\n");
+        return 1;
+    }
+    const fs::path folder = pattern;
+    struct Removal
+    {
+        const fs::path& folder;
+        ~Removal()
+        {
+            std::error_code ignored; // a leftover temporary folder is harmless
+            fs::remove_all(folder, ignored);
+        }
+    } removal{folder};
+
+    fs::create_directories(folder / "share" / "french");
+    writeSyntheticList(folder / "words.tsv", folder / "genres.tsv", count);
+    fs::copy(MARIADB_SHARE_DIR "/charsets", folder / "share" / "charsets",
+             fs::copy_options::recursive);
+    fs::copy_file(MARIADB_SHARE_DIR "/french/errmsg.sys",
+                  folder / "share" / "french" / "errmsg.sys");
+    const int built =
+        runIn(folder,
+              {MAKEWORDBASE, "--words", (folder / "words.tsv").string(), "--genres",
+               (folder / "genres.tsv").string(), "--output", (folder / "data").string()},
+              true);
+    if (built != 0) {
+        std::printf("cannot build the synthetic base of %d words\n", count);
+        return 1;
+    }
+    std::printf("Synthetic base of %d words\n", count);
+    return runIn(folder, {self, "--measure"});
 }
 
 } // namespace
@@ -153,32 +208,8 @@ int main(int argc, char** argv)
 
     const std::string self = fs::canonical("/proc/self/exe");
     std::printf("Shipped base (%s/data)\n", CORBELET_RUN_DIR);
-    std::fflush(stdout);
-    int failures = runIn(CORBELET_RUN_DIR, self.c_str());
-
-    for (const int count : {100000, 300000}) {
-        const fs::path folder =
-            fs::temp_directory_path() / ("corbelet-bench-" + std::to_string(count));
-        fs::create_directories(folder / "share" / "french");
-        writeSyntheticList(folder / "words.tsv", folder / "genres.tsv", count);
-        const std::string build = std::string(MAKEWORDBASE) + " --words " +
-                                  (folder / "words.tsv").string() + " --genres " +
-                                  (folder / "genres.tsv").string() + " --output " +
-                                  (folder / "data").string() + " > /dev/null 2>&1";
-        fs::copy(MARIADB_SHARE_DIR "/charsets", folder / "share" / "charsets",
-                 fs::copy_options::recursive | fs::copy_options::skip_existing);
-        fs::copy_file(MARIADB_SHARE_DIR "/french/errmsg.sys",
-                      folder / "share" / "french" / "errmsg.sys",
-                      fs::copy_options::overwrite_existing);
-        if (std::system(build.c_str()) != 0) {
-            std::printf("cannot build the synthetic base of %d words\n", count);
-            ++failures;
-            continue;
-        }
-        std::printf("Synthetic base of %d words\n", count);
-        std::fflush(stdout);
-        failures += runIn(folder, self.c_str());
-        fs::remove_all(folder);
-    }
+    int failures = runIn(CORBELET_RUN_DIR, {self, "--measure"}) != 0;
+    for (const int count : {100000, 300000})
+        failures += measureSynthetic(count, self) != 0;
     return failures == 0 ? 0 : 1;
 }

@@ -17,9 +17,8 @@ public:
     explicit FixtureBase(const QString& name) : m_previous(QDir::currentPath())
     {
         const QString source = QStringLiteral(CORBELET_BINARY_DIR "/fixtures/") + name;
-        m_valid = m_folder.isValid() && QDir(source).exists() && copyTree(source, m_folder.path());
-        if (m_valid)
-            QDir::setCurrent(m_folder.path());
+        m_valid = m_folder.isValid() && QDir(source).exists() &&
+                  copyTree(source, m_folder.path()) && QDir::setCurrent(m_folder.path());
     }
     ~FixtureBase() { QDir::setCurrent(m_previous); }
     FixtureBase(const FixtureBase&) = delete;

@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include <memory>
+#include <thread>
 
 using namespace std::string_literals;
 
@@ -27,20 +28,21 @@ private slots:
         const auto arguments = store.ServerArguments();
         QVERIFY(arguments.at(0).ends_with("/tst_wordstore"));
         QCOMPARE(arguments.at(1), "--no-defaults"s);
-        const std::vector<std::string> designed{"--basedir=./",
-                                                "--datadir=./data",
-                                                "--character-sets-dir=./share/charsets",
-                                                "--language=./share/french",
-                                                "--skip-innodb",
-                                                "--key_buffer_size=16M"};
-        QVERIFY(std::equal(designed.begin(), designed.end(), arguments.begin() + 2));
+        const std::vector<std::string> serverArguments{"--basedir=./",
+                                                       "--datadir=./data",
+                                                       "--character-sets-dir=./share/charsets",
+                                                       "--language=./share/french",
+                                                       "--skip-innodb",
+                                                       "--key_buffer_size=16M"};
+        QVERIFY(std::equal(serverArguments.begin(), serverArguments.end(), arguments.begin() + 2));
         QCOMPARE(std::count_if(arguments.begin(), arguments.end(),
                                [](const std::string& a) { return a.starts_with("--datadir"); }),
                  1);
 
         // List order, not the number after the prefix; the prefix in any case.
-        store.Properties = {"compress=yes", "ServerArgument2=--second", "serverargumentX=--first",
-                            "SERVERARGUMENT1=a=b", "ServerArgumen=--not-an-argument"};
+        store.Properties = {
+            "compress=yes",        "ServerArgument2=--second",        "serverargumentX=--first",
+            "SERVERARGUMENT1=a=b", "ServerArgumen=--not-an-argument", "ServerArgument9"};
         const std::vector<std::string> expected{arguments.at(0), "--second", "--first", "a=b",
                                                 "--datadir=./data/"};
         QCOMPARE(store.ServerArguments(), expected);
@@ -70,6 +72,35 @@ private slots:
         store.Disconnect();
         store.Connect();
         QVERIFY(store.Connected());
+    }
+
+    // The server's client handles belong to the thread that started it.
+    void anotherThreadIsRefused()
+    {
+        TWordStore store;
+        TWordQuery query(store);
+        query.SetSQL("SELECT COUNT(id_mots) AS Nb FROM motscommuns LIMIT 1;");
+        query.Open();
+        store.Disconnect();
+        QString connectError, openError;
+        std::thread([&] {
+            try {
+                store.Connect();
+            } catch (const std::runtime_error& error) {
+                connectError = QString::fromUtf8(error.what());
+            }
+            try {
+                query.Open();
+            } catch (const std::runtime_error& error) {
+                openError = QString::fromUtf8(error.what());
+            }
+        }).join();
+        const QString text =
+            QStringLiteral("La base de mots ne s'utilise que depuis le fil de l'interface du jeu");
+        QCOMPARE(connectError, text);
+        QCOMPARE(openError, text);
+        QVERIFY(!store.Connected());
+        QVERIFY(!query.Active());
     }
 
     void walkRows()

@@ -11,7 +11,8 @@
 #include <QProcess>
 #include <QTest>
 
-#include <cstdio>
+#include <chrono>
+#include <functional>
 #include <iostream>
 #include <thread>
 

@@ -16,10 +16,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <charconv>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -103,8 +101,21 @@ std::vector<Word> readWords(const fs::path& path)
         word.points = parseInteger(fields[2], where);
         word.type = parseInteger(fields[3], where);
         word.genre = parseInteger(fields[4], where);
+        // The columns would otherwise clip or truncate a bad value silently.
         if (word.text.empty() || word.text.size() > 40)
             throw std::runtime_error(where + ": a word has 1 to 40 characters");
+        if (word.length != static_cast<int>(word.text.size()))
+            throw std::runtime_error(where + ": taille is not the number of characters");
+        if (word.points < 0 || word.points > 255)
+            throw std::runtime_error(where + ": point is not in 0-255");
+        // Control bytes and the bytes Windows-1252 leaves undefined mean the
+        // file is not Windows-1252 text.
+        for (const char byte : word.text) {
+            const auto code = static_cast<unsigned char>(byte);
+            if (code < 0x20 || code == 0x7F || code == 0x81 || code == 0x8D || code == 0x8F ||
+                code == 0x90 || code == 0x9D)
+                throw std::runtime_error(where + ": not a Windows-1252 word");
+        }
         words.push_back(std::move(word));
     });
     return words;
@@ -114,6 +125,8 @@ std::vector<Genre> readGenres(const fs::path& path)
 {
     std::vector<Genre> genres;
     readRecords(path, 2, [&](const auto& fields, const std::string& where) {
+        if (fields[1].empty() || fields[1].size() > 60)
+            throw std::runtime_error(where + ": a genre description has 1 to 60 characters");
         genres.push_back({parseInteger(fields[0], where), std::string(fields[1])});
     });
     return genres;
@@ -216,22 +229,46 @@ void buildDataFolder(const fs::path& dataFolder, const std::vector<Word>& words,
     argv.push_back(nullptr);
     const char* groups[] = {"embedded", "server", nullptr};
 
+    // The server start sets the process umask; the folder keeps the usual one.
     const mode_t previousMask = umask(022);
     const int started = mysql_server_init(static_cast<int>(arguments.size()), argv.data(),
                                           const_cast<char**>(groups));
     umask(previousMask);
+    // After a failed start the library must not be used: the server explains
+    // itself on standard error.
     if (started != 0)
         throw std::runtime_error("the embedded server did not start");
+    // Ends the server on every path, after the connection below is closed, so
+    // the tables are flushed and closed before the folder is renamed or removed.
+    struct ServerRun
     {
-        MYSQL* handle = mysql_init(nullptr);
-        if (!handle)
-            throw std::runtime_error("mysql_init failed");
-        Connection db(handle);
-        if (!mysql_real_connect(handle, nullptr, nullptr, nullptr, nullptr, 0, nullptr, 0))
-            throw std::runtime_error(std::string("cannot connect: ") + mysql_error(handle));
-        fillDatabase(db, words, genres);
+        ~ServerRun() { mysql_server_end(); }
+    } serverRun;
+
+    MYSQL* handle = mysql_init(nullptr);
+    if (!handle)
+        throw std::runtime_error("mysql_init failed");
+    Connection db(handle);
+    if (!mysql_real_connect(handle, nullptr, nullptr, nullptr, nullptr, 0, nullptr, 0))
+        throw std::runtime_error(std::string("cannot connect: ") + mysql_error(handle));
+    fillDatabase(db, words, genres);
+}
+
+// Puts the built folder in place of `output`. The previous base stays where it
+// was until the new one is in place, and comes back if the swap fails.
+void replaceFolder(const fs::path& built, const fs::path& output, const fs::path& previous)
+{
+    const bool hadPrevious = fs::exists(output);
+    if (hadPrevious)
+        fs::rename(output, previous);
+    try {
+        fs::rename(built, output);
+    } catch (...) {
+        if (hadPrevious)
+            fs::rename(previous, output);
+        throw;
     }
-    mysql_server_end();
+    fs::remove_all(previous);
 }
 
 int usage()
@@ -259,30 +296,33 @@ int main(int argc, char** argv)
     if (wordsFile.empty() || genresFile.empty() || output.empty() || argc != 7)
         return usage();
 
+    fs::path building;
     try {
         const auto words = readWords(wordsFile);
         const auto genres = readGenres(genresFile);
         output = fs::absolute(output).lexically_normal();
-        if (output.has_filename() == false)
+        if (!output.has_filename())
             output = output.parent_path();
         fs::create_directories(output.parent_path());
 
+        // Beside the output, so that the final rename stays on one file system.
         const std::string suffix = "." + std::to_string(getpid());
-        const fs::path building = output.string() + ".building" + suffix;
+        building = output.string() + ".building" + suffix;
         const fs::path previous = output.string() + ".previous" + suffix;
         fs::remove_all(building);
         fs::create_directories(building);
         buildDataFolder(building, words, genres);
-
-        if (fs::exists(output))
-            fs::rename(output, previous);
-        fs::rename(building, output);
-        fs::remove_all(previous);
+        replaceFolder(building, output, previous);
         std::cout << "makewordbase: " << words.size() << " words, " << genres.size()
                   << " genres in " << output.string() << "\n";
         return 0;
     } catch (const std::exception& error) {
         std::cerr << "makewordbase: " << error.what() << "\n";
+        // A half-built folder is of no use to anyone.
+        if (!building.empty()) {
+            std::error_code ignored;
+            fs::remove_all(building, ignored);
+        }
         return 1;
     }
 }
