@@ -65,3 +65,15 @@ function(corbelet_stage_word_base root words genres target)
         DEPENDS ${MARIADB_SHARE_DIR}/french/errmsg.sys VERBATIM)
     add_custom_target(${target} ALL DEPENDS ${table} ${root}/share/french/errmsg.sys)
 endfunction()
+
+# corbelet_needs_run_directory(target): building `target` first stages the
+# whole run directory (the program, its two run-time libraries, resources,
+# skin and word base). Targets a configuration lacks are left out.
+function(corbelet_needs_run_directory target)
+    foreach(part corbelet corbeletsound corbeletpreview corbelet_resources corbelet_skin
+            corbelet_word_base)
+        if(TARGET ${part})
+            add_dependencies(${target} ${part})
+        endif()
+    endforeach()
+endfunction()
