@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include <iterator>
 #include <stdexcept>
 
 namespace {
@@ -327,33 +328,41 @@ void TCfgJeu::createSoundPage()
     PasDeSon->setProperty("Tag", 0);
 
     // Two columns of four, left column first, rows top to bottom.
-    constexpr int left = 8;
-    constexpr int right = 202;
-    const auto row = [](int index) { return 32 + 44 * index; };
-    SonHello = createSoundEntry(
-        tsSon, QStringLiteral("SonHello"), QStringLiteral("Sur entrer du programe:"),
-        QStringLiteral("Selection du son au lancement du programme"), left, row(0), btHello);
-    SonExit = createSoundEntry(
-        tsSon, QStringLiteral("SonExit"), QStringLiteral("Sur sorti du programe:"),
-        QStringLiteral("Selection du son à la sortie du programme"), left, row(1), btExit);
-    SonBonneLettre = createSoundEntry(
-        tsSon, QStringLiteral("SonBonneLettre"), QStringLiteral("Sur lettre trouvée :"),
-        QStringLiteral("Selection du son sur une lettre trouvée"), left, row(2), btBonneLettre);
-    SonErreur = createSoundEntry(
-        tsSon, QStringLiteral("SonErreur"), QStringLiteral("Sur lettre non trouvée :"),
-        QStringLiteral("Selection du son sur une lettre fausse"), left, row(3), btErreur);
-    SonGagner = createSoundEntry(
-        tsSon, QStringLiteral("SonGagner"), QStringLiteral("Sur mot trouvé :"),
-        QStringLiteral("Selection du son quand vous gagnez"), right, row(0), btGagner);
-    SonPerdu = createSoundEntry(
-        tsSon, QStringLiteral("SonPerdu"), QStringLiteral("Sur mot non trouvé:"),
-        QStringLiteral("Selection du son quand vous perdez"), right, row(1), btPerdu);
-    SonNouveau = createSoundEntry(
-        tsSon, QStringLiteral("SonNouveau"), QStringLiteral("Sur nouveau mot :"),
-        QStringLiteral("Selection du son sur un nouveau mot"), right, row(2), btNouveau);
-    SonDecide = createSoundEntry(
-        tsSon, QStringLiteral("SonDecide"), QStringLiteral("Sur indécie :"),
-        QStringLiteral("Selection du son quand le temps presse"), right, row(3), btDecide);
+    struct SoundEntry
+    {
+        QLineEdit* TCfgJeu::*entry;
+        QToolButton* TCfgJeu::*picker;
+        const char* cue;
+        const char* caption;
+        const char* dialogTitle;
+    };
+    static const SoundEntry entries[] = {
+        {&TCfgJeu::SonHello, &TCfgJeu::btHello, "SonHello",
+         "Sur entrer du programe:", "Selection du son au lancement du programme"},
+        {&TCfgJeu::SonExit, &TCfgJeu::btExit, "SonExit",
+         "Sur sorti du programe:", "Selection du son à la sortie du programme"},
+        {&TCfgJeu::SonBonneLettre, &TCfgJeu::btBonneLettre, "SonBonneLettre",
+         "Sur lettre trouvée :", "Selection du son sur une lettre trouvée"},
+        {&TCfgJeu::SonErreur, &TCfgJeu::btErreur, "SonErreur",
+         "Sur lettre non trouvée :", "Selection du son sur une lettre fausse"},
+        {&TCfgJeu::SonGagner, &TCfgJeu::btGagner, "SonGagner",
+         "Sur mot trouvé :", "Selection du son quand vous gagnez"},
+        {&TCfgJeu::SonPerdu, &TCfgJeu::btPerdu, "SonPerdu",
+         "Sur mot non trouvé:", "Selection du son quand vous perdez"},
+        {&TCfgJeu::SonNouveau, &TCfgJeu::btNouveau, "SonNouveau",
+         "Sur nouveau mot :", "Selection du son sur un nouveau mot"},
+        {&TCfgJeu::SonDecide, &TCfgJeu::btDecide, "SonDecide",
+         "Sur indécie :", "Selection du son quand le temps presse"},
+    };
+    constexpr int rowsPerColumn = 4;
+    for (int index = 0; index < int(std::size(entries)); ++index) {
+        const SoundEntry& sound = entries[index];
+        const int x = index < rowsPerColumn ? 8 : 202;
+        const int y = 32 + 44 * (index % rowsPerColumn);
+        this->*sound.entry =
+            createSoundEntry(tsSon, QString::fromUtf8(sound.cue), QString::fromUtf8(sound.caption),
+                             QString::fromUtf8(sound.dialogTitle), x, y, this->*sound.picker);
+    }
 
     // The window's control order, which is the order of the keys in a new
     // file; each picker follows its entry.
