@@ -1032,7 +1032,16 @@ void TestGameWindow::soundCueFiles()
     QCOMPARE(fileFor("SonNouveau"), QString());
     QCOMPARE(fileFor("SonGagner"), QString());
 
+    // A file stored without a folder lies in the program's folder, whatever
+    // the current folder.
+    QTemporaryDir program;
+    QVERIFY(QFile::copy(QStringLiteral(GAME_TEST_TONE), program.path() + "/bravo.mp3"));
+    writeBytes(program.path() + "/corbelet.ini", "[Config]\r\nSonGagner=bravo.mp3\r\n");
+    makeWindow(program.path() + '/');
+    QCOMPARE(fileFor("SonGagner"), program.path() + "/bravo.mp3");
+
     // A draw plays its cue through the audio library.
+    makeWindow();
     m_cfg->PasDeSon->setChecked(false);
     startGame();
     selectWord(10);
