@@ -363,6 +363,7 @@ void TPendForm::btMotClick()
         // they are; OK only closes the message.
         setTag(btValid, 0);
         AfficheInfo(kNoWordMessage);
+        m_showsNoWord = true;
         return;
     }
     btMot->setText(QStringLiteral("Suivant >>"));
@@ -504,6 +505,7 @@ void TPendForm::beep()
 
 void TPendForm::AfficheInfo(const std::string& text)
 {
+    m_showsNoWord = false;
     laTextInfo->setText(Windows1252::toQString(text));
     paInfo->show();
 }
@@ -515,6 +517,7 @@ void TPendForm::btValidClick()
     const bool drawNext = tagOf(btValid) == kDrawNextTag;
     setTag(btValid, kDrawNextTag);
     paInfo->hide();
+    m_showsNoWord = false;
     if (drawNext)
         btMot->click();
 }
@@ -584,7 +587,9 @@ void TPendForm::FormActivate()
             m_configuration->RestoreGenreFilter();
             m_genreFilterRestored = true;
         }
-        if (tagOf(btValid) == 0) {
+        // The greeting, until the player closes it; a message about the
+        // settings that the panel shows instead stays as it is.
+        if (tagOf(btValid) == 0 && !m_showsNoWord) {
             JoueSon(QStringLiteral("SonHello"));
             GetNbMot->trigger();
         }

@@ -139,6 +139,8 @@ private:
     std::vector<QWidget*> m_components;          // in creation order
     bool m_genreFilterRestored = false;
     bool m_settingTicks = false;
+    // The panel shows that no word matches the settings.
+    bool m_showsNoWord = false;
     // A modal box of the program (the close confirmation, an error report)
     // took the activation from this window; the countdown ran before it.
     bool m_deactivatedByBox = false;

@@ -643,6 +643,14 @@ void TestGameWindow::noMatchingWordKeepsTheGame()
     QVERIFY(!m_form->TimerGame->isActive());
     QCOMPARE(m_form->game().record().NbMotJoue, -1);
     QVERIFY(!cues().contains(QStringLiteral("SonNouveau")));
+    // Leaving the window and coming back is no moment for the greeting: the
+    // message stays.
+    const QString message = m_form->laTextInfo->text();
+    sendActivation(m_form.get(), false);
+    sendActivation(m_form.get(), true);
+    QVERIFY(m_form->paInfo->isVisible());
+    QCOMPARE(m_form->laTextInfo->text(), message);
+    QVERIFY(!cues().contains(QStringLiteral("SonHello")));
     QTest::mouseClick(m_form->btValid, Qt::LeftButton); // only closes
     QVERIFY(!m_form->paInfo->isVisible());
     QCOMPARE(m_form->game().record().NbMotJoue, -1);
