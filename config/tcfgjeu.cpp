@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QToolButton>
 
 #include <iterator>
@@ -143,9 +144,10 @@ void TCfgJeu::createControls()
     ensureTahoma();
     setObjectName(QStringLiteral("CfgJeu"));
     setWindowTitle(QStringLiteral("Configuration"));
-    // A tool window: small title bar with a close box only; with the game
-    // window as parent it stays above it and opens centred on it.
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    // A dialog of the game window: a title bar with a close box only, no
+    // minimise or maximise box; with the game window as parent it stays above
+    // it, and it opens centred on it (showEvent).
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(402, 307);
     setFont(tahoma(11));
@@ -391,6 +393,30 @@ void TCfgJeu::watchToolTips(QObject* object)
     const QList<QObject*> descendants = object->findChildren<QObject*>();
     for (QObject* descendant : descendants)
         descendant->installEventFilter(this);
+}
+
+void TCfgJeu::showEvent(QShowEvent* event)
+{
+    // Centred on the game window's frame each time it opens. Until the window
+    // manager has framed this window once, its frame is taken to be like the
+    // game window's.
+    if (const QWidget* game = parentWidget(); game && game->isVisible() && !event->spontaneous()) {
+        const auto frameMargins = [](const QWidget* window) {
+            const QRect inner = window->geometry();
+            const QRect outer = window->frameGeometry();
+            return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                            outer.right() - inner.right(), outer.bottom() - inner.bottom());
+        };
+        const QMargins margins =
+            frameGeometry() != geometry() ? frameMargins(this) : frameMargins(game);
+        const QRect gameFrame = game->frameGeometry();
+        const QSize frame = size().grownBy(margins);
+        const QPoint frameTopLeft =
+            gameFrame.topLeft() + QPoint((gameFrame.width() - frame.width()) / 2,
+                                         (gameFrame.height() - frame.height()) / 2);
+        setGeometry(QRect(frameTopLeft + QPoint(margins.left(), margins.top()), size()));
+    }
+    QDialog::showEvent(event);
 }
 
 bool TCfgJeu::eventFilter(QObject* watched, QEvent* event)

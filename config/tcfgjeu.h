@@ -108,6 +108,7 @@ public slots:
     void btNouveauClick();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

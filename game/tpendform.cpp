@@ -112,6 +112,10 @@ TPendForm::~TPendForm()
 void TPendForm::createControls()
 {
     setWindowTitle(QStringLiteral("Corbelet "));
+    // A fixed border: the window can be minimised, never maximised.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setFixedSize(484, 365);
     setFont(arial(13));
     setColours(this, rgb(255, 128, 64), QColor());

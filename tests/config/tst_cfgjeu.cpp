@@ -463,7 +463,7 @@ void TestCfgJeu::looks()
     QCOMPARE(cfg->windowTitle(), QStringLiteral("Configuration"));
     QCOMPARE(cfg->size(), QSize(402, 307));
     QCOMPARE(cfg->minimumSize(), cfg->maximumSize());
-    QCOMPARE(cfg->windowType(), Qt::Tool);
+    QCOMPARE(cfg->windowType(), Qt::Dialog);
     QVERIFY(!(cfg->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QCOMPARE(cfg->font().family(), QStringLiteral("Tahoma"));
     QCOMPARE(QFontInfo(cfg->font()).family(), QStringLiteral("Tahoma"));

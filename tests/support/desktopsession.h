@@ -88,12 +88,7 @@ public:
     // Runs an X tool and gives its standard output, trimmed.
     QString tool(const QString& program, const QStringList& arguments) const
     {
-        QProcess process;
-        process.setProcessEnvironment(environment());
-        process.start(program, arguments);
-        if (!process.waitForFinished(5000))
-            return QString();
-        return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+        return output(program, arguments).trimmed();
     }
 
     void key(const QString& keys) const { tool(QStringLiteral("xdotool"), {"key", keys}); }
@@ -113,9 +108,13 @@ public:
             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
 
+    // A window's caption as it is, spaces included.
     QString windowName(const QString& window) const
     {
-        return tool(QStringLiteral("xdotool"), {"getwindowname", window});
+        QString name = output(QStringLiteral("xdotool"), {"getwindowname", window});
+        if (name.endsWith(QLatin1Char('\n')))
+            name.chop(1);
+        return name;
     }
 
     // The on-screen windows of a process whose caption is exactly `caption`.
@@ -173,6 +172,16 @@ public:
     }
 
 private:
+    QString output(const QString& program, const QStringList& arguments) const
+    {
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.start(program, arguments);
+        if (!process.waitForFinished(5000))
+            return QString();
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+
     QProcess m_xserver;
     QProcess m_windowManager;
     QString m_display;
