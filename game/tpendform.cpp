@@ -26,12 +26,18 @@
 #include <QUrl>
 
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
 // Message shown instead of a word when the settings select none.
 constexpr char kNoWordMessage[] = "Aucun mot ne correspond \xE0 la configuration actuelle.\r\n"
                                   "\xC9largissez les crit\xE8res dans la configuration.";
+
+// How long after a box of the program closes the window manager may take to
+// hand the activation back to the game window. Past it, the player has been
+// elsewhere (in another program) and comes back.
+constexpr int kReturnFromBoxMs = 2000;
 
 // How a hidden position is drawn: the mask byte has no glyph of its own.
 constexpr char16_t kHiddenMark = u'\u2022';
@@ -90,7 +96,8 @@ public:
 
 } // namespace
 
-TPendForm::TPendForm(const QString& programDirectory, QWidget* parent) : QWidget(parent)
+TPendForm::TPendForm(const QString& programDirectory, QWidget* parent)
+    : QWidget(parent), m_boxWatch(new ModalBoxWatch(this))
 {
     createControls();
     FormCreate(programDirectory);
@@ -554,28 +561,59 @@ void TPendForm::TimerGameTimer()
 
 // ---------------------------------------------------------------- activation
 
+ModalBoxWatch::ModalBoxWatch(QWidget* window) : QObject(window), m_window(window)
+{
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+bool ModalBoxWatch::takeReturn()
+{
+    return std::exchange(m_boxClosed, false) && !m_returnDeadline.hasExpired();
+}
+
+bool ModalBoxWatch::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Hide:
+        if (const auto* box = qobject_cast<QWidget*>(watched);
+            box && box->isWindow() && box->isModal()) {
+            m_boxClosed = true;
+            m_returnDeadline.setRemainingTime(kReturnFromBoxMs);
+        }
+        break;
+    case QEvent::WindowActivate:
+        // Another window of the program took over: what comes later is no
+        // return from the box. (A window already hidden again, such as the
+        // box itself answered at once, takes nothing over.)
+        if (const auto* other = qobject_cast<QWidget*>(watched);
+            other && other->isWindow() && other != m_window && other->isVisible())
+            m_boxClosed = false;
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
 bool TPendForm::event(QEvent* event)
 {
     const bool handled = QWidget::event(event);
-    // A modal box of the program shown over this window (the close
-    // confirmation, an error report) takes the activation only for as long as
-    // it shows: the countdown pauses meanwhile, and coming back from the box is
-    // not a return to the window. Otherwise "Non" would replace what the panel
-    // showed with the statistics, and closing the report of an error raised on
-    // activation would raise that error again, endlessly.
+    // A modal box of the program (the close confirmation, an error report,
+    // over this window or over the configuration window) takes the activation
+    // only for as long as it shows: when the window gets it back from the
+    // box, the countdown goes on as it was when the window lost it, and that
+    // is not a return to the window. Otherwise "Non" would replace what the
+    // panel showed with the statistics, and closing the report of an error
+    // raised on activation would raise that error again, box after box.
     if (event->type() == QEvent::WindowActivate) {
-        if (m_deactivatedByBox) {
-            m_deactivatedByBox = false;
-            if (m_countdownBeforeBox)
+        if (m_boxWatch->takeReturn()) {
+            if (m_countdownWhenLeft)
                 enableCountdown();
         } else {
             FormActivate();
         }
     } else if (event->type() == QEvent::WindowDeactivate) {
-        if (!m_deactivatedByBox) {
-            m_deactivatedByBox = QApplication::activeModalWidget() != nullptr;
-            m_countdownBeforeBox = TimerGame->isActive();
-        }
+        m_countdownWhenLeft = TimerGame->isActive();
         FormDeactivate();
     }
     return handled;

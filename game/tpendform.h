@@ -8,6 +8,7 @@
 #include "game/rules/hangmangame.h"
 #include "wordstore/wordstore.h"
 
+#include <QDeadlineTimer>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -32,6 +33,26 @@ inline constexpr char kHomePage[] = "https://github.com/corbelet-game/corbelet";
 
 // btValid's tag: the information panel's OK draws the next word.
 inline constexpr int kDrawNextTag = 2212;
+
+// Tells the game window when it gets the activation back from a modal box of
+// the program: a box has closed just before, and no other window of the
+// program has become active since.
+class ModalBoxWatch : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ModalBoxWatch(QWidget* window);
+    // Whether the activation now coming is the return from a box; then forgets it.
+    bool takeReturn();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* m_window;
+    bool m_boxClosed = false;
+    QDeadlineTimer m_returnDeadline;
+};
 
 class TPendForm : public QWidget
 {
@@ -141,10 +162,9 @@ private:
     bool m_settingTicks = false;
     // The panel shows that no word matches the settings.
     bool m_showsNoWord = false;
-    // A modal box of the program (the close confirmation, an error report)
-    // took the activation from this window; the countdown ran before it.
-    bool m_deactivatedByBox = false;
-    bool m_countdownBeforeBox = false;
+    ModalBoxWatch* m_boxWatch;
+    // The countdown ran when the window last lost the activation.
+    bool m_countdownWhenLeft = false;
     bool m_closed = false;
     std::function<void(const QString&, const QString&)> m_cueObserver;
     std::function<void()> m_beepObserver;

@@ -27,6 +27,8 @@ constexpr int kWindowMs = 15000;
 // "Ok", in their windows' coordinates.
 const QPoint kConfigurationButton(420, 79);
 const QPoint kOkButton(352, 288);
+// The genre list on the configuration window's first page.
+const QPoint kGenreList(295, 169);
 
 // Decoration bits of _MOTIF_WM_HINTS.
 constexpr unsigned kMinimizeBox = 0x20;
@@ -168,6 +170,41 @@ private slots:
             m_desktop.click(window, kOkButton);
             QTRY_VERIFY_WITH_TIMEOUT(configurationWindow().isEmpty(), 5000);
         }
+    }
+
+    void oneFailureOneBox()
+    {
+        // Without its data folder the word server cannot start: every attempt
+        // to connect fails the same way.
+        const QString folder = copyRunDirectory(QStringLiteral("sans-base"));
+        QVERIFY(!folder.isEmpty());
+        QVERIFY(QDir(folder + QStringLiteral("/data")).removeRecursively());
+        QVERIFY(startIn(folder));
+
+        // Answers the one box the failure shows, then lets the window manager
+        // hand the activation back: no second box may follow.
+        const auto answerTheOnlyBox = [&] {
+            QTRY_COMPARE_WITH_TIMEOUT(errorBoxes().size(), 1, kWindowMs);
+            const QString box = errorBoxes().constFirst();
+            QTRY_VERIFY_WITH_TIMEOUT(isActive(box), 5000);
+            m_desktop.key(QStringLiteral("Return"));
+            QTRY_COMPARE_WITH_TIMEOUT(errorBoxes().size(), 0, 5000);
+            QTRY_COMPARE_WITH_TIMEOUT(m_desktop.activePid(), pid(), 5000);
+            QTest::qWait(1000);
+            QCOMPARE(errorBoxes().size(), 0);
+        };
+        // The game window's first activation.
+        answerTheOnlyBox();
+
+        // A genre picked in the configuration window, through its list.
+        m_desktop.click(m_gameWindow, kConfigurationButton);
+        QTRY_VERIFY_WITH_TIMEOUT(isActive(configurationWindow()), 5000);
+        m_desktop.click(configurationWindow(), kGenreList);
+        QTest::qWait(300);
+        m_desktop.key(QStringLiteral("Down"));
+        m_desktop.key(QStringLiteral("Return"));
+        answerTheOnlyBox();
+        QCOMPARE(m_program->state(), QProcess::Running);
     }
 };
 
