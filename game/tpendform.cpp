@@ -2,6 +2,7 @@
 
 #include "config/buttonglyph.h"
 #include "config/tcfgjeu.h"
+#include "game/modalboxwatch.h"
 #include "game/skinfolder.h"
 #include "game/soundcue.h"
 #include "game/tchecklistbox.h"
@@ -26,18 +27,12 @@
 #include <QUrl>
 
 #include <stdexcept>
-#include <utility>
 
 namespace {
 
 // Message shown instead of a word when the settings select none.
 constexpr char kNoWordMessage[] = "Aucun mot ne correspond \xE0 la configuration actuelle.\r\n"
                                   "\xC9largissez les crit\xE8res dans la configuration.";
-
-// How long after a box of the program closes the window manager may take to
-// hand the activation back to the game window. Past it, the player has been
-// elsewhere (in another program) and comes back.
-constexpr int kReturnFromBoxMs = 2000;
 
 // How a hidden position is drawn: the mask byte has no glyph of its own.
 constexpr char16_t kHiddenMark = u'\u2022';
@@ -560,40 +555,6 @@ void TPendForm::TimerGameTimer()
 }
 
 // ---------------------------------------------------------------- activation
-
-ModalBoxWatch::ModalBoxWatch(QWidget* window) : QObject(window), m_window(window)
-{
-    QCoreApplication::instance()->installEventFilter(this);
-}
-
-bool ModalBoxWatch::takeReturn()
-{
-    return std::exchange(m_boxClosed, false) && !m_returnDeadline.hasExpired();
-}
-
-bool ModalBoxWatch::eventFilter(QObject* watched, QEvent* event)
-{
-    switch (event->type()) {
-    case QEvent::Hide:
-        if (const auto* box = qobject_cast<QWidget*>(watched);
-            box && box->isWindow() && box->isModal()) {
-            m_boxClosed = true;
-            m_returnDeadline.setRemainingTime(kReturnFromBoxMs);
-        }
-        break;
-    case QEvent::WindowActivate:
-        // Another window of the program took over: what comes later is no
-        // return from the box. (A window already hidden again, such as the
-        // box itself answered at once, takes nothing over.)
-        if (const auto* other = qobject_cast<QWidget*>(watched);
-            other && other->isWindow() && other != m_window && other->isVisible())
-            m_boxClosed = false;
-        break;
-    default:
-        break;
-    }
-    return false;
-}
 
 bool TPendForm::event(QEvent* event)
 {

@@ -8,7 +8,6 @@
 #include "game/rules/hangmangame.h"
 #include "wordstore/wordstore.h"
 
-#include <QDeadlineTimer>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -27,32 +26,13 @@ class QTimer;
 class TCfgJeu;
 class TCheckListBox;
 class TImage;
+class ModalBoxWatch;
 
 // The home page that the logo opens.
 inline constexpr char kHomePage[] = "https://github.com/corbelet-game/corbelet";
 
 // btValid's tag: the information panel's OK draws the next word.
 inline constexpr int kDrawNextTag = 2212;
-
-// Tells the game window when it gets the activation back from a modal box of
-// the program: a box has closed just before, and no other window of the
-// program has become active since.
-class ModalBoxWatch : public QObject
-{
-    Q_OBJECT
-public:
-    explicit ModalBoxWatch(QWidget* window);
-    // Whether the activation now coming is the return from a box; then forgets it.
-    bool takeReturn();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    QWidget* m_window;
-    bool m_boxClosed = false;
-    QDeadlineTimer m_returnDeadline;
-};
 
 class TPendForm : public QWidget
 {
