@@ -172,6 +172,18 @@ private slots:
         }
     }
 
+    void rulesDocumentThatIsAPipe()
+    {
+        // Opening a named pipe would wait for a writer for good: the program
+        // must come up all the same, the rules page showing its notice.
+        const QString folder = copyRunDirectory(QStringLiteral("tube"));
+        QVERIFY(!folder.isEmpty());
+        const QByteArray rules = QFile::encodeName(folder + QStringLiteral("/Pendu.rtf"));
+        QVERIFY(QFile::remove(QString::fromLocal8Bit(rules)));
+        QCOMPARE(::mkfifo(rules.constData(), 0600), 0);
+        QVERIFY(startIn(folder));
+    }
+
     void oneFailureOneBox()
     {
         // Without its data folder the word server cannot start: every attempt
