@@ -66,12 +66,7 @@ private:
             return false;
         QProcessEnvironment environment = m_desktop.environment();
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-        m_program = std::make_unique<QProcess>();
-        m_program->setProcessEnvironment(environment);
-        m_program->setWorkingDirectory(folder);
-        m_program->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_program->setStandardOutputFile(QProcess::nullDevice());
-        m_program->start(folder + QStringLiteral("/corbelet"), QStringList());
+        m_program = DesktopSession::launch(folder + QStringLiteral("/corbelet"), environment);
         return QTest::qWaitFor(
             [&] {
                 const QStringList games =

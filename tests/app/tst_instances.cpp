@@ -56,17 +56,11 @@ private:
     QProcess* start(const QString& program,
                     const std::function<void(QProcessEnvironment&)>& environment = {})
     {
-        auto process = std::make_unique<QProcess>();
         QProcessEnvironment variables = m_desktop.environment();
         variables.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
         if (environment)
             environment(variables);
-        process->setProcessEnvironment(variables);
-        process->setWorkingDirectory(QFileInfo(program).absolutePath());
-        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->setStandardOutputFile(QProcess::nullDevice());
-        process->start(program, QStringList());
-        m_programs.push_back(std::move(process));
+        m_programs.push_back(DesktopSession::launch(program, variables));
         return m_programs.back().get();
     }
 

@@ -5,12 +5,15 @@
 // X tools that watch the programs on it from outside (xdotool, xprop,
 // xwininfo).
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QRect>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTest>
+
+#include <memory>
 
 class DesktopSession
 {
@@ -83,6 +86,20 @@ public:
         environment.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
         environment.remove(QStringLiteral("CORBELET_STARTUP_TRACE"));
         return environment;
+    }
+
+    // Starts a program from its own folder, with an environment made from
+    // environment(); its standard error goes to the test's own.
+    static std::unique_ptr<QProcess> launch(const QString& program,
+                                            const QProcessEnvironment& environment)
+    {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessEnvironment(environment);
+        process->setWorkingDirectory(QFileInfo(program).absolutePath());
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->setStandardOutputFile(QProcess::nullDevice());
+        process->start(program, QStringList());
+        return process;
     }
 
     // Runs an X tool and gives its standard output, trimmed.
