@@ -9,6 +9,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QThread>
 #include <QWidget>
 
@@ -94,9 +95,16 @@ QString SingleInstance::RuntimeDirectory()
         folder = QDir::tempPath() + QStringLiteral("/runtime-") + UserName();
     else
         folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty() || !EnsurePrivateFolder(folder))
+    if (!folder.isEmpty() && EnsurePrivateFolder(folder))
+        return folder;
+    // That folder is not the user's (another user made it first, or a link or
+    // a file stands in its place): a folder in the user's own cache serves
+    // instead, one per machine, since a home folder may be shared by several.
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (cache.isEmpty() || !QDir().mkpath(cache))
         return QString();
-    return folder;
+    folder = cache + QStringLiteral("/corbelet-runtime-") + QSysInfo::machineHostName();
+    return EnsurePrivateFolder(folder) ? folder : QString();
 }
 
 QString SingleInstance::lockFilePath() const

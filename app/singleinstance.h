@@ -36,9 +36,11 @@ public:
     // after the path as given.
     static QString InstanceIdentity(const QString& executablePath);
 
-    // The user's runtime folder, created with mode 0700 when missing; empty
-    // when no private folder can be had. Without XDG_RUNTIME_DIR this is
-    // <temp>/runtime-<user>, as Qt would choose, but without Qt's warning.
+    // The user's runtime folder, created with mode 0700 when missing. Without
+    // XDG_RUNTIME_DIR this is <temp>/runtime-<user>, as Qt would choose, but
+    // without Qt's warning. When that folder cannot be the user's own, a
+    // private folder in the user's cache, corbelet-runtime-<host>; empty when
+    // no private folder can be had at all.
     static QString RuntimeDirectory();
 
     // True when this process may go on: it now holds the lock and answers

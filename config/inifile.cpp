@@ -1,12 +1,16 @@
 #include "config/inifile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <limits>
 #include <stdexcept>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,9 +24,9 @@ struct Line
     std::size_t next;
 };
 
-std::vector<Line> splitLines(std::string_view content)
+// Calls visit(line) for each line in order, until it returns false.
+template <typename Visit> void visitLines(std::string_view content, Visit&& visit)
 {
-    std::vector<Line> lines;
     std::size_t begin = 0;
     // A UTF-8 byte order mark belongs to no line.
     if (content.substr(0, 3) == "\xEF\xBB\xBF")
@@ -34,15 +38,25 @@ std::vector<Line> splitLines(std::string_view content)
             std::size_t end = content.size();
             if (content.back() == '\r')
                 --end;
-            lines.push_back({begin, end, content.size()});
-            break;
+            visit(Line{begin, end, content.size()});
+            return;
         }
         std::size_t end = newline;
         if (end > begin && content[end - 1] == '\r')
             --end;
-        lines.push_back({begin, end, newline + 1});
+        if (!visit(Line{begin, end, newline + 1}))
+            return;
         begin = newline + 1;
     }
+}
+
+std::vector<Line> splitLines(std::string_view content)
+{
+    std::vector<Line> lines;
+    visitLines(content, [&](const Line& line) {
+        lines.push_back(line);
+        return true;
+    });
     return lines;
 }
 
@@ -247,14 +261,62 @@ std::string writeTarget(const std::string& path)
     return target;
 }
 
+// The folder of path, ending with "/" (empty for a bare name), and the name.
+std::pair<std::string, std::string> folderAndName(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {std::string(), path};
+    return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
+// The temporary files that replace the file `name` are named
+// ".<name>.<process id>.<attempt>". The process id of such a name, or nothing.
+std::optional<pid_t> temporaryWriter(std::string_view entry, std::string_view name)
+{
+    const auto digits = [](std::string_view text) {
+        return !text.empty() && text.size() <= 18 &&
+               std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (entry.size() < name.size() + 2 || entry[0] != '.' || entry.substr(1, name.size()) != name ||
+        entry[name.size() + 1] != '.')
+        return std::nullopt;
+    entry.remove_prefix(name.size() + 2);
+    const std::size_t dot = entry.find('.');
+    if (dot == std::string_view::npos || !digits(entry.substr(0, dot)) ||
+        !digits(entry.substr(dot + 1)))
+        return std::nullopt;
+    const long long pid = std::stoll(std::string(entry.substr(0, dot)));
+    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+        return std::nullopt;
+    return static_cast<pid_t>(pid);
+}
+
+// Removes the temporary files that writers of path killed while saving left
+// beside it: only those whose process no longer exists, so that a save going
+// on in another process is never disturbed.
+void removeStaleTemporaries(const std::string& path)
+{
+    const auto [folder, name] = folderAndName(path);
+    DIR* directory = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!directory)
+        return; // nothing can be listed: the save itself will tell why it fails
+    std::vector<std::string> stale;
+    while (const dirent* entry = ::readdir(directory)) {
+        const std::optional<pid_t> writer = temporaryWriter(entry->d_name, name);
+        if (writer && ::kill(*writer, 0) != 0 && errno == ESRCH)
+            stale.emplace_back(folder + entry->d_name);
+    }
+    ::closedir(directory);
+    for (const std::string& file : stale)
+        ::unlink(file.c_str());
+}
+
 // A new file in the folder of path, named after it, that nobody else has
 // opened, created with the given permissions (the process's umask applies).
 FileDescriptor createTemporary(const std::string& path, mode_t mode, std::string& temporary)
 {
-    const std::size_t slash = path.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const auto [folder, name] = folderAndName(path);
     for (unsigned attempt = 0;; ++attempt) {
         temporary =
             folder + "." + name + "." + std::to_string(::getpid()) + "." + std::to_string(attempt);
@@ -292,7 +354,8 @@ void replaceFile(const std::string& path, std::string_view content,
     std::string temporary;
     FileDescriptor fd = createTemporary(path, creationMode, temporary);
     try {
-        writeAll(fd.get(), content, temporary);
+        // Errors name the file being saved: the temporary one is only a means.
+        writeAll(fd.get(), content, path);
         if (existing) {
             if ((existing->st_uid != ::geteuid() || existing->st_gid != ::getegid()) &&
                 ::fchown(fd.get(), existing->st_uid, existing->st_gid) != 0) {
@@ -300,12 +363,12 @@ void replaceFile(const std::string& path, std::string_view content,
                 // else saves the file as their own, as every editor does.
             }
             if (::fchmod(fd.get(), existing->st_mode & 07777) != 0)
-                raiseSystemError("Impossible d'écrire le fichier", temporary, errno);
+                raiseSystemError("Impossible d'écrire le fichier", path, errno);
         }
         if (::fsync(fd.get()) != 0)
-            raiseSystemError("Impossible d'écrire le fichier", temporary, errno);
+            raiseSystemError("Impossible d'écrire le fichier", path, errno);
         if (::close(fd.release()) != 0)
-            raiseSystemError("Impossible d'écrire le fichier", temporary, errno);
+            raiseSystemError("Impossible d'écrire le fichier", path, errno);
         if (::rename(temporary.c_str(), path.c_str()) != 0)
             raiseSystemError("Impossible de remplacer le fichier", path, errno);
     } catch (...) {
@@ -328,12 +391,31 @@ namespace IniText {
 std::optional<std::string_view> findValue(std::string_view content, std::string_view section,
                                           std::string_view key)
 {
-    const std::vector<Line> lines = splitLines(content);
-    const Location location = locate(content, lines, section, key);
-    if (!location.key)
-        return std::nullopt;
-    const Line& line = lines[*location.key];
-    return keyLine(content.substr(line.begin, line.end - line.begin))->value;
+    for (const auto& [name, value] : sectionEntries(content, section)) {
+        if (sameName(name, key))
+            return value;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::pair<std::string_view, std::string_view>> sectionEntries(std::string_view content,
+                                                                          std::string_view section)
+{
+    std::vector<std::pair<std::string_view, std::string_view>> entries;
+    bool inside = false;
+    visitLines(content, [&](const Line& line) {
+        const std::string_view text = content.substr(line.begin, line.end - line.begin);
+        if (const auto name = sectionName(text)) {
+            if (inside)
+                return false; // the end of the first section of that name
+            inside = sameName(*name, section);
+        } else if (inside) {
+            if (const auto entry = keyLine(text))
+                entries.emplace_back(entry->key, entry->value);
+        }
+        return true;
+    });
+    return entries;
 }
 
 std::string withValue(std::string_view content, std::string_view section, std::string_view key,
@@ -427,41 +509,35 @@ std::optional<std::string> TIniFile::contents() const
     return content;
 }
 
-std::optional<std::string> TIniFile::rawValue(std::string_view section, std::string_view key) const
+TIniSection TIniFile::ReadSection(std::string_view section) const
 {
-    const std::optional<std::string> content = contents();
-    if (!content)
-        return std::nullopt;
-    const auto value = IniText::findValue(*content, section, key);
-    if (!value)
-        return std::nullopt;
-    return std::string(*value);
+    return TIniSection(contents().value_or(std::string()), section);
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key,
                                  std::string_view defaultValue) const
 {
-    std::string value = rawValue(section, key).value_or(std::string(defaultValue));
-    if (value.size() > IniValue::MaxTextLength)
-        value.resize(IniValue::MaxTextLength);
-    return value;
+    return ReadSection(section).ReadString(key, defaultValue);
 }
 
 std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key,
                                    std::int32_t defaultValue) const
 {
-    const std::optional<std::string> value = rawValue(section, key);
-    if (!value)
-        return defaultValue;
-    return IniValue::parseInteger(*value).value_or(defaultValue);
+    return ReadSection(section).ReadInteger(key, defaultValue);
 }
 
 bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const
 {
-    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+    return ReadSection(section).ReadBool(key, defaultValue);
 }
 
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
+{
+    WriteStrings(section, {{std::string(key), std::string(value)}});
+}
+
+void TIniFile::WriteStrings(std::string_view section,
+                            const std::vector<std::pair<std::string, std::string>>& entries)
 {
     const std::string target = writeTarget(m_path);
     std::string content;
@@ -480,7 +556,9 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
         // Never replace what could not be read whole: it would be lost.
         raiseSystemError("Impossible de lire le fichier", target, error);
     }
-    const std::string updated = IniText::withValue(content, section, key, value);
+    std::string updated = content;
+    for (const auto& [key, value] : entries)
+        updated = IniText::withValue(updated, section, key, value);
     if (updated == content && existing)
         return;
     // Renaming over a file needs only the folder's permission: a file that
@@ -491,6 +569,10 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
         raiseSystemError("Impossible d'écrire le fichier", target, EACCES);
     if (updated.size() > MaxFileSize)
         raiseSystemError("Impossible d'écrire le fichier", target, EFBIG);
+    if (!m_staleTemporariesRemoved) {
+        removeStaleTemporaries(target);
+        m_staleTemporariesRemoved = true;
+    }
     replaceFile(target, updated, existing);
 }
 
@@ -502,4 +584,48 @@ void TIniFile::WriteInteger(std::string_view section, std::string_view key, std:
 void TIniFile::WriteBool(std::string_view section, std::string_view key, bool value)
 {
     WriteString(section, key, value ? "1" : "0");
+}
+
+TIniSection::TIniSection(std::string content, std::string_view section)
+    : m_content(std::move(content))
+{
+    for (const auto& [key, value] : IniText::sectionEntries(m_content, section)) {
+        std::string name(key);
+        std::transform(name.begin(), name.end(), name.begin(), asciiLower);
+        // Only the first line of a key counts.
+        m_values.try_emplace(std::move(name),
+                             static_cast<std::size_t>(value.data() - m_content.data()),
+                             value.size());
+    }
+}
+
+std::optional<std::string_view> TIniSection::rawValue(std::string_view key) const
+{
+    std::string name(key);
+    std::transform(name.begin(), name.end(), name.begin(), asciiLower);
+    const auto found = m_values.find(name);
+    if (found == m_values.end())
+        return std::nullopt;
+    return std::string_view(m_content).substr(found->second.first, found->second.second);
+}
+
+std::string TIniSection::ReadString(std::string_view key, std::string_view defaultValue) const
+{
+    std::string value(rawValue(key).value_or(defaultValue));
+    if (value.size() > IniValue::MaxTextLength)
+        value.resize(IniValue::MaxTextLength);
+    return value;
+}
+
+std::int32_t TIniSection::ReadInteger(std::string_view key, std::int32_t defaultValue) const
+{
+    const std::optional<std::string_view> value = rawValue(key);
+    if (!value)
+        return defaultValue;
+    return IniValue::parseInteger(*value).value_or(defaultValue);
+}
+
+bool TIniSection::ReadBool(std::string_view key, bool defaultValue) const
+{
+    return ReadInteger(key, defaultValue ? 1 : 0) != 0;
 }

@@ -12,6 +12,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 // The text of an INI file and the two operations on it: find a key's value,
 // set a key's value.
@@ -30,6 +33,12 @@ namespace IniText {
 // missing.
 std::optional<std::string_view> findValue(std::string_view content, std::string_view section,
                                           std::string_view key);
+
+// Every key line of the section, in file order, as its key and value (views
+// into content); empty when the section is missing. Later lines of a key are
+// listed too: the first one is the key's.
+std::vector<std::pair<std::string_view, std::string_view>> sectionEntries(std::string_view content,
+                                                                          std::string_view section);
 
 // The content with key set to value in section: an existing key line is
 // replaced in place (keeping its line end), a new key goes after the last
@@ -59,11 +68,33 @@ std::optional<std::int32_t> parseInteger(std::string_view text);
 
 } // namespace IniValue
 
+// One section of a settings file, read and parsed once: each key is then
+// looked up in memory, with the value rules of TIniFile. For a pass over many
+// keys of a file that may be large.
+class TIniSection
+{
+public:
+    TIniSection(std::string content, std::string_view section);
+
+    std::string ReadString(std::string_view key, std::string_view defaultValue) const;
+    std::int32_t ReadInteger(std::string_view key, std::int32_t defaultValue) const;
+    bool ReadBool(std::string_view key, bool defaultValue) const;
+
+private:
+    std::optional<std::string_view> rawValue(std::string_view key) const;
+
+    std::string m_content;
+    // Each key, in ASCII lower case, with the place of its value in m_content.
+    std::unordered_map<std::string, std::pair<std::size_t, std::size_t>> m_values;
+};
+
 // One settings file on disk. Each read opens and reads the file by itself;
 // each write rewrites it at once through a temporary file in the same folder,
 // renamed over the old one, so a failed write never leaves a cut file behind.
 // The new file keeps the old one's permissions and, where the system allows,
-// its owner; symbolic links are followed, so they stay links.
+// its owner; symbolic links are followed, so they stay links. The first write
+// also removes the temporary files that writers killed while saving left
+// beside the file.
 class TIniFile
 {
 public:
@@ -80,6 +111,8 @@ public:
     std::int32_t ReadInteger(std::string_view section, std::string_view key,
                              std::int32_t defaultValue) const;
     bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
+    // The whole section, read at once (see TIniSection).
+    TIniSection ReadSection(std::string_view section) const;
 
     // Writing raises std::runtime_error when the file cannot be read back
     // whole, is read-only or not writable by this user, or the new one cannot
@@ -87,11 +120,15 @@ public:
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
     void WriteBool(std::string_view section, std::string_view key, bool value);
+    // Every (key, value) of entries in one replacement of the file, whose text
+    // is the one the writes of the keys one after the other would give.
+    void WriteStrings(std::string_view section,
+                      const std::vector<std::pair<std::string, std::string>>& entries);
 
 private:
     // The whole file as it is now; nothing when it cannot be read.
     std::optional<std::string> contents() const;
-    std::optional<std::string> rawValue(std::string_view section, std::string_view key) const;
 
     std::string m_path;
+    bool m_staleTemporariesRemoved = false;
 };

@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QToolButton>
 
 #include <iterator>
@@ -105,7 +106,7 @@ TCfgJeu::TCfgJeu(TWordQuery& wordQuery, const QString& programDirectory,
     // Creation: a missing settings file first receives the window's initial
     // values, then the rules preview is made, then the settings are loaded.
     if (!QFileInfo::exists(m_settingsFile))
-        SaveSettings();
+        writeNewSettingsFile();
     createRulesPreview();
     LoadSettings();
 }
@@ -143,9 +144,10 @@ void TCfgJeu::createControls()
     ensureTahoma();
     setObjectName(QStringLiteral("CfgJeu"));
     setWindowTitle(QStringLiteral("Configuration"));
-    // A tool window: small title bar with a close box only; with the game
-    // window as parent it stays above it and opens centred on it.
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    // A dialog of the game window: a title bar with a close box only, no
+    // minimise or maximise box; with the game window as parent it stays above
+    // it, and it opens centred on it (showEvent).
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(402, 307);
     setFont(tahoma(11));
@@ -393,6 +395,30 @@ void TCfgJeu::watchToolTips(QObject* object)
         descendant->installEventFilter(this);
 }
 
+void TCfgJeu::showEvent(QShowEvent* event)
+{
+    // Centred on the game window's frame each time it opens. Until the window
+    // manager has framed this window once, its frame is taken to be like the
+    // game window's.
+    if (const QWidget* game = parentWidget(); game && game->isVisible() && !event->spontaneous()) {
+        const auto frameMargins = [](const QWidget* window) {
+            const QRect inner = window->geometry();
+            const QRect outer = window->frameGeometry();
+            return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                            outer.right() - inner.right(), outer.bottom() - inner.bottom());
+        };
+        const QMargins margins =
+            frameGeometry() != geometry() ? frameMargins(this) : frameMargins(game);
+        const QRect gameFrame = game->frameGeometry();
+        const QSize frame = size().grownBy(margins);
+        const QPoint frameTopLeft =
+            gameFrame.topLeft() + QPoint((gameFrame.width() - frame.width()) / 2,
+                                         (gameFrame.height() - frame.height()) / 2);
+        setGeometry(QRect(frameTopLeft + QPoint(margins.left(), margins.top()), size()));
+    }
+    QDialog::showEvent(event);
+}
+
 bool TCfgJeu::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
@@ -410,45 +436,58 @@ bool TCfgJeu::eventFilter(QObject* watched, QEvent* event)
 
 // ---------------------------------------------------------------- the passes
 
-void TCfgJeu::SaveSettings()
+std::vector<std::pair<std::string, std::string>> TCfgJeu::storedEntries() const
 {
-    TIniFile file(localPath(m_settingsFile));
-    try {
-        for (QWidget* control : m_controlOrder)
-            saveControl(file, control);
-    } catch (const std::runtime_error&) {
-        // A key that cannot be written ends the save silently: the keys
-        // written before it stay, and the settings stay live in the window.
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (QWidget* control : m_controlOrder) {
+        const int tag = tagOf(control);
+        std::string value;
+        if (auto* spin = qobject_cast<QSpinBox*>(control))
+            value = std::to_string(spin->value());
+        else if (auto* entry = qobject_cast<QLineEdit*>(control); entry && tag == 1)
+            value = Windows1252::fromQString(entry->toolTip() + entry->text());
+        else if (auto* list = qobject_cast<QComboBox*>(control))
+            value = std::to_string(list->currentIndex());
+        else if (auto* check = qobject_cast<QCheckBox*>(control); check && tag == 0)
+            value.assign(1, check->isChecked() ? '1' : '0');
+        else
+            continue;
+        entries.emplace_back(control->objectName().toStdString(), std::move(value));
     }
+    return entries;
 }
 
-void TCfgJeu::saveControl(TIniFile& file, QWidget* control) const
+void TCfgJeu::SaveSettings()
 {
-    const std::string key = control->objectName().toStdString();
-    const int tag = tagOf(control);
-    if (auto* spin = qobject_cast<QSpinBox*>(control)) {
-        file.WriteInteger(Section, key, spin->value());
-    } else if (auto* entry = qobject_cast<QLineEdit*>(control)) {
-        if (tag == 1)
-            file.WriteString(Section, key,
-                             Windows1252::fromQString(entry->toolTip() + entry->text()));
-    } else if (auto* list = qobject_cast<QComboBox*>(control)) {
-        file.WriteInteger(Section, key, list->currentIndex());
-    } else if (auto* check = qobject_cast<QCheckBox*>(control)) {
-        if (tag == 0)
-            file.WriteBool(Section, key, check->isChecked());
+    // Key by key: a key that cannot be written ends the pass, and the keys
+    // written before it stay.
+    TIniFile file(localPath(m_settingsFile));
+    for (const auto& [key, value] : storedEntries())
+        file.WriteString(Section, key, value);
+}
+
+void TCfgJeu::writeNewSettingsFile()
+{
+    // The whole file in one replacement: a start that is cut short leaves
+    // either no file, and the next start writes it, or the whole file.
+    try {
+        TIniFile(localPath(m_settingsFile)).WriteStrings(Section, storedEntries());
+    } catch (const std::runtime_error&) {
+        // Silent by design: the load then finds no keys and the settings of
+        // this run are the missing-key values; "Sauver" tells what is wrong.
     }
 }
 
 void TCfgJeu::LoadSettings()
 {
-    const TIniFile file(localPath(m_settingsFile));
+    // The file is read and parsed once for the whole pass.
+    const TIniSection settings = TIniFile(localPath(m_settingsFile)).ReadSection(Section);
     for (QWidget* control : m_controlOrder)
-        loadControl(file, control);
+        loadControl(settings, control);
     applyTypeSelection();
 }
 
-void TCfgJeu::loadControl(const TIniFile& file, QWidget* control)
+void TCfgJeu::loadControl(const TIniSection& settings, QWidget* control)
 {
     const std::string key = control->objectName().toStdString();
     const int tag = tagOf(control);
@@ -456,16 +495,16 @@ void TCfgJeu::loadControl(const TIniFile& file, QWidget* control)
         // Set as an edit of the player would: clamped, and the min/max
         // coupling runs.
         const int missing = tag == 1 ? spin->maximum() : spin->minimum();
-        spin->setValue(file.ReadInteger(Section, key, missing));
+        spin->setValue(settings.ReadInteger(key, missing));
     } else if (auto* entry = qobject_cast<QLineEdit*>(control)) {
         if (tag == 1)
-            showPath(entry, Windows1252::toQString(file.ReadString(Section, key, "")));
+            showPath(entry, Windows1252::toQString(settings.ReadString(key, "")));
     } else if (auto* list = qobject_cast<QComboBox*>(control)) {
-        const int index = file.ReadInteger(Section, key, 0);
+        const int index = settings.ReadInteger(key, 0);
         list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
     } else if (auto* check = qobject_cast<QCheckBox*>(control)) {
         if (tag == 0)
-            check->setChecked(file.ReadBool(Section, key, false));
+            check->setChecked(settings.ReadBool(key, false));
     } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
         loadGlyph(button);
     }
@@ -518,7 +557,14 @@ void TCfgJeu::btValidClick()
 
 void TCfgJeu::btSaveClick()
 {
-    SaveSettings();
+    // The player asked for it: a save that fails says so, with the file and
+    // the reason, instead of letting the next start show the old values.
+    try {
+        SaveSettings();
+    } catch (const std::runtime_error& error) {
+        throw std::runtime_error(std::string("La configuration n'a pas été sauvée. ") +
+                                 error.what());
+    }
 }
 
 void TCfgJeu::cbTypeClick()

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QAbstractButton;
@@ -22,7 +23,7 @@ class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QToolButton;
-class TIniFile;
+class TIniSection;
 class TPageControl;
 class TWordQuery;
 
@@ -89,7 +90,9 @@ public:
     // query raises its error and leaves FiltreGenre empty.
     void RestoreGenreFilter();
 
-    // The two passes over the stored controls.
+    // The two passes over the stored controls. The save writes key by key and
+    // raises std::runtime_error at the first key it cannot write; the load
+    // never fails (an unreadable file reads as a file without keys).
     void SaveSettings();
     void LoadSettings();
 
@@ -105,6 +108,7 @@ public slots:
     void btNouveauClick();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -116,8 +120,11 @@ private:
                                 const QString& dialogTitle, int x, int y, QToolButton*& button);
     void watchToolTips(QObject* object);
 
-    void saveControl(TIniFile& file, QWidget* control) const;
-    void loadControl(const TIniFile& file, QWidget* control);
+    // Each stored control's key and value, in the window's control order.
+    std::vector<std::pair<std::string, std::string>> storedEntries() const;
+    // The first start's save: the whole file at once, silent when it fails.
+    void writeNewSettingsFile();
+    void loadControl(const TIniSection& settings, QWidget* control);
     void loadGlyph(QAbstractButton* button) const;
     void applyTypeSelection();
     void pickSoundFile(QAbstractButton* button);

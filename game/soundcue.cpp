@@ -13,10 +13,17 @@ QString soundFileFor(const QString& cueName, const TCfgJeu* configuration,
     if (configuration) {
         if (configuration->PasDeSon->isChecked())
             return {};
+        // The chosen file: the folder kept in the entry's hint, which ends with
+        // its separator or is empty, followed by the entry's text. A name
+        // without a folder lies in the program's resource folder, never in the
+        // current one.
         QString chosen;
-        if (const QWidget* entry = configuration->FindComponent(cueName)) {
-            const auto* edit = qobject_cast<const QLineEdit*>(entry);
-            chosen = entry->toolTip() + QLatin1Char('/') + (edit ? edit->text() : QString());
+        if (const auto* entry =
+                qobject_cast<const QLineEdit*>(configuration->FindComponent(cueName));
+            entry && !entry->text().isEmpty()) {
+            chosen = entry->toolTip() + entry->text();
+            if (QFileInfo(chosen).isRelative())
+                chosen.prepend(programDirectory);
         }
         if (QFileInfo(chosen).isFile())
             return chosen;

@@ -3,6 +3,8 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
+
 namespace {
 
 // The standard delegate, with its style option made readable.
@@ -19,28 +21,30 @@ TCheckListBox::TCheckListBox(QWidget* parent) : QListWidget(parent)
 {
     setItemDelegate(new CheckItemDelegate(this));
     setViewMode(QListView::ListMode);
-    setFlow(QListView::LeftToRight);
+    // A multi-column list fills column by column: down the first column, then
+    // down the next one.
+    setFlow(QListView::TopToBottom);
     setWrapping(true);
     setMovement(QListView::Static);
     setResizeMode(QListView::Adjust);
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
 void TCheckListBox::setColumns(int columns, int itemHeight)
 {
-    // Every column has the same share of the width; the rows that do not fit
-    // scroll, the columns never do.
+    // Every column has the same share of the width and holds as many rows as
+    // the height takes; the columns that do not fit scroll sideways, the rows
+    // never do.
     const int width = contentsRect().width() / columns;
     setGridSize(QSize(width, itemHeight));
     for (int row = 0; row < count(); ++row)
         item(row)->setSizeHint(gridSize());
-    const int rows = (count() + columns - 1) / columns;
-    setVerticalScrollBarPolicy(rows * itemHeight <= contentsRect().height()
-                                   ? Qt::ScrollBarAlwaysOff
-                                   : Qt::ScrollBarAsNeeded);
+    const int rows = std::max(1, contentsRect().height() / itemHeight);
+    setHorizontalScrollBarPolicy(count() <= rows * columns ? Qt::ScrollBarAlwaysOff
+                                                           : Qt::ScrollBarAsNeeded);
 }
 
 void TCheckListBox::addCheckItem(const QString& text)

@@ -2,6 +2,7 @@
 
 #include "config/buttonglyph.h"
 #include "config/tcfgjeu.h"
+#include "game/modalboxwatch.h"
 #include "game/skinfolder.h"
 #include "game/soundcue.h"
 #include "game/tchecklistbox.h"
@@ -90,7 +91,8 @@ public:
 
 } // namespace
 
-TPendForm::TPendForm(const QString& programDirectory, QWidget* parent) : QWidget(parent)
+TPendForm::TPendForm(const QString& programDirectory, QWidget* parent)
+    : QWidget(parent), m_boxWatch(new ModalBoxWatch(this))
 {
     createControls();
     FormCreate(programDirectory);
@@ -112,6 +114,10 @@ TPendForm::~TPendForm()
 void TPendForm::createControls()
 {
     setWindowTitle(QStringLiteral("Corbelet "));
+    // A fixed border: the window can be minimised, never maximised.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setFixedSize(484, 365);
     setFont(arial(13));
     setColours(this, rgb(255, 128, 64), QColor());
@@ -363,6 +369,7 @@ void TPendForm::btMotClick()
         // they are; OK only closes the message.
         setTag(btValid, 0);
         AfficheInfo(kNoWordMessage);
+        m_showsNoWord = true;
         return;
     }
     btMot->setText(QStringLiteral("Suivant >>"));
@@ -504,6 +511,7 @@ void TPendForm::beep()
 
 void TPendForm::AfficheInfo(const std::string& text)
 {
+    m_showsNoWord = false;
     laTextInfo->setText(Windows1252::toQString(text));
     paInfo->show();
 }
@@ -515,6 +523,7 @@ void TPendForm::btValidClick()
     const bool drawNext = tagOf(btValid) == kDrawNextTag;
     setTag(btValid, kDrawNextTag);
     paInfo->hide();
+    m_showsNoWord = false;
     if (drawNext)
         btMot->click();
 }
@@ -550,25 +559,22 @@ void TPendForm::TimerGameTimer()
 bool TPendForm::event(QEvent* event)
 {
     const bool handled = QWidget::event(event);
-    // A modal box of the program shown over this window (the close
-    // confirmation, an error report) takes the activation only for as long as
-    // it shows: the countdown pauses meanwhile, and coming back from the box is
-    // not a return to the window. Otherwise "Non" would replace what the panel
-    // showed with the statistics, and closing the report of an error raised on
-    // activation would raise that error again, endlessly.
+    // A modal box of the program (the close confirmation, an error report,
+    // over this window or over the configuration window) takes the activation
+    // only for as long as it shows: when the window gets it back from the
+    // box, the countdown goes on as it was when the window lost it, and that
+    // is not a return to the window. Otherwise "Non" would replace what the
+    // panel showed with the statistics, and closing the report of an error
+    // raised on activation would raise that error again, box after box.
     if (event->type() == QEvent::WindowActivate) {
-        if (m_deactivatedByBox) {
-            m_deactivatedByBox = false;
-            if (m_countdownBeforeBox)
+        if (m_boxWatch->takeReturn()) {
+            if (m_countdownWhenLeft)
                 enableCountdown();
         } else {
             FormActivate();
         }
     } else if (event->type() == QEvent::WindowDeactivate) {
-        if (!m_deactivatedByBox) {
-            m_deactivatedByBox = QApplication::activeModalWidget() != nullptr;
-            m_countdownBeforeBox = TimerGame->isActive();
-        }
+        m_countdownWhenLeft = TimerGame->isActive();
         FormDeactivate();
     }
     return handled;
@@ -584,7 +590,9 @@ void TPendForm::FormActivate()
             m_configuration->RestoreGenreFilter();
             m_genreFilterRestored = true;
         }
-        if (tagOf(btValid) == 0) {
+        // The greeting, until the player closes it; a message about the
+        // settings that the panel shows instead stays as it is.
+        if (tagOf(btValid) == 0 && !m_showsNoWord) {
             JoueSon(QStringLiteral("SonHello"));
             GetNbMot->trigger();
         }

@@ -26,6 +26,7 @@ class QTimer;
 class TCfgJeu;
 class TCheckListBox;
 class TImage;
+class ModalBoxWatch;
 
 // The home page that the logo opens.
 inline constexpr char kHomePage[] = "https://github.com/corbelet-game/corbelet";
@@ -139,10 +140,11 @@ private:
     std::vector<QWidget*> m_components;          // in creation order
     bool m_genreFilterRestored = false;
     bool m_settingTicks = false;
-    // A modal box of the program (the close confirmation, an error report)
-    // took the activation from this window; the countdown ran before it.
-    bool m_deactivatedByBox = false;
-    bool m_countdownBeforeBox = false;
+    // The panel shows that no word matches the settings.
+    bool m_showsNoWord = false;
+    ModalBoxWatch* m_boxWatch;
+    // The countdown ran when the window last lost the activation.
+    bool m_countdownWhenLeft = false;
     bool m_closed = false;
     std::function<void(const QString&, const QString&)> m_cueObserver;
     std::function<void()> m_beepObserver;

@@ -32,60 +32,48 @@ std::string dataFolder(const std::vector<std::string>& arguments)
     return named == arguments.rend() ? "./data" : named->substr(prefix.size());
 }
 
-// Collects what the process writes on its standard error while it lives: the
-// embedded server explains a failed start only there.
-class StandardErrorCapture
+} // namespace
+
+StandardErrorCapture::StandardErrorCapture()
 {
-public:
-    StandardErrorCapture()
-    {
-        std::fflush(stderr);
-        m_capture = memfd_create("corbelet-server-start", MFD_CLOEXEC);
-        m_saved = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
-        if (m_capture >= 0 && m_saved >= 0)
-            dup2(m_capture, STDERR_FILENO);
-    }
-    ~StandardErrorCapture()
-    {
-        restore();
-        if (m_capture >= 0)
-            close(m_capture);
-    }
-    StandardErrorCapture(const StandardErrorCapture&) = delete;
-    StandardErrorCapture& operator=(const StandardErrorCapture&) = delete;
+    std::fflush(stderr);
+    m_capture = memfd_create("corbelet-server", MFD_CLOEXEC);
+    m_saved = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (m_capture >= 0 && m_saved >= 0)
+        dup2(m_capture, STDERR_FILENO);
+}
 
-    std::string text()
-    {
-        restore();
-        std::string captured;
-        if (m_capture < 0 || lseek(m_capture, 0, SEEK_SET) < 0)
-            return captured;
-        char buffer[4096];
-        ssize_t count;
-        while ((count = read(m_capture, buffer, sizeof buffer)) > 0)
-            captured.append(buffer, static_cast<std::size_t>(count));
+StandardErrorCapture::~StandardErrorCapture()
+{
+    restore();
+    if (m_capture >= 0)
+        close(m_capture);
+}
+
+std::string StandardErrorCapture::text()
+{
+    restore();
+    std::string captured;
+    if (m_capture < 0 || lseek(m_capture, 0, SEEK_SET) < 0)
         return captured;
-    }
+    char buffer[4096];
+    ssize_t count;
+    while ((count = read(m_capture, buffer, sizeof buffer)) > 0)
+        captured.append(buffer, static_cast<std::size_t>(count));
+    return captured;
+}
 
-private:
-    void restore()
-    {
-        if (m_saved < 0)
-            return;
-        std::fflush(stderr);
-        dup2(m_saved, STDERR_FILENO);
-        close(m_saved);
-        m_saved = -1;
-    }
+void StandardErrorCapture::restore()
+{
+    if (m_saved < 0)
+        return;
+    std::fflush(stderr);
+    dup2(m_saved, STDERR_FILENO);
+    close(m_saved);
+    m_saved = -1;
+}
 
-    int m_capture = -1;
-    int m_saved = -1;
-};
-
-// The first complaint of the server, without its decoration: the embedded
-// server writes `Got ERROR: "text" errno: N` lines, the first naming the cause
-// (a missing folder or message file) and the next ones its consequences.
-std::string failureReason(const std::string& captured)
+std::string ServerComplaint(const std::string& captured)
 {
     std::string firstLine;
     std::size_t start = 0;
@@ -113,10 +101,12 @@ std::string failureReason(const std::string& captured)
             line.erase(0, unknown.size());
         return line;
     }
+    // A message the server prints for a client, after its program name.
+    constexpr std::string_view program = "mysql_embedded: ";
+    if (firstLine.starts_with(program))
+        firstLine.erase(0, program.size());
     return firstLine;
 }
-
-} // namespace
 
 bool EmbeddedServerApi::usable() const
 {
@@ -250,7 +240,7 @@ std::string EmbeddedServer::start(const std::vector<std::string>& arguments)
         return {};
     }
     m_state = State::Failed;
-    m_failure = failureReason(complaints);
+    m_failure = ServerComplaint(complaints);
     if (m_failure.empty())
         m_failure = "the embedded server did not start";
     return m_failure;

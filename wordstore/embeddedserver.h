@@ -37,6 +37,33 @@ struct EmbeddedServerApi
     bool usable() const;
 };
 
+// Collects what the process writes on its standard error while it lives: the
+// embedded server explains a failed start, or a refused connection, only there.
+class StandardErrorCapture
+{
+public:
+    StandardErrorCapture();
+    ~StandardErrorCapture();
+    StandardErrorCapture(const StandardErrorCapture&) = delete;
+    StandardErrorCapture& operator=(const StandardErrorCapture&) = delete;
+
+    // Ends the capture and gives what was written meanwhile.
+    std::string text();
+
+private:
+    void restore();
+
+    int m_capture = -1;
+    int m_saved = -1;
+};
+
+// The first complaint of the server in `captured`, without its decoration: at
+// start it writes `Got ERROR: "text" errno: N` lines, the first naming the
+// cause (a missing folder or message file) and the next ones its consequences;
+// for a refused connection, a line of its own after its program name. Empty
+// when nothing was written.
+std::string ServerComplaint(const std::string& captured);
+
 class EmbeddedServer
 {
 public:

@@ -180,9 +180,14 @@ void TWordStore::Connect()
     if (!handle)
         throw std::runtime_error(kCannotConnect);
     // The handle is closed by `connection` when any step below fails.
-    const auto failed = [&] {
-        const bool reported = api.error_number(handle) != 0 && !trimmed(api.error(handle)).empty();
-        return std::runtime_error(reported ? serverError(api, handle) : kCannotConnect);
+    // The library's error when it reports one; otherwise what the server
+    // complained of, if anything.
+    const auto failed = [&](const std::string& complaint = std::string()) {
+        if (api.error_number(handle) != 0 && !trimmed(api.error(handle)).empty())
+            return std::runtime_error(serverError(api, handle));
+        if (complaint.empty())
+            return std::runtime_error(kCannotConnect);
+        return std::runtime_error(std::string(kCannotConnect) + ": " + complaint);
     };
     if (api.options) {
         if (isYes(propertyValue(Properties, "compress")) &&
@@ -199,9 +204,12 @@ void TWordStore::Connect()
     }
     const unsigned long flags =
         isYes(propertyValue(Properties, "dbless")) ? 0 : CLIENT_CONNECT_WITH_DB;
+    // A refused connection that the library does not report (an unknown
+    // database) is explained on the standard error only.
+    StandardErrorCapture capture;
     if (!api.real_connect(handle, nullptr, nullptr, nullptr, Database.c_str(), Port, nullptr,
                           flags))
-        throw failed();
+        throw failed(ServerComplaint(capture.text()));
     m_connection = std::move(connection);
 }
 

@@ -16,9 +16,14 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <exception>
 #include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Preview {
 namespace {
@@ -158,18 +163,30 @@ bool PreviewArea::addRtfFile(const std::string& path)
 
 bool PreviewArea::placeRtfFile(const QString& name, QRect box)
 {
-    // The name is resolved against the current directory.
-    QFile file(name);
-    if (!file.exists()) {
+    // The name is resolved against the current directory. The open does not
+    // block (a named pipe in the document's place would otherwise hold the
+    // program for good), and only a regular file is read.
+    const int descriptor =
+        ::open(QFile::encodeName(name).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0 && errno == ENOENT) {
         placeNotice(QStringLiteral("Le document « %1 » est introuvable.").arg(name), box);
         return false;
     }
-    if (file.size() > kMaxDocumentBytes) {
-        placeNotice(QStringLiteral("Le document « %1 » est trop volumineux.").arg(name), box);
+    QFile file; // closes the descriptor once it holds it
+    if (descriptor >= 0 && !file.open(descriptor, QIODevice::ReadOnly, QFile::AutoCloseHandle))
+        ::close(descriptor);
+    struct stat status
+    {};
+    if (!file.isOpen() || ::fstat(file.handle(), &status) != 0) {
+        placeNotice(QStringLiteral("Le document « %1 » ne peut pas être lu.").arg(name), box);
         return false;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        placeNotice(QStringLiteral("Le document « %1 » ne peut pas être lu.").arg(name), box);
+    if (!S_ISREG(status.st_mode)) {
+        placeNotice(QStringLiteral("Le document « %1 » n'est pas un fichier.").arg(name), box);
+        return false;
+    }
+    if (status.st_size > kMaxDocumentBytes) {
+        placeNotice(QStringLiteral("Le document « %1 » est trop volumineux.").arg(name), box);
         return false;
     }
     const QByteArray data = file.read(kMaxDocumentBytes);

@@ -6,21 +6,23 @@
 // settings file it writes beside itself lands there), with its own runtime
 // folder shared by the instances of one test and the audio sent nowhere.
 
+#include "../support/desktopsession.h"
 #include "../support/fixturebase.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -36,70 +38,34 @@ class TestInstances : public QObject
     Q_OBJECT
 
 private:
+    DesktopSession m_desktop;
     QTemporaryDir m_root;
     QString m_runDirectory;
-    QProcess m_xserver;
-    QProcess m_windowManager;
-    QString m_display;
     QString m_first; // the program in its first folder
     QString m_copy;  // the same program copied into another folder
     QString m_runtime;
     std::vector<std::unique_ptr<QProcess>> m_programs;
 
-    QProcessEnvironment displayEnvironment() const
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), m_display);
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        environment.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
-        environment.remove(QStringLiteral("CORBELET_STARTUP_TRACE"));
-        return environment;
-    }
-
-    // Runs an X tool and gives its standard output, trimmed.
     QString tool(const QString& program, const QStringList& arguments) const
     {
-        QProcess process;
-        process.setProcessEnvironment(displayEnvironment());
-        process.start(program, arguments);
-        if (!process.waitForFinished(5000))
-            return QString();
-        return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+        return m_desktop.tool(program, arguments);
     }
 
-    QProcess* start(const QString& program)
+    // Starts a program on the desktop, from its own folder. The instances of
+    // one test share a runtime folder; `environment` may change that.
+    QProcess* start(const QString& program,
+                    const std::function<void(QProcessEnvironment&)>& environment = {})
     {
-        auto process = std::make_unique<QProcess>();
-        process->setProcessEnvironment(displayEnvironment());
-        process->setWorkingDirectory(QFileInfo(program).absolutePath());
-        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->setStandardOutputFile(QProcess::nullDevice());
-        process->start(program, QStringList());
-        m_programs.push_back(std::move(process));
+        QProcessEnvironment variables = m_desktop.environment();
+        variables.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
+        if (environment)
+            environment(variables);
+        m_programs.push_back(DesktopSession::launch(program, variables));
         return m_programs.back().get();
     }
 
-    // The X windows of a process that are on screen.
-    QStringList visibleWindows(qint64 pid) const
-    {
-        return tool(QStringLiteral("xdotool"),
-                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                     QStringLiteral("--pid"), QString::number(pid)})
-            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-
-    // The process owning the active window; 0 when none.
-    qint64 activePid() const
-    {
-        const QString window = tool(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")});
-        if (window.isEmpty())
-            return 0;
-        const QString property = tool(QStringLiteral("xprop"), {QStringLiteral("-id"), window,
-                                                                QStringLiteral("_NET_WM_PID")});
-        const qsizetype equals = property.indexOf(QLatin1Char('='));
-        return equals < 0 ? 0 : property.mid(equals + 1).trimmed().toLongLong();
-    }
+    QStringList visibleWindows(qint64 pid) const { return m_desktop.visibleWindows(pid); }
+    qint64 activePid() const { return m_desktop.activePid(); }
 
     // The game window of a process: its on-screen window captioned like the
     // game, else its first one.
@@ -107,9 +73,7 @@ private:
     {
         const QStringList windows = visibleWindows(pid);
         for (const QString& window : windows) {
-            const QString name =
-                tool(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), window});
-            if (name.startsWith(QStringLiteral("Corbelet ")))
+            if (m_desktop.windowName(window).startsWith(QStringLiteral("Corbelet ")))
                 return window;
         }
         return windows.value(0);
@@ -117,8 +81,7 @@ private:
 
     bool isIconic(const QString& window) const
     {
-        return tool(QStringLiteral("xprop"),
-                    {QStringLiteral("-id"), window, QStringLiteral("WM_STATE")})
+        return m_desktop.property(window, QStringLiteral("WM_STATE"))
             .contains(QStringLiteral("Iconic"));
     }
 
@@ -134,11 +97,12 @@ private:
 
     // Starts the program expecting it to be refused: it must end by itself,
     // quickly, with exit code 0.
-    void expectRefused(const QString& program)
+    void expectRefused(const QString& program,
+                       const std::function<void(QProcessEnvironment&)>& environment = {})
     {
         QElapsedTimer clock;
         clock.start();
-        QProcess* later = start(program);
+        QProcess* later = start(program, environment);
         QVERIFY2(later->waitForFinished(5000), qPrintable(program));
         const qint64 elapsed = clock.elapsed();
         QCOMPARE(later->exitStatus(), QProcess::NormalExit);
@@ -149,10 +113,8 @@ private:
 private slots:
     void initTestCase()
     {
-        for (const char* name : {"Xvfb", "openbox", "xdotool", "xprop"}) {
-            if (QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty())
-                QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(QLatin1String(name))));
-        }
+        if (const QString missing = DesktopSession::missingProgram(); !missing.isEmpty())
+            QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(missing)));
         m_runDirectory = qEnvironmentVariable("CORBELET_RUN_DIR", QStringLiteral(CORBELET_RUN_DIR));
         QVERIFY2(QFileInfo(m_runDirectory + QStringLiteral("/corbelet")).isExecutable(),
                  qPrintable(m_runDirectory));
@@ -168,36 +130,7 @@ private slots:
         m_first = m_root.filePath(QStringLiteral("premier/corbelet"));
         m_copy = m_root.filePath(QStringLiteral("copie/corbelet"));
 
-        // A private X server: it picks a free display and writes its number
-        // on its standard output.
-        m_xserver.start(QStringLiteral("Xvfb"),
-                        {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                         QStringLiteral("-screen"), QStringLiteral("0"),
-                         QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                         QStringLiteral("tcp")});
-        QVERIFY(m_xserver.waitForStarted());
-        QVERIFY(QTest::qWaitFor([&] { return m_xserver.canReadLine(); }, 10000));
-        m_display = QLatin1Char(':') + QString::fromLatin1(m_xserver.readLine()).trimmed();
-
-        // Now and then openbox gives up at once on a display that has just
-        // come up (exit code 1, no message); it is then started again.
-        m_windowManager.setProcessEnvironment(displayEnvironment());
-        m_windowManager.setStandardOutputFile(QProcess::nullDevice());
-        m_windowManager.setStandardErrorFile(QProcess::nullDevice());
-        const auto managed = [&] {
-            return tool(QStringLiteral("xprop"),
-                        {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
-                .contains(QStringLiteral("window id"));
-        };
-        for (int attempt = 0; attempt < 3 && !managed(); ++attempt) {
-            m_windowManager.start(QStringLiteral("openbox"), QStringList());
-            QVERIFY(m_windowManager.waitForStarted());
-            const bool settled = QTest::qWaitFor(
-                [&] { return managed() || m_windowManager.state() == QProcess::NotRunning; },
-                20000);
-            Q_UNUSED(settled); // judged by managed() below
-        }
-        QVERIFY2(managed(), "openbox does not manage the display");
+        QVERIFY2(m_desktop.start(), "no X server with a window manager");
     }
 
     void init()
@@ -217,14 +150,6 @@ private slots:
             }
         }
         m_programs.clear();
-    }
-
-    void cleanupTestCase()
-    {
-        m_windowManager.kill();
-        m_windowManager.waitForFinished();
-        m_xserver.kill();
-        m_xserver.waitForFinished();
     }
 
     void secondStartBringsTheFirstForward()
@@ -304,21 +229,15 @@ private slots:
         const qint64 pid = program->processId();
         const QString window = gameWindow(pid);
         QVERIFY(!window.isEmpty());
-        const auto activeWindow = [&] {
-            return tool(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")});
-        };
-        const auto key = [&](const QString& keys) {
-            tool(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
-        };
         // Brings the game window to the front, answering on the way any box
         // the program shows (without a word base: its connection error).
         const auto activateGameWindow = [&] {
             return QTest::qWaitFor(
                 [&] {
-                    if (QString::number(window.toLongLong()) == activeWindow())
+                    if (QString::number(window.toLongLong()) == m_desktop.activeWindow())
                         return true;
                     if (activePid() == pid)
-                        key(QStringLiteral("Return"));
+                        m_desktop.key(QStringLiteral("Return"));
                     tool(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), window});
                     return false;
                 },
@@ -327,24 +246,47 @@ private slots:
         QVERIFY(activateGameWindow());
 
         // The configuration window open beside it does not keep the program up.
-        tool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"),
-                                         window, QStringLiteral("420"), QStringLiteral("79"),
-                                         QStringLiteral("click"), QStringLiteral("1")});
+        m_desktop.click(window, QPoint(420, 79));
         QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(pid).size() >= 2, 5000);
         QVERIFY(activateGameWindow());
         QVERIFY(visibleWindows(pid).size() >= 2);
 
         // The window manager's close, then "&Oui" (the default button) in
         // the confirmation box.
-        key(QStringLiteral("alt+F4"));
-        QTRY_VERIFY_WITH_TIMEOUT(
-            tool(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), activeWindow()}) ==
-                QStringLiteral("Confirmation"),
-            5000);
-        key(QStringLiteral("Return"));
+        m_desktop.key(QStringLiteral("alt+F4"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_desktop.windowName(m_desktop.activeWindow()),
+                                  QStringLiteral("Confirmation"), 5000);
+        m_desktop.key(QStringLiteral("Return"));
         QVERIFY(program->waitForFinished(10000));
         QCOMPARE(program->exitStatus(), QProcess::NormalExit);
         QCOMPARE(program->exitCode(), 0);
+    }
+
+    void withoutARuntimeFolderOfItsOwn()
+    {
+        // No XDG_RUNTIME_DIR, and the usual folder in the temporary folder is
+        // another user's (or, where that cannot be made, a link): the user's
+        // cache holds the lock instead, and a second start is still refused.
+        const QString temporary = m_root.filePath(QStringLiteral("tmp"));
+        QVERIFY(QDir().mkpath(temporary));
+        const QString taken = temporary + QStringLiteral("/runtime-") +
+                              QString::fromLocal8Bit(getpwuid(geteuid())->pw_name);
+        if (geteuid() == 0) {
+            QVERIFY(QDir().mkdir(taken));
+            QCOMPARE(chown(QFile::encodeName(taken).constData(), 65534, 65534), 0);
+        } else {
+            QVERIFY(QFile::link(m_runtime, taken));
+        }
+        const auto environment = [&](QProcessEnvironment& variables) {
+            variables.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+            variables.insert(QStringLiteral("TMPDIR"), temporary);
+            variables.insert(QStringLiteral("XDG_CACHE_HOME"),
+                             m_root.filePath(QStringLiteral("cache")));
+        };
+        QProcess* first = start(m_first, environment);
+        QVERIFY(waitForWindow(first));
+        expectRefused(m_first, environment);
+        QCOMPARE(first->state(), QProcess::Running);
     }
 
     void fiveStartsAtOnceGiveOneProgram()

@@ -6,10 +6,15 @@
 
 #include "app/programwindows.h"
 
+#include "app/errorreport.h"
 #include "config/tcfgjeu.h"
+#include "tests/config/cfgtesthelpers.h"
+#include "tests/support/reportboxes.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -105,9 +110,62 @@ private slots:
         // first activation, is never asked for anything.
     }
 
+    void oneFailureOneBox()
+    {
+        // The word server cannot start (no data folder in the current folder):
+        // each attempt to connect fails the same way.
+        QTemporaryDir empty;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(empty.path()));
+        ReportBoxes boxes;
+        const ProgramWindows windows =
+            CreateProgramWindows(QStringLiteral(CORBELET_RUN_DIR "/"),
+                                 m_settings.filePath(QStringLiteral("boites.ini")));
+        TPendForm& game = *windows.pendForm;
+        TCfgJeu& configuration = *windows.cfgJeu;
+
+        // The first activation of the game window: one box.
+        game.show();
+        QTRY_COMPARE(boxes.texts.size(), 1);
+        QVERIFY2(boxes.texts[0].startsWith(QStringLiteral("Cannot connect to SQL server")),
+                 qPrintable(boxes.texts[0]));
+        // The window manager hands the activation back to the game window.
+        game.activateWindow();
+        QTRY_VERIFY(QApplication::activeWindow() == &game || boxes.texts.size() > 1);
+        QCOMPARE(boxes.texts.size(), 1);
+
+        // A genre picked in the configuration window, through its list: one
+        // box, over the configuration window. Closing it, the window manager
+        // may hand the activation to the game window: that is no return of
+        // the player, and raises nothing more.
+        QTest::mouseClick(game.btCfg, Qt::LeftButton);
+        QTRY_COMPARE(QApplication::activeWindow(), &configuration);
+        QVERIFY(CfgTest::pick(configuration.cbGenre, 1));
+        QTRY_COMPARE(boxes.texts.size(), 2);
+        QCOMPARE(boxes.texts[1], boxes.texts[0]);
+        game.activateWindow();
+        QTRY_VERIFY(QApplication::activeWindow() == &game || boxes.texts.size() > 2);
+        QTest::qWait(50);
+        QCOMPARE(boxes.texts.size(), 2);
+
+        // The player's own return, from the configuration window, tries again.
+        configuration.activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), &configuration);
+        game.activateWindow();
+        QTRY_COMPARE(boxes.texts.size(), 3);
+        QVERIFY(QDir::setCurrent(previous));
+    }
+
 private:
     QTemporaryDir m_settings;
 };
 
-QTEST_MAIN(TestProgramWindows)
+int main(int argc, char** argv)
+{
+    // The program's application: an error escaping a handler reaches the
+    // general error report.
+    CorbeletApplication application(argc, argv);
+    TestProgramWindows test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_programwindows.moc"

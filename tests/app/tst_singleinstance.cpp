@@ -17,6 +17,7 @@
 #include <QWidget>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -256,12 +257,37 @@ private slots:
         QCOMPARE(SingleInstance::RuntimeDirectory(), folder);
         QCOMPARE(modeOf(folder), mode_t(0700));
 
-        // A link in its place is not used.
+        // A folder that is not the user's (another user's, where the system
+        // allows making one, and a link) is not used: a private folder in the
+        // user's cache serves instead, and one instance still runs.
+        EnvironmentGuard cacheHome("XDG_CACHE_HOME");
+        const QString cache = m_root.filePath(QStringLiteral("cache"));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
+        if (geteuid() == 0) {
+            QVERIFY(chown(QFile::encodeName(folder).constData(), 65534, 65534) == 0);
+            QVERIFY(SingleInstance::RuntimeDirectory().startsWith(cache));
+        }
         QVERIFY(QDir(folder).removeRecursively());
         QVERIFY(QFile::link(m_runtime, folder));
+        const QString fallback = SingleInstance::RuntimeDirectory();
+        QVERIFY2(fallback.startsWith(cache + QStringLiteral("/corbelet-runtime-")),
+                 qPrintable(fallback));
+        QCOMPARE(modeOf(fallback), mode_t(0700));
+        {
+            SingleInstance first(m_program);
+            QVERIFY(first.EnsureSingleInstance());
+            QVERIFY(first.isPrimary());
+            SingleInstance second(m_program);
+            QVERIFY(!second.EnsureSingleInstance());
+        }
+
+        // Without any private folder the program runs all the same.
+        const QString blocker = m_root.filePath(QStringLiteral("pas-un-cache"));
+        QVERIFY(makeFile(blocker));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(blocker));
         QCOMPARE(SingleInstance::RuntimeDirectory(), QString());
         SingleInstance instance(m_program);
-        QVERIFY(instance.EnsureSingleInstance()); // still runs
+        QVERIFY(instance.EnsureSingleInstance());
         QVERIFY(!instance.isPrimary());
     }
 

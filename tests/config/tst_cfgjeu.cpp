@@ -3,10 +3,12 @@
 // the spin boxes, the type list, the sound pickers, the glyphs and the looks.
 // The genre list, which needs the word base, has its own test program.
 
+#include "app/errorreport.h"
 #include "config/settingsfile.h"
 #include "config/tcfgjeu.h"
 #include "config/tpagecontrol.h"
 #include "tests/config/cfgtesthelpers.h"
+#include "tests/support/reportboxes.h"
 #include "wordstore/wordstore.h"
 
 #include <QApplication>
@@ -20,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabBar>
@@ -29,9 +32,57 @@
 #include <QToolButton>
 #include <QToolTip>
 
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 using namespace CfgTest;
+
+namespace {
+
+// What the kernel reports of the files of one folder (inotify).
+class FolderEvents
+{
+public:
+    FolderEvents(const QString& folder, std::uint32_t mask)
+        : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        ::inotify_add_watch(m_fd, QFile::encodeName(folder).constData(), mask);
+    }
+    ~FolderEvents() { ::close(m_fd); }
+    FolderEvents(const FolderEvents&) = delete;
+    FolderEvents& operator=(const FolderEvents&) = delete;
+
+    // How many of the events reported since the last call are of a kind in
+    // `mask` and concern `name`. (The kernel merges an event with the one
+    // before it when they are alike and unread: watch two kinds that alternate
+    // to count each.)
+    int count(const QString& name, std::uint32_t mask)
+    {
+        int matching = 0;
+        alignas(inotify_event) char buffer[16384];
+        ssize_t length;
+        while ((length = ::read(m_fd, buffer, sizeof buffer)) > 0) {
+            for (ssize_t offset = 0; offset < length;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
+                if ((event->mask & mask) != 0 && event->len > 0 &&
+                    QFile::decodeName(event->name) == name)
+                    ++matching;
+                offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+        return matching;
+    }
+
+private:
+    int m_fd;
+};
+
+} // namespace
 
 class TestCfgJeu : public QObject
 {
@@ -121,8 +172,31 @@ void TestCfgJeu::settingsFileName()
 void TestCfgJeu::firstStartWritesInitialValues()
 {
     const QString path = settingsPath(QStringLiteral("premier"));
+    // Temporary files left by savers that were killed, one of a program that
+    // still runs (this one), and a file that only looks like them.
+    QProcess ended;
+    ended.start(QStringLiteral("true"), QStringList());
+    QVERIFY(ended.waitForStarted());
+    const qint64 endedPid = ended.processId();
+    QVERIFY(ended.waitForFinished());
+    const QString stale = m_folder.filePath(QStringLiteral(".premier.ini.%1.0").arg(endedPid));
+    const QString running = m_folder.filePath(
+        QStringLiteral(".premier.ini.%1.3").arg(QCoreApplication::applicationPid()));
+    const QString unrelated =
+        m_folder.filePath(QStringLiteral(".premier.ini.%1.bak").arg(endedPid));
+    for (const QString& file : {stale, running, unrelated})
+        QVERIFY(writeFile(file, "[Config]\nNbMotMin=5\n"));
+
+    // The whole file appears at once: a start killed meanwhile leaves either
+    // no file, which the next start writes, or the whole file.
+    FolderEvents events(m_folder.path(), IN_MOVED_TO | IN_CLOSE_WRITE);
     auto cfg = window(path);
+    QCOMPARE(events.count(QStringLiteral("premier.ini"), IN_MOVED_TO | IN_CLOSE_WRITE), 1);
     QCOMPARE(readFile(path), newFileContent());
+    QVERIFY(!QFileInfo::exists(stale));
+    QVERIFY(QFileInfo::exists(running));
+    QVERIFY(QFileInfo::exists(unrelated));
+    QVERIFY(QFile::remove(running) && QFile::remove(unrelated));
 
     QCOMPARE(cfg->NbMotMin->value(), 5);
     QCOMPARE(cfg->NbMotMax->value(), 25);
@@ -151,8 +225,12 @@ void TestCfgJeu::existingFileIsNotRewrittenAtStart()
     const QString path = settingsPath(QStringLiteral("existant"));
     const QByteArray content("[Config]\nNbMotMin=6\n");
     QVERIFY(writeFile(path, content));
+    // The load pass opens the file once, whatever the number of keys.
+    FolderEvents events(m_folder.path(), IN_OPEN | IN_CLOSE_NOWRITE);
     auto cfg = window(path);
+    QCOMPARE(events.count(QStringLiteral("existant.ini"), IN_OPEN), 1);
     QCOMPARE(readFile(path), content);
+    QCOMPARE(cfg->NbMotMin->value(), 6);
 }
 
 void TestCfgJeu::missingKeysTakeTheirDefaults()
@@ -255,14 +333,23 @@ void TestCfgJeu::unwritableFolderAtFirstStart()
     const QString blocker = m_folder.filePath(QStringLiteral("pas-un-dossier"));
     QVERIFY(writeFile(blocker, "x"));
     const QString path = blocker + QStringLiteral("/corbelet.ini");
+    ReportBoxes boxes;
     auto cfg = window(path);
     QCOMPARE(cfg->NbMotMin->value(), 4);
     QCOMPARE(cfg->NbPointMin->value(), 4);
     QCOMPARE(cfg->TempsPartie->value(), 5);
     QVERIFY(!cfg->LimitTemps->isChecked());
     QVERIFY(!cfg->SonDefaut->isChecked());
-    // "Sauver" fails silently.
+    // The first start's save fails silently; the player's "Sauver" says why,
+    // in one box naming the file.
+    QCOMPARE(boxes.texts, QStringList());
     QTest::mouseClick(cfg->btSave, Qt::LeftButton);
+    QCOMPARE(boxes.texts.size(), 1);
+    const QString text = boxes.texts.first();
+    QVERIFY2(text.startsWith(QStringLiteral("La configuration n'a pas été sauvée.")),
+             qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("« %1 »").arg(path)), qPrintable(text));
+    QVERIFY2(text.contains(QString::fromLocal8Bit(std::strerror(ENOTDIR))), qPrintable(text));
     QCOMPARE(readFile(blocker), QByteArray("x"));
 }
 
@@ -331,9 +418,11 @@ void TestCfgJeu::damagedFilesLoadWhatTheyCan()
     // The settings "file" is a folder: missing-key values, and no crash.
     const QString folder = settingsPath(QStringLiteral("dossier"));
     QVERIFY(QDir().mkpath(folder));
+    ReportBoxes boxes;
     auto inFolder = window(folder);
     QCOMPARE(inFolder->TempsPartie->value(), 5);
     QTest::mouseClick(inFolder->btSave, Qt::LeftButton);
+    QCOMPARE(boxes.texts.size(), 1);
     QVERIFY(QFileInfo(folder).isDir());
 }
 
@@ -360,8 +449,11 @@ void TestCfgJeu::readOnlyFileIsKept()
     auto cfg = window(path);
     QCOMPARE(cfg->NiveauDuJeu->value(), 3);
     cfg->NiveauDuJeu->setValue(2);
-    // "Sauver" fails silently and the file stays as it was.
+    // "Sauver" says it failed, and the file stays as it was.
+    ReportBoxes boxes;
     QTest::mouseClick(cfg->btSave, Qt::LeftButton);
+    QCOMPARE(boxes.texts.size(), 1);
+    QVERIFY2(boxes.texts.first().contains(path), qPrintable(boxes.texts.first()));
     QCOMPARE(readFile(path), content);
 }
 
@@ -371,7 +463,7 @@ void TestCfgJeu::looks()
     QCOMPARE(cfg->windowTitle(), QStringLiteral("Configuration"));
     QCOMPARE(cfg->size(), QSize(402, 307));
     QCOMPARE(cfg->minimumSize(), cfg->maximumSize());
-    QCOMPARE(cfg->windowType(), Qt::Tool);
+    QCOMPARE(cfg->windowType(), Qt::Dialog);
     QVERIFY(!(cfg->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QCOMPARE(cfg->font().family(), QStringLiteral("Tahoma"));
     QCOMPARE(QFontInfo(cfg->font()).family(), QStringLiteral("Tahoma"));
@@ -849,5 +941,13 @@ void TestCfgJeu::findComponent()
     QCOMPARE(cfg->FindComponent(QStringLiteral("absent")), nullptr);
 }
 
-QTEST_MAIN(TestCfgJeu)
+int main(int argc, char** argv)
+{
+    // The program's application: an error escaping a handler reaches the
+    // general error report.
+    CorbeletApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corbelet"));
+    TestCfgJeu test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_cfgjeu.moc"

@@ -6,6 +6,7 @@
 #include "game/tchecklistbox.h"
 #include "game/timage.h"
 #include "game/tpendform.h"
+#include "sound/fmoddyn.h"
 #include "sound/gessound.h"
 #include "tests/support/fixturebase.h"
 #include "text/qtwindows1252.h"
@@ -142,6 +143,15 @@ void writeBytes(const QString& path, const QByteArray& bytes)
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
 }
+
+// Whether the word store was still connected when the sound player shut the
+// audio library down; the library's own entry point does the work.
+struct
+{
+    const TWordStore* store;
+    decltype(AudioLibrary::FSOUND_Close) close;
+    bool storeConnected;
+} soundShutdown{};
 
 // Receives the URLs the window asks the desktop to open.
 class UrlCatcher : public QObject
@@ -388,6 +398,10 @@ void TestGameWindow::layout()
         QCOMPARE(control->cursor().shape(), Qt::PointingHandCursor);
     QVERIFY(form.paInfo->isHidden());
     QCOMPARE(form.btValid->property("tag").toInt(), 0);
+    // The whole drawing shows until the first draw.
+    for (const char* piece : {"ImgBas", "ImgCoter", "ImgPendu", "ImgHaut", "ImgBras1", "ImgBras2",
+                              "ImgCorps", "ImgJambe1", "ImgJambe2", "ImgTete"})
+        QVERIFY2(!form.findChild<QWidget*>(QLatin1String(piece))->isHidden(), piece);
 
     // The letter list: 28 unticked items, 5 columns of 27 px rows, disabled.
     TCheckListBox* list = form.ListeLettre;
@@ -404,16 +418,20 @@ void TestGameWindow::layout()
     QCOMPARE(texts, QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ-'"));
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
+    // Filled column by column: A to F down the first column, G to L down the
+    // second, then M to R, S to X, and Y Z - ' in the fifth; all in view.
     const QRect a = list->visualItemRect(list->item(0));
-    const QRect e = list->visualItemRect(list->item(4));
-    const QRect f = list->visualItemRect(list->item(5));
-    const QRect apostrophe = list->visualItemRect(list->item(27));
     QCOMPARE(a.height(), 27);
-    QCOMPARE(f.left(), a.left());
-    QCOMPARE(f.top(), a.top() + 27);
-    QCOMPARE(e.top(), a.top());
-    QVERIFY(e.right() <= list->viewport()->width());
-    QVERIFY(apostrophe.bottom() <= list->viewport()->height());
+    const QStringList columns{"ABCDEF", "GHIJKL", "MNOPQR", "STUVWX", "YZ-'"};
+    for (int column = 0; column < columns.size(); ++column) {
+        for (int row = 0; row < columns[column].size(); ++row) {
+            const char letter = columns[column].at(row).toLatin1();
+            const QRect cell = list->visualItemRect(list->item(rowOf(letter)));
+            QCOMPARE(cell.top(), a.top() + 27 * row);
+            QCOMPARE(cell.left(), a.left() + column * a.width());
+            QVERIFY(list->viewport()->rect().contains(cell));
+        }
+    }
 
     // The drawing's painting order.
     const QObjectList children = form.children();
@@ -434,11 +452,21 @@ void TestGameWindow::layout()
 
 void TestGameWindow::firstActivationGreetsAndShowsStatistics()
 {
+    // The greeting comes first, then the statistics.
+    bool statisticsBeforeGreeting = false;
+    m_form->setCueObserver([&](const QString& cue, const QString& file) {
+        m_cues.append({cue, file});
+        statisticsBeforeGreeting |= cues().size() == 1 && m_form->paInfo->isVisible();
+    });
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     sendActivation(m_form.get(), true);
+    m_form->setCueObserver([this](const QString& cue, const QString& file) {
+        m_cues.append({cue, file});
+    });
     QVERIFY(m_form->wordStore().Connected());
     QVERIFY(cues().contains(QStringLiteral("SonHello")));
+    QVERIFY(!statisticsBeforeGreeting);
     QVERIFY(m_form->paInfo->isVisible());
     // 10 words; 9 within the initial settings (lengths 5 to 25, points 5 to 52).
     QCOMPARE(m_form->laTextInfo->text(),
@@ -610,6 +638,7 @@ void TestGameWindow::drawMidWord()
     selectWord(10);
     QTest::mouseClick(m_form->btMot, Qt::LeftButton);
     pick("CZ");
+    fire(m_form->TimerGame, 7);
     QTest::mouseClick(m_form->btMot, Qt::LeftButton);
     const GameRecord& record = m_form->game().record();
     QCOMPARE(record.NbMotJoue, 1);
@@ -621,6 +650,16 @@ void TestGameWindow::drawMidWord()
     QVERIFY(m_form->ImgBas->isHidden());
     for (int row = 0; row < m_form->ListeLettre->count(); ++row)
         QCOMPARE(m_form->ListeLettre->item(row)->checkState(), Qt::Unchecked);
+    // The draw does not restart the countdown: its count goes on.
+    QVERIFY(m_form->TimerGame->isActive());
+    fire(m_form->TimerGame);
+    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 22s"));
+
+    // Without the time limit a draw leaves a running countdown as it is.
+    m_cfg->LimitTemps->setChecked(false);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QCOMPARE(record.NbMotJoue, 2);
+    QVERIFY(m_form->TimerGame->isActive());
 }
 
 void TestGameWindow::noMatchingWordKeepsTheGame()
@@ -639,6 +678,14 @@ void TestGameWindow::noMatchingWordKeepsTheGame()
     QVERIFY(!m_form->TimerGame->isActive());
     QCOMPARE(m_form->game().record().NbMotJoue, -1);
     QVERIFY(!cues().contains(QStringLiteral("SonNouveau")));
+    // Leaving the window and coming back is no moment for the greeting: the
+    // message stays.
+    const QString message = m_form->laTextInfo->text();
+    sendActivation(m_form.get(), false);
+    sendActivation(m_form.get(), true);
+    QVERIFY(m_form->paInfo->isVisible());
+    QCOMPARE(m_form->laTextInfo->text(), message);
+    QVERIFY(!cues().contains(QStringLiteral("SonHello")));
     QTest::mouseClick(m_form->btValid, Qt::LeftButton); // only closes
     QVERIFY(!m_form->paInfo->isVisible());
     QCOMPARE(m_form->game().record().NbMotJoue, -1);
@@ -759,11 +806,13 @@ void TestGameWindow::picksIgnoredWhileThePanelShows()
     QCOMPARE(m_form->game().word().NbEssai, 0);
     QCOMPARE(m_form->affMot->text(), bullets(5));
     QCOMPARE(m_form->TimerGame->property("tag").toInt(), 2);
-    // Nor is a time-out.
+    // Nor is a time-out; it still starts the next countdown.
     m_cfg->TempsPartie->setValue(5);
     fire(m_form->TimerGame, 3);
     QCOMPARE(m_form->game().word().NbEssai, 0);
     QCOMPARE(m_form->game().word().NbErreur, 0);
+    fire(m_form->TimerGame);
+    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 4s"));
 }
 
 void TestGameWindow::wonWordAndTheNextDraw()
@@ -795,6 +844,15 @@ void TestGameWindow::wonWordAndTheNextDraw()
     QCOMPARE(m_form->game().record().NbMotJoue, 1);
     QCOMPARE(m_form->affMot->text(), bullets(5));
     QVERIFY(m_form->TimerGame->isActive());
+
+    // When that draw finds no word, OK on its message only closes it: it does
+    // not draw again.
+    pick("CHIEN");
+    selectPoints(51, 52);
+    QTest::mouseClick(m_form->btValid, Qt::LeftButton);
+    QVERIFY(m_form->laTextInfo->text().startsWith(QStringLiteral("Aucun mot ne correspond")));
+    QTest::mouseClick(m_form->btValid, Qt::LeftButton);
+    QVERIFY(!m_form->paInfo->isVisible());
 }
 
 void TestGameWindow::lostWordShowsTheWholeDrawing()
@@ -1028,7 +1086,16 @@ void TestGameWindow::soundCueFiles()
     QCOMPARE(fileFor("SonNouveau"), QString());
     QCOMPARE(fileFor("SonGagner"), QString());
 
+    // A file stored without a folder lies in the program's folder, whatever
+    // the current folder.
+    QTemporaryDir program;
+    QVERIFY(QFile::copy(QStringLiteral(GAME_TEST_TONE), program.path() + "/bravo.mp3"));
+    writeBytes(program.path() + "/corbelet.ini", "[Config]\r\nSonGagner=bravo.mp3\r\n");
+    makeWindow(program.path() + '/');
+    QCOMPARE(fileFor("SonGagner"), program.path() + "/bravo.mp3");
+
     // A draw plays its cue through the audio library.
+    makeWindow();
     m_cfg->PasDeSon->setChecked(false);
     startGame();
     selectWord(10);
@@ -1097,11 +1164,19 @@ void TestGameWindow::closing()
     QVERIFY(m_form->TimerGame->isActive());
     QCOMPARE(m_form->TimerGame->property("tag").toInt(), 2);
 
+    // "Oui": the sound player shuts down first, then the word store goes.
     ModalBoxActivation watch(m_form.get());
     activation = &watch;
     answer(QStringLiteral("&Oui"));
+    soundShutdown = {&m_form->wordStore(), AudioLibrary::FSOUND_Close, false};
+    AudioLibrary::FSOUND_Close = [] {
+        soundShutdown.storeConnected = soundShutdown.store->Connected();
+        soundShutdown.close();
+    };
     m_form->close();
+    AudioLibrary::FSOUND_Close = soundShutdown.close;
     QVERIFY(!m_form->isVisible());
+    QVERIFY(soundShutdown.storeConnected);
     QVERIFY(!m_form->wordStore().Connected());
 }
 

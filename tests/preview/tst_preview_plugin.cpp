@@ -23,8 +23,14 @@
 #include <QVBoxLayout>
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -293,20 +299,49 @@ private slots:
         DestroyRulesPreview(DocRtf(), handle); // a second time changes nothing
     }
 
-    void rulesDocumentMissing()
+    void rulesDocumentNotShown_data()
     {
-        QTemporaryDir empty;
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << "missing"
+                                 << "« ./Pendu.rtf » est introuvable.";
+        QTest::newRow("named pipe") << "pipe"
+                                    << "« ./Pendu.rtf » n'est pas un fichier.";
+        QTest::newRow("folder") << "folder"
+                                << "« ./Pendu.rtf » n'est pas un fichier.";
+    }
+    void rulesDocumentNotShown()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        QTemporaryDir folder;
+        const QByteArray document = QFile::encodeName(folder.filePath("Pendu.rtf"));
+        if (kind == "pipe")
+            QCOMPARE(::mkfifo(document.constData(), 0600), 0);
+        else if (kind == "folder")
+            QVERIFY(QDir(folder.path()).mkdir("Pendu.rtf"));
+        // A program stuck opening the pipe is let go after a while, so that
+        // the fault fails the test instead of hanging it.
+        std::atomic<bool> done = false;
+        std::thread release([&] {
+            for (int i = 0; i < 100 && !done; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            if (const int writer = ::open(document.constData(), O_WRONLY | O_NONBLOCK);
+                !done && writer >= 0)
+                ::close(writer);
+        });
         const QString previous = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(empty.path()));
+        QVERIFY(QDir::setCurrent(folder.path()));
         Host host;
         const std::uint32_t handle = ShowRulesPreview(DocRtf(), &host.window, host.page);
+        done = true;
+        release.join();
         QVERIFY(QDir::setCurrent(previous));
         QVERIFY(handle != 0);
         QCOMPARE(documents(host.page, "document").size(), 0);
         const QList<QTextDocument*> notices = documents(host.page, "notice");
         QCOMPARE(notices.size(), 1);
-        QVERIFY(notices[0]->toPlainText().contains(QStringLiteral("./Pendu.rtf")));
-        QVERIFY(notices[0]->toPlainText().contains(QStringLiteral("introuvable")));
+        QVERIFY2(notices[0]->toPlainText().contains(reason), qPrintable(notices[0]->toPlainText()));
         DestroyRulesPreview(DocRtf(), handle);
     }
 

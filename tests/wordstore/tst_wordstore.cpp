@@ -62,10 +62,24 @@ private slots:
         query.Open();
         QVERIFY(store.Connected());
         QCOMPARE(query.FindField("Nb").AsString(), "10"s);
-        // Connect on a connected store does nothing.
+        // Connect on a connected store does nothing: the same connection goes
+        // on, and settings changed meanwhile are not even looked at.
+        const auto connectionId = [&] {
+            query.SetSQL("SELECT CONNECTION_ID() AS id;");
+            query.Open();
+            return query.FindField("id").AsString();
+        };
+        const std::string id = connectionId();
+        QVERIFY(!id.empty());
+        query.SetSQL("SELECT COUNT(id_mots) AS Nb FROM motscommuns LIMIT 1;");
+        query.Open();
+        store.Database = "absente";
+        store.LibraryNames = {"libcorbelet-absent.so"};
         store.Connect();
         QVERIFY(store.Connected());
         QVERIFY(query.Active());
+        QCOMPARE(connectionId(), id);
+        store.Database = "listedemots";
         store.Disconnect();
         QVERIFY(!store.Connected());
         QVERIFY(!query.Active());
