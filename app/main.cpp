@@ -6,7 +6,10 @@
 #include "app/qttranslations.h"
 #include "app/singleinstance.h"
 #include "app/startuptrace.h"
-#include "config/settingsfile.h"
+#include "layout/programlayout.h"
+
+#include <cstdio>
+#include <exception>
 
 int main(int argc, char** argv)
 {
@@ -26,8 +29,24 @@ int main(int argc, char** argv)
     // translation file they stay in English.
     InstallQtFrenchTranslations(application);
 
-    const QString programDirectory = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    const ProgramWindows windows = CreateProgramWindows(programDirectory, SettingsFilePath());
+    // Menus and window managers match the windows with the desktop entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral(CORBELET_APP_ID));
+
+    // Portable or installed, from where the executable lies; then the
+    // player's folders, without which there is nothing to play with.
+    const ProgramLayout layout = DecideLayout(RunningExecutable(), UserFoldersFromEnvironment());
+    try {
+        PreparePlayerFolders(layout);
+    } catch (const std::exception& error) {
+        // Also on the standard error: the program ends here, and whoever
+        // started it from a terminal or a launcher's log learns why.
+        std::fprintf(stderr, "corbelet: %s\n",
+                     ErrorReportText(error.what()).toLocal8Bit().constData());
+        ReportCurrentException();
+        return 1;
+    }
+
+    const ProgramWindows windows = CreateProgramWindows(layout);
     if (!windows.pendForm)
         return 1; // Nothing to show: the error has been reported.
     instance.setMainWindow(windows.pendForm.get());

@@ -82,8 +82,11 @@ private slots:
     {
         CreationWatcher watcher;
         const QString settingsFile = m_settings.filePath(QStringLiteral("corbelet.ini"));
-        const ProgramWindows windows =
-            CreateProgramWindows(QStringLiteral(CORBELET_RUN_DIR "/"), settingsFile);
+        ProgramLayout layout;
+        layout.resourceFolder = CORBELET_RUN_DIR;
+        layout.baseFolder = CORBELET_RUN_DIR;
+        layout.settingsFile = QFile::encodeName(settingsFile).toStdString();
+        const ProgramWindows windows = CreateProgramWindows(layout);
 
         QVERIFY(windows.pendForm);
         QVERIFY(windows.cfgJeu);

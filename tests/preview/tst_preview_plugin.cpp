@@ -193,7 +193,8 @@ private slots:
             reinterpret_cast<const char* (*)(int)>(dlsym(bridge.libraryHandle, "TestPluginCall"));
         QVERIFY(count && call);
         Host host;
-        const std::uint32_t handle = ShowRulesPreview(bridge, &host.window, host.page);
+        const std::uint32_t handle =
+            ShowRulesPreview(bridge, &host.window, host.page, QStringLiteral("./Pendu.rtf"));
         QCOMPARE(handle, 7u);
         host.page->resize(300, 100);
         host.window.show();
@@ -259,7 +260,8 @@ private slots:
     void rulesPreviewInPage()
     {
         Host host;
-        const std::uint32_t handle = ShowRulesPreview(DocRtf(), &host.window, host.page);
+        const std::uint32_t handle = ShowRulesPreview(
+            DocRtf(), &host.window, host.page, workDir_.filePath(QStringLiteral("Pendu.rtf")));
         QVERIFY(handle != 0);
         host.window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&host.window));
@@ -296,16 +298,14 @@ private slots:
     void rulesDocumentMissing()
     {
         QTemporaryDir empty;
-        const QString previous = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(empty.path()));
+        const QString missing = empty.filePath(QStringLiteral("Pendu.rtf"));
         Host host;
-        const std::uint32_t handle = ShowRulesPreview(DocRtf(), &host.window, host.page);
-        QVERIFY(QDir::setCurrent(previous));
+        const std::uint32_t handle = ShowRulesPreview(DocRtf(), &host.window, host.page, missing);
         QVERIFY(handle != 0);
         QCOMPARE(documents(host.page, "document").size(), 0);
         const QList<QTextDocument*> notices = documents(host.page, "notice");
         QCOMPARE(notices.size(), 1);
-        QVERIFY(notices[0]->toPlainText().contains(QStringLiteral("./Pendu.rtf")));
+        QVERIFY(notices[0]->toPlainText().contains(missing));
         QVERIFY(notices[0]->toPlainText().contains(QStringLiteral("introuvable")));
         DestroyRulesPreview(DocRtf(), handle);
     }
@@ -314,7 +314,7 @@ private slots:
     {
         TDocRtf bridge(application(), "Corbelet 1.0", "libcorbeletpreview-absent.so");
         Host host;
-        QCOMPARE(ShowRulesPreview(bridge, &host.window, host.page), 0u);
+        QCOMPARE(ShowRulesPreview(bridge, &host.window, host.page, QString()), 0u);
         QVERIFY(!previewIn(host.page));
         auto* notice = host.page->findChild<QLabel*>(QStringLiteral("laApercuAbsent"));
         QVERIFY(notice);
@@ -327,7 +327,7 @@ private slots:
     {
         TDocRtf bridge(application(), "Corbelet 1.0", TEST_PLUGIN_NOINIT);
         Host host;
-        QCOMPARE(ShowRulesPreview(bridge, &host.window, host.page), 0u);
+        QCOMPARE(ShowRulesPreview(bridge, &host.window, host.page, QString()), 0u);
         auto* notice = host.page->findChild<QLabel*>(QStringLiteral("laApercuAbsent"));
         QVERIFY(notice);
         QVERIFY(notice->text().contains(QStringLiteral("n'a pas pu créer")));
