@@ -83,3 +83,15 @@ function(corbelet_needs_run_directory target)
         endif()
     endforeach()
 endfunction()
+
+# corbelet_needs_installed_tree(target): building `target` first builds all that
+# `cmake --install` installs: the run directory and the files only the
+# installed layout has (the shipped base, the icon, the manual pages...).
+function(corbelet_needs_installed_tree target)
+    corbelet_needs_run_directory(${target})
+    foreach(part corbelet_shipped_word_base corbelet_icons corbelet_packaging_files)
+        if(TARGET ${part})
+            add_dependencies(${target} ${part})
+        endif()
+    endforeach()
+endfunction()
