@@ -7,13 +7,13 @@
 // folder shared by the instances of one test and the audio sent nowhere.
 
 #include "../support/fixturebase.h"
+#include "../support/xsession.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -38,9 +38,7 @@ class TestInstances : public QObject
 private:
     QTemporaryDir m_root;
     QString m_runDirectory;
-    QProcess m_xserver;
-    QProcess m_windowManager;
-    QString m_display;
+    XSession m_x;
     QString m_first; // the program in its first folder
     QString m_copy;  // the same program copied into another folder
     QString m_runtime;
@@ -48,24 +46,16 @@ private:
 
     QProcessEnvironment displayEnvironment() const
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), m_display);
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        QProcessEnvironment environment = m_x.environment();
         environment.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
         environment.remove(QStringLiteral("CORBELET_STARTUP_TRACE"));
         return environment;
     }
 
-    // Runs an X tool and gives its standard output, trimmed.
     QString tool(const QString& program, const QStringList& arguments) const
     {
-        QProcess process;
-        process.setProcessEnvironment(displayEnvironment());
-        process.start(program, arguments);
-        if (!process.waitForFinished(5000))
-            return QString();
-        return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+        return m_x.tool(program, arguments);
     }
 
     QProcess* start(const QString& program)
@@ -80,14 +70,7 @@ private:
         return m_programs.back().get();
     }
 
-    // The X windows of a process that are on screen.
-    QStringList visibleWindows(qint64 pid) const
-    {
-        return tool(QStringLiteral("xdotool"),
-                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                     QStringLiteral("--pid"), QString::number(pid)})
-            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
+    QStringList visibleWindows(qint64 pid) const { return m_x.visibleWindows(pid); }
 
     // The process owning the active window; 0 when none.
     qint64 activePid() const
@@ -149,10 +132,9 @@ private:
 private slots:
     void initTestCase()
     {
-        for (const char* name : {"Xvfb", "openbox", "xdotool", "xprop"}) {
-            if (QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty())
-                QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(QLatin1String(name))));
-        }
+        const QStringList missing = XSession::missingTools();
+        if (!missing.isEmpty())
+            QSKIP(qPrintable(missing.join(QLatin1Char(' ')) + QStringLiteral(" not installed")));
         m_runDirectory = qEnvironmentVariable("CORBELET_RUN_DIR", QStringLiteral(CORBELET_RUN_DIR));
         QVERIFY2(QFileInfo(m_runDirectory + QStringLiteral("/corbelet")).isExecutable(),
                  qPrintable(m_runDirectory));
@@ -168,36 +150,7 @@ private slots:
         m_first = m_root.filePath(QStringLiteral("premier/corbelet"));
         m_copy = m_root.filePath(QStringLiteral("copie/corbelet"));
 
-        // A private X server: it picks a free display and writes its number
-        // on its standard output.
-        m_xserver.start(QStringLiteral("Xvfb"),
-                        {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                         QStringLiteral("-screen"), QStringLiteral("0"),
-                         QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                         QStringLiteral("tcp")});
-        QVERIFY(m_xserver.waitForStarted());
-        QVERIFY(QTest::qWaitFor([&] { return m_xserver.canReadLine(); }, 10000));
-        m_display = QLatin1Char(':') + QString::fromLatin1(m_xserver.readLine()).trimmed();
-
-        // Now and then openbox gives up at once on a display that has just
-        // come up (exit code 1, no message); it is then started again.
-        m_windowManager.setProcessEnvironment(displayEnvironment());
-        m_windowManager.setStandardOutputFile(QProcess::nullDevice());
-        m_windowManager.setStandardErrorFile(QProcess::nullDevice());
-        const auto managed = [&] {
-            return tool(QStringLiteral("xprop"),
-                        {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
-                .contains(QStringLiteral("window id"));
-        };
-        for (int attempt = 0; attempt < 3 && !managed(); ++attempt) {
-            m_windowManager.start(QStringLiteral("openbox"), QStringList());
-            QVERIFY(m_windowManager.waitForStarted());
-            const bool settled = QTest::qWaitFor(
-                [&] { return managed() || m_windowManager.state() == QProcess::NotRunning; },
-                20000);
-            Q_UNUSED(settled); // judged by managed() below
-        }
-        QVERIFY2(managed(), "openbox does not manage the display");
+        QVERIFY2(m_x.start(), "Xvfb and openbox do not start");
     }
 
     void init()
@@ -217,14 +170,6 @@ private slots:
             }
         }
         m_programs.clear();
-    }
-
-    void cleanupTestCase()
-    {
-        m_windowManager.kill();
-        m_windowManager.waitForFinished();
-        m_xserver.kill();
-        m_xserver.waitForFinished();
     }
 
     void secondStartBringsTheFirstForward()
