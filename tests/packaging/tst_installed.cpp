@@ -86,15 +86,21 @@ QStringList listing(const QString& root)
     return entries;
 }
 
-// Adds or removes the write permission on a whole tree.
-void setWritable(const QString& root, bool writable)
+// A folder and everything below it.
+QStringList treePaths(const QString& root)
 {
     QDirIterator walk(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
                       QDirIterator::Subdirectories);
     QStringList paths{root};
     while (walk.hasNext())
         paths << walk.next();
-    for (const QString& path : paths) {
+    return paths;
+}
+
+// Adds or removes the write permission on a whole tree.
+void setWritable(const QString& root, bool writable)
+{
+    for (const QString& path : treePaths(root)) {
         struct stat status = {};
         if (lstat(QFile::encodeName(path).constData(), &status) != 0 || S_ISLNK(status.st_mode))
             continue;
@@ -105,12 +111,7 @@ void setWritable(const QString& root, bool writable)
 
 bool changeOwner(const QString& root, uid_t uid, gid_t gid)
 {
-    QDirIterator walk(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                      QDirIterator::Subdirectories);
-    QStringList paths{root};
-    while (walk.hasNext())
-        paths << walk.next();
-    for (const QString& path : paths) {
+    for (const QString& path : treePaths(root)) {
         if (lchown(QFile::encodeName(path).constData(), uid, gid) != 0)
             return false;
     }
