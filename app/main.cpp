@@ -1,5 +1,6 @@
 // The program's entry: one instance per executable file, the application
-// title, the three windows in their order, the event loop.
+// title, the layout and the player's folders, the three windows in their
+// order, the event loop.
 
 #include "app/errorreport.h"
 #include "app/programwindows.h"
@@ -7,6 +8,8 @@
 #include "app/singleinstance.h"
 #include "app/startuptrace.h"
 #include "layout/programlayout.h"
+
+#include <QIcon>
 
 #include <cstdio>
 #include <exception>
@@ -29,8 +32,10 @@ int main(int argc, char** argv)
     // translation file they stay in English.
     InstallQtFrenchTranslations(application);
 
-    // Menus and window managers match the windows with the desktop entry.
+    // Menus and window managers match the windows with the desktop entry and
+    // its icon, which the icon theme has once the game is installed.
     QGuiApplication::setDesktopFileName(QStringLiteral(CORBELET_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(CORBELET_APP_ID)));
 
     // Portable or installed, from where the executable lies; then the
     // player's folders, without which there is nothing to play with.

@@ -137,7 +137,10 @@ TWordStore::TWordStore()
                  "ServerArgument11=--skip-character-set-client-handshake",
                  // Aria holds only the server's own system tables here; its
                  // default 128 MB page cache would be wasted.
-                 "ServerArgument12=--aria-pagecache-buffer-size=1M"},
+                 "ServerArgument12=--aria-pagecache-buffer-size=1M",
+                 // The server's temporary files stay with the base it serves,
+                 // in the player's own folder, like its lock and logs.
+                 "ServerArgument13=--tmpdir=./data/"},
       LibraryNames{"libmariadbd.so.19", "libmariadbd.so"}, Database("listedemots")
 {}
 
