@@ -9,8 +9,6 @@
 #include "app/startuptrace.h"
 #include "layout/programlayout.h"
 
-#include <QIcon>
-
 #include <cstdio>
 #include <exception>
 
@@ -32,10 +30,10 @@ int main(int argc, char** argv)
     // translation file they stay in English.
     InstallQtFrenchTranslations(application);
 
-    // Menus and window managers match the windows with the desktop entry and
-    // its icon, which the icon theme has once the game is installed.
+    // Desktops match the windows with the desktop entry, and show its icon.
+    // (A window icon of their own would cost a look-up in the icon theme
+    // before the first window shows.)
     QGuiApplication::setDesktopFileName(QStringLiteral(CORBELET_APP_ID));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(CORBELET_APP_ID)));
 
     // Portable or installed, from where the executable lies; then the
     // player's folders, without which there is nothing to play with.
