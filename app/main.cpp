@@ -1,12 +1,16 @@
 // The program's entry: one instance per executable file, the application
-// title, the three windows in their order, the event loop.
+// title, the layout and the player's folders, the three windows in their
+// order, the event loop.
 
 #include "app/errorreport.h"
 #include "app/programwindows.h"
 #include "app/qttranslations.h"
 #include "app/singleinstance.h"
 #include "app/startuptrace.h"
-#include "config/settingsfile.h"
+#include "layout/programlayout.h"
+
+#include <cstdio>
+#include <exception>
 
 int main(int argc, char** argv)
 {
@@ -26,8 +30,26 @@ int main(int argc, char** argv)
     // translation file they stay in English.
     InstallQtFrenchTranslations(application);
 
-    const QString programDirectory = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    const ProgramWindows windows = CreateProgramWindows(programDirectory, SettingsFilePath());
+    // Desktops match the windows with the desktop entry, and show its icon.
+    // (A window icon of their own would cost a look-up in the icon theme
+    // before the first window shows.)
+    QGuiApplication::setDesktopFileName(QStringLiteral(CORBELET_APP_ID));
+
+    // Portable or installed, from where the executable lies; then the
+    // player's folders, without which there is nothing to play with.
+    const ProgramLayout layout = DecideLayout(RunningExecutable(), UserFoldersFromEnvironment());
+    try {
+        PreparePlayerFolders(layout);
+    } catch (const std::exception& error) {
+        // Also on the standard error: the program ends here, and whoever
+        // started it from a terminal or a launcher's log learns why.
+        std::fprintf(stderr, "corbelet: %s\n",
+                     ErrorReportText(error.what()).toLocal8Bit().constData());
+        ReportCurrentException();
+        return 1;
+    }
+
+    const ProgramWindows windows = CreateProgramWindows(layout);
     if (!windows.pendForm)
         return 1; // Nothing to show: the error has been reported.
     instance.setMainWindow(windows.pendForm.get());

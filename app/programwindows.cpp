@@ -3,12 +3,21 @@
 #include "app/errorreport.h"
 #include "config/tcfgjeu.h"
 
-ProgramWindows CreateProgramWindows(const QString& programDirectory, const QString& settingsFile)
+#include <QFile>
+
+ProgramWindows CreateProgramWindows(const ProgramLayout& layout)
 {
+    const QString programDirectory =
+        QFile::decodeName(layout.resourceFolder.c_str()) + QLatin1Char('/');
+    const QString settingsFile = QFile::decodeName(layout.settingsFile.c_str());
+
     ProgramWindows windows;
     RunReported([&] { windows.pendForm = std::make_unique<TPendForm>(programDirectory); });
     if (!windows.pendForm)
         return windows;
+    TWordStore& store = windows.pendForm->wordStore();
+    store.BaseFolder = layout.baseFolder.string();
+    store.ResourceFolder = layout.resourceFolder.string();
 
     RunReported([&] {
         auto* cfgJeu = new TCfgJeu(windows.pendForm->wordQuery(), programDirectory, settingsFile,

@@ -4,6 +4,7 @@
 
 #include "app/tscoreliste.h"
 #include "game/tpendform.h"
+#include "layout/programlayout.h"
 
 #include <QString>
 
@@ -23,7 +24,9 @@ struct ProgramWindows
 // Creates, in this order and all hidden: the game window TPendForm, whose
 // creation reads nothing of the other two; the configuration window TCfgJeu
 // (owned by the game window, so that it stays above it), which loads the
-// settings from settingsFile; the score list window TScoreListe, which nothing
-// shows. An error raised by a creation is shown by the general error report
-// and the next creation goes on; without a game window nothing else is created.
-ProgramWindows CreateProgramWindows(const QString& programDirectory, const QString& settingsFile);
+// settings from the layout's settings file; the score list window TScoreListe,
+// which nothing shows. Both windows read their files from the layout's
+// resource folder, and the word store is given the layout's folders. An error
+// raised by a creation is shown by the general error report and the next
+// creation goes on; without a game window nothing else is created.
+ProgramWindows CreateProgramWindows(const ProgramLayout& layout);

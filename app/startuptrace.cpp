@@ -1,6 +1,7 @@
 #include "app/startuptrace.h"
 
 #include <QEvent>
+#include <QLabel>
 #include <QObject>
 #include <QWidget>
 
@@ -34,6 +35,34 @@ private:
     const char* m_label;
 };
 
+// Prints a label's text each time it is painted with a new one.
+class TextProbe : public QObject
+{
+public:
+    explicit TextProbe(QLabel* watched) : QObject(watched), m_label(watched)
+    {
+        watched->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && m_label->text() != m_printed) {
+            m_printed = m_label->text();
+            QString shown = m_printed;
+            shown.replace(QStringLiteral("\r\n"), QStringLiteral("|"));
+            shown.replace(QLatin1Char('\n'), QLatin1Char('|'));
+            std::printf("text %s %s\n", qPrintable(m_label->objectName()),
+                        shown.toUtf8().constData());
+            std::fflush(stdout);
+        }
+        return false;
+    }
+
+private:
+    QLabel* m_label;
+    QString m_printed;
+};
+
 } // namespace
 
 void InstallStartupTrace(QWidget* gameWindow)
@@ -43,4 +72,8 @@ void InstallStartupTrace(QWidget* gameWindow)
     new FirstPaintProbe(gameWindow, "window"); // owned by the watched widget
     if (auto* panel = gameWindow->findChild<QWidget*>(QStringLiteral("paInfo")))
         new FirstPaintProbe(panel, "panel");
+    for (const char* name : {"laTextInfo", "affMot"}) {
+        if (auto* label = gameWindow->findChild<QLabel*>(QLatin1String(name)))
+            new TextProbe(label); // owned by the watched label
+    }
 }

@@ -42,21 +42,27 @@ endfunction()
 # corbelet_add_word_base(NAME name WORDS words.tsv GENRES genres.tsv)
 # Builds a real word base with tools/wordbase into
 # ${CMAKE_BINARY_DIR}/fixtures/<name>/ (data/ plus share/charsets and
-# share/french/errmsg.sys), the layout the game expects in its current
-# folder. Custom target: word_base_<name>.
+# share/french/errmsg.sys), the layout of the game's base folder. Custom
+# target: word_base_<name>.
 function(corbelet_add_word_base)
     cmake_parse_arguments(ARG "" "NAME;WORDS;GENRES" "" ${ARGN})
     set(root ${CMAKE_BINARY_DIR}/fixtures/${ARG_NAME})
     corbelet_stage_word_base(${root} ${ARG_WORDS} ${ARG_GENRES} word_base_${ARG_NAME})
 endfunction()
 
-# The word base and the server's share/ files staged into <root>; used for the
-# run directory and for the test fixtures.
+# The word base with its version stamp, and the server's share/ files, staged
+# into <root>; used for the run directory, the shipped base and the test
+# fixtures.
 function(corbelet_stage_word_base root words genres target)
     set(table ${root}/data/listedemots/motscommuns.MYD)
+    set(builder ${CMAKE_SOURCE_DIR}/tools/wordbase/makewordbase.cpp)
     add_custom_command(OUTPUT ${table}
         COMMAND makewordbase --words ${words} --genres ${genres} --output ${root}/data
-        DEPENDS makewordbase ${words} ${genres}
+        COMMAND ${CMAKE_COMMAND} -DOUTPUT=${root}/data/${CORBELET_BASE_STAMP}
+                "-DINPUTS=${words}$<SEMICOLON>${genres}$<SEMICOLON>${builder}"
+                -P ${CMAKE_SOURCE_DIR}/cmake/wordbasestamp.cmake
+        DEPENDS makewordbase ${words} ${genres} ${builder}
+                ${CMAKE_SOURCE_DIR}/cmake/wordbasestamp.cmake
         COMMENT "Building the word base in ${root}/data" VERBATIM)
     add_custom_command(OUTPUT ${root}/share/french/errmsg.sys
         COMMAND ${CMAKE_COMMAND} -E copy_directory ${MARIADB_SHARE_DIR}/charsets ${root}/share/charsets
@@ -72,6 +78,18 @@ endfunction()
 function(corbelet_needs_run_directory target)
     foreach(part corbelet corbeletsound corbeletpreview corbelet_resources corbelet_skin
             corbelet_word_base)
+        if(TARGET ${part})
+            add_dependencies(${target} ${part})
+        endif()
+    endforeach()
+endfunction()
+
+# corbelet_needs_installed_tree(target): building `target` first builds all that
+# `cmake --install` installs: the run directory and the files only the
+# installed layout has (the shipped base, the icon, the manual pages...).
+function(corbelet_needs_installed_tree target)
+    corbelet_needs_run_directory(${target})
+    foreach(part corbelet_shipped_word_base corbelet_icons corbelet_packaging_files)
         if(TARGET ${part})
             add_dependencies(${target} ${part})
         endif()

@@ -381,7 +381,8 @@ void TCfgJeu::createRulesPreview()
     // the size it will have once the window is shown.
     tsInfo->resize(PageControl1->pageSize());
     // Without the plug-in the page shows a notice and there is no handle.
-    if (const std::uint32_t handle = ShowRulesPreview(DocRtf(), this, tsInfo))
+    if (const std::uint32_t handle = ShowRulesPreview(
+            DocRtf(), this, tsInfo, m_programDirectory + QStringLiteral("Pendu.rtf")))
         m_previewHandle = handle;
     watchToolTips(tsInfo);
 }
@@ -612,7 +613,7 @@ void TCfgJeu::btNouveauClick()
 
 void TCfgJeu::pickSoundFile(QAbstractButton* button)
 {
-    QFileDialog dialog(this, button->toolTip(), QStringLiteral("./res"));
+    QFileDialog dialog(this, button->toolTip(), m_programDirectory + QStringLiteral("res"));
     dialog.setObjectName(QStringLiteral("OpenDialog1"));
     // Qt's own dialog: the same on every desktop, and one that tests can drive.
     dialog.setOption(QFileDialog::DontUseNativeDialog);

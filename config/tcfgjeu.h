@@ -32,7 +32,8 @@ class TCfgJeu : public QDialog
     Q_OBJECT
 public:
     // wordQuery: the game window's query object, borrowed for the genre list.
-    // programDirectory: the executable's folder ending with "/" (skin glyphs).
+    // programDirectory: the folder of the program's read-only files, ending
+    // with "/": button glyphs, default sounds, the rules document.
     // settingsFile: the settings file's full path.
     TCfgJeu(TWordQuery& wordQuery, const QString& programDirectory, const QString& settingsFile,
             QWidget* parent = nullptr);

@@ -28,8 +28,8 @@ class TCheckListBox;
 class TImage;
 class ModalBoxWatch;
 
-// The home page that the logo opens.
-inline constexpr char kHomePage[] = "https://github.com/corbelet-game/corbelet";
+// The home page that the logo opens (set by the build, with the package's).
+inline constexpr char kHomePage[] = CORBELET_HOME_PAGE;
 
 // btValid's tag: the information panel's OK draws the next word.
 inline constexpr int kDrawNextTag = 2212;

@@ -1,5 +1,7 @@
 #include "preview/rulespreview.h"
 
+#include "text/windows1252.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -27,16 +29,17 @@ void showNotice(QWidget* page, const QString& text)
 
 } // namespace
 
-std::string PreviewScript(int width, int height)
+std::string PreviewScript(int width, int height, const std::string& document)
 {
     const std::string crlf = "\r\n";
     return "HEIGHT|" + std::to_string(height - 5) + "|Pixel|False" + crlf + "WIDTH|" +
-           std::to_string(width + 20) + "|Pixel|False" + crlf + "BEGINDOC" + crlf +
-           "RTFEXT|./Pendu.rtf|10|5|" + std::to_string(width + 10) + "|" + std::to_string(height) +
-           crlf + "ENDDOC";
+           std::to_string(width + 20) + "|Pixel|False" + crlf + "BEGINDOC" + crlf + "RTFEXT|" +
+           document + "|10|5|" + std::to_string(width + 10) + "|" + std::to_string(height) + crlf +
+           "ENDDOC";
 }
 
-std::uint32_t ShowRulesPreview(TDocRtf& bridge, QWidget* window, QWidget* page)
+std::uint32_t ShowRulesPreview(TDocRtf& bridge, QWidget* window, QWidget* page,
+                               const QString& document)
 {
     // The plug-in may be missing or offer fewer entry points: nothing is
     // created unless the three calls can all be made.
@@ -51,7 +54,9 @@ std::uint32_t ShowRulesPreview(TDocRtf& bridge, QWidget* window, QWidget* page)
                                         "le module d'aperçu n'a pas pu créer l'aperçu."));
         return 0;
     }
-    const std::string script = PreviewScript(page->width(), page->height());
+    // The plug-in reads the script's texts as Windows-1252.
+    const std::string script =
+        PreviewScript(page->width(), page->height(), Windows1252::fromUtf8(document.toStdString()));
     bridge.DrawInPreviewAll(handle, script.c_str());
     bridge.ShowIncApercus(handle);
     return handle;

@@ -10,8 +10,9 @@ CORBELET_BUILD=${CORBELET_BUILD:-$CORBELET_ROOT/build}
 corbelet_packages=(
     # toolchain
     build-essential cmake pkg-config clang libclang-rt-14-dev
-    # Qt 6 Widgets, and its French translations for the standard dialogs
-    qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
+    # Qt 6 Widgets, and its French translations for the standard dialogs;
+    # Qt SVG for the scalable icon the skin generator writes
+    qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev qt6-svg-dev
     # the embedded word server, its message files and character sets
     libmariadbd-dev mariadb-server-core
     # the audio library: SDL2 output, libsndfile decoding (WAV, MP3)
@@ -24,6 +25,9 @@ corbelet_packages=(
     sox lame
     # a display and a window manager for the end-to-end tests
     xvfb xauth openbox xdotool x11-utils
+    # the Debian package (dpkg-shlibdeps, file) and the checks of the
+    # installed files; useradd for the player of the end-to-end test
+    dpkg-dev file lintian desktop-file-utils appstream man-db passwd
 )
 
 corbelet_install_packages() {

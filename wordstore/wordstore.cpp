@@ -9,6 +9,7 @@
 #include <cctype>
 #include <charconv>
 #include <climits>
+#include <filesystem>
 #include <stdexcept>
 
 // The open connection handle, closed with the library's mysql_close.
@@ -44,6 +45,20 @@ std::string trimmed(std::string_view text)
 std::string serverError(const EmbeddedServerApi& api, MYSQL* handle)
 {
     return "SQL Error: " + Windows1252::toUtf8(trimmed(api.error(handle)));
+}
+
+// The argument's name with "_" read as "-": the server takes both spellings.
+std::string optionName(std::string_view argument)
+{
+    std::string name(argument.substr(0, argument.find('=')));
+    std::replace(name.begin(), name.end(), '_', '-');
+    return name;
+}
+
+std::string currentFolder()
+{
+    std::error_code error;
+    return std::filesystem::current_path(error).string();
 }
 
 std::string executablePath()
@@ -122,7 +137,10 @@ TWordStore::TWordStore()
                  "ServerArgument11=--skip-character-set-client-handshake",
                  // Aria holds only the server's own system tables here; its
                  // default 128 MB page cache would be wasted.
-                 "ServerArgument12=--aria-pagecache-buffer-size=1M"},
+                 "ServerArgument12=--aria-pagecache-buffer-size=1M",
+                 // The server's temporary files stay with the base it serves,
+                 // in the player's own folder, like its lock and logs.
+                 "ServerArgument13=--tmpdir=./data/"},
       LibraryNames{"libmariadbd.so.19", "libmariadbd.so"}, Database("listedemots")
 {}
 
@@ -157,7 +175,31 @@ std::vector<std::string> TWordStore::ServerArguments() const
         });
     if (!namesDataFolder)
         arguments.push_back("--datadir=./data/");
+
+    const std::string base = BaseFolder.empty() ? currentFolder() : BaseFolder;
+    const std::string resources = ResourceFolder.empty() ? currentFolder() : ResourceFolder;
+    for (auto argument = arguments.begin() + 1; argument != arguments.end(); ++argument)
+        *argument = ResolveServerArgument(*argument, base, resources);
     return arguments;
+}
+
+std::string ResolveServerArgument(const std::string& argument, const std::string& baseFolder,
+                                  const std::string& resourceFolder)
+{
+    const auto equals = argument.find('=');
+    if (!argument.starts_with("--") || equals == std::string::npos)
+        return argument;
+    const std::string name = optionName(argument);
+    const std::string_view value = std::string_view(argument).substr(equals + 1);
+    const bool relative =
+        value == "." || value == ".." || value.starts_with("./") || value.starts_with("../") ||
+        ((name == "--basedir" || name == "--datadir") && !value.empty() && !value.starts_with('/'));
+    if (!relative)
+        return argument;
+    const bool readOnly =
+        name == "--character-sets-dir" || name == "--language" || name == "--lc-messages-dir";
+    const std::filesystem::path anchor(readOnly ? resourceFolder : baseFolder);
+    return argument.substr(0, equals + 1) + (anchor / value).lexically_normal().string();
 }
 
 void TWordStore::Connect()

@@ -40,8 +40,17 @@ public:
 
     // The server start arguments made from Properties: the executable's path,
     // then the value of every "ServerArgument…" line in list order, then
-    // "--datadir=./data/" when none of them names a data directory.
+    // "--datadir=./data/" when none of them names a data directory. Relative
+    // paths among them are made absolute (ResolveServerArgument).
     std::vector<std::string> ServerArguments() const;
+
+    // Where the relative paths of the server arguments lead: BaseFolder holds
+    // the word base (data/) and takes everything the server writes;
+    // ResourceFolder holds the server's read-only files (share/charsets,
+    // share/french). Empty: the current folder, for a store used on its own;
+    // the program always names both.
+    std::string BaseFolder;
+    std::string ResourceFolder;
 
     // Connection settings. They are fixed for the game; tests change them.
     std::vector<std::string> Properties;
@@ -56,6 +65,17 @@ private:
     std::unique_ptr<WordStoreConnection> m_connection;
     std::vector<TWordQuery*> m_queries;
 };
+
+// A server start argument with a relative path made absolute. An argument
+// "--name=value" has a relative path when its value begins with "./" or "../"
+// (or is "." or ".."), or when it names the server's base or data folder
+// (--basedir, --datadir) with a value that does not begin with "/". The path is
+// resolved against resourceFolder for the server's read-only files
+// (--character-sets-dir, --language, --lc-messages-dir) and against baseFolder
+// for everything else; "-" and "_" in the name are alike, as for the server.
+// Any other argument is returned as it stands.
+std::string ResolveServerArgument(const std::string& argument, const std::string& baseFolder,
+                                  const std::string& resourceFolder);
 
 // One column of the current row. An absent column, a NULL value or a result
 // without a current row reads as "" and 0.

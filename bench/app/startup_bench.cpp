@@ -3,6 +3,10 @@
 // memory 3 s later. Runs each program several times on a private X server
 // (Xvfb) with a window manager (openbox) and prints the figures side by side.
 //
+// The game runs in both its layouts: portable (a copy of the run directory)
+// and installed (the tree `cmake --install` makes), the latter at a first
+// start, which copies the word base into a fresh home, and at later starts.
+//
 // The game is timed to the first painting of its information panel paInfo
 // (the greeting statistics; its start-up probe, CORBELET_STARTUP_TRACE), and
 // also to the first painting of its window. The bare window prints the same
@@ -12,6 +16,7 @@
 // Usage: startup_bench [rounds]   (default 5)
 
 #include "tests/support/fixturebase.h"
+#include "tests/support/xsession.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -62,75 +67,26 @@ struct Sample
 class Bench
 {
 public:
-    bool startDisplay()
-    {
-        m_xserver.start(QStringLiteral("Xvfb"),
-                        {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                         QStringLiteral("-screen"), QStringLiteral("0"),
-                         QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                         QStringLiteral("tcp")});
-        if (!m_xserver.waitForStarted())
-            return false;
-        QElapsedTimer clock;
-        clock.start();
-        while (!m_xserver.canReadLine() && clock.elapsed() < 10000)
-            m_xserver.waitForReadyRead(100);
-        if (!m_xserver.canReadLine())
-            return false;
-        m_display = QLatin1Char(':') + QString::fromLatin1(m_xserver.readLine()).trimmed();
-        m_windowManager.setProcessEnvironment(environment());
-        m_windowManager.setStandardOutputFile(QProcess::nullDevice());
-        m_windowManager.setStandardErrorFile(QProcess::nullDevice());
-        m_windowManager.start(QStringLiteral("openbox"), QStringList());
-        if (!m_windowManager.waitForStarted())
-            return false;
-        while (clock.elapsed() < 10000) {
-            if (tool(QStringLiteral("xprop"),
-                     {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
-                    .contains("window id"))
-                return true;
-            QThread::msleep(20);
-        }
-        return false;
-    }
-
-    ~Bench()
-    {
-        m_windowManager.kill();
-        m_windowManager.waitForFinished();
-        m_xserver.kill();
-        m_xserver.waitForFinished();
-    }
+    bool startDisplay() { return m_x.start(); }
 
     QProcessEnvironment environment() const
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), m_display);
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        QProcessEnvironment environment = m_x.environment();
         environment.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
         environment.insert(QStringLiteral("CORBELET_STARTUP_TRACE"), QStringLiteral("1"));
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
         return environment;
     }
 
-    QByteArray tool(const QString& program, const QStringList& arguments) const
-    {
-        QProcess process;
-        process.setProcessEnvironment(environment());
-        process.start(program, arguments);
-        process.waitForFinished(5000);
-        return process.readAllStandardOutput();
-    }
-
     // Starts a program and times it. With a probe, the program prints
     // "window <µs>" and maybe "panel <µs>"; without one, its first window on
     // screen is looked for.
     Sample measure(const QString& program, const QString& workingDirectory, bool probe,
-                   bool waitForPanel)
+                   bool waitForPanel, const QProcessEnvironment& environment)
     {
         Sample sample;
         QProcess process;
-        process.setProcessEnvironment(environment());
+        process.setProcessEnvironment(environment);
         process.setWorkingDirectory(workingDirectory);
         process.setStandardErrorFile(QProcess::nullDevice());
         const qint64 started = nowMicroseconds();
@@ -159,11 +115,7 @@ public:
                 if (sample.windowMs && clock.elapsed() > 5000)
                     break;
             } else {
-                const QByteArray windows =
-                    tool(QStringLiteral("xdotool"),
-                         {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                          QStringLiteral("--pid"), QString::number(process.processId())});
-                if (!windows.trimmed().isEmpty()) {
+                if (!m_x.visibleWindows(process.processId()).isEmpty()) {
                     sample.windowMs = since(nowMicroseconds());
                     break;
                 }
@@ -179,11 +131,16 @@ public:
     }
 
 private:
-    QProcess m_xserver;
-    QProcess m_windowManager;
-    QString m_display;
+    XSession m_x;
     QTemporaryDir m_runtime;
 };
+
+// The system's load average over the last minute.
+double loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().split(' ').value(0).toDouble() : 0;
+}
 
 double median(std::vector<double> values)
 {
@@ -233,6 +190,21 @@ int main(int argc, char** argv)
         return 1;
     }
     const bool hasWordBase = QFileInfo::exists(copy.filePath(QStringLiteral("data/listedemots")));
+
+    // The installed layout, in a prefix of its own.
+    QTemporaryDir installed;
+    const QString prefix = installed.filePath(QStringLiteral("usr"));
+    QProcess install;
+    install.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    install.setStandardOutputFile(QProcess::nullDevice());
+    install.start(QStringLiteral(CMAKE_COMMAND),
+                  {"--install", CORBELET_BINARY_DIR, "--prefix", prefix});
+    if (!installed.isValid() || !install.waitForFinished(120000) || install.exitCode() != 0) {
+        std::fprintf(stderr, "cannot install into %s\n", qPrintable(prefix));
+        return 1;
+    }
+    const QString installedProgram = prefix + QStringLiteral("/games/corbelet");
+
     Bench bench;
     if (!bench.startDisplay()) {
         std::fprintf(stderr, "cannot start Xvfb and openbox\n");
@@ -240,25 +212,63 @@ int main(int argc, char** argv)
     }
     const QString khangman = QStandardPaths::findExecutable(QStringLiteral("khangman"));
 
-    std::vector<Sample> game;
+    // Every program gets a home of its own: the installed game's first start
+    // a fresh one each time, its later starts one where a first start has
+    // already copied the base.
+    QTemporaryDir homes;
+    int homeCount = 0;
+    const auto withHome = [&](const QString& home) {
+        QProcessEnvironment environment = bench.environment();
+        environment.insert(QStringLiteral("HOME"), home);
+        environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
+        environment.remove(QStringLiteral("XDG_DATA_HOME"));
+        return environment;
+    };
+    const auto freshHome = [&] {
+        const QString home = homes.filePath(QStringLiteral("maison%1").arg(++homeCount));
+        QDir().mkpath(home);
+        return withHome(home);
+    };
+    const QProcessEnvironment laterHome = freshHome();
+    const QString root = QStringLiteral("/");
+    bench.measure(installedProgram, root, true, true, laterHome); // copies the base
+
+    const double loadBefore = loadAverage();
+    std::vector<Sample> portable;
+    std::vector<Sample> firstStart;
+    std::vector<Sample> laterStart;
     std::vector<Sample> bare;
     std::vector<Sample> other;
     // Interleaved, so that a slow moment of the machine hurts all alike.
     for (int round = 0; round < rounds; ++round) {
-        game.push_back(
-            bench.measure(copy.filePath(QStringLiteral("corbelet")), copy.path(), true, true));
-        bare.push_back(bench.measure(QStringLiteral(BARE_WINDOW), copy.path(), true, false));
+        portable.push_back(bench.measure(copy.filePath(QStringLiteral("corbelet")), root, true,
+                                         true, freshHome()));
+        firstStart.push_back(bench.measure(installedProgram, root, true, true, freshHome()));
+        laterStart.push_back(bench.measure(installedProgram, root, true, true, laterHome));
+        bare.push_back(bench.measure(QStringLiteral(BARE_WINDOW), root, true, false, freshHome()));
         if (!khangman.isEmpty())
-            other.push_back(bench.measure(khangman, QDir::homePath(), false, false));
+            other.push_back(
+                bench.measure(khangman, QDir::homePath(), false, false, bench.environment()));
     }
+    const double loadAfter = loadAverage();
 
     std::printf("Start-up on %d processors, %d rounds%s (ms from process start; RSS in MB 3 s "
-                "after)\n",
+                "after); load average %.2f before, %.2f after\n",
                 QThread::idealThreadCount(), rounds,
-                hasWordBase ? "" : ", WITHOUT word base (error box instead of the panel)");
-    printRow("corbelet", "to statistics panel ms", game, &Sample::panelMs);
-    printRow("corbelet", "to window painted ms", game, &Sample::windowMs);
-    printRow("corbelet", "RSS MB", game, &Sample::rssMb);
+                hasWordBase ? "" : ", WITHOUT word base (error box instead of the panel)",
+                loadBefore, loadAfter);
+    const struct
+    {
+        const char* name;
+        const std::vector<Sample>& samples;
+    } games[] = {{"corbelet portable", portable},
+                 {"corbelet installed 1st", firstStart},
+                 {"corbelet installed", laterStart}};
+    for (const auto& [name, samples] : games) {
+        printRow(name, "to statistics panel ms", samples, &Sample::panelMs);
+        printRow(name, "to window painted ms", samples, &Sample::windowMs);
+        printRow(name, "RSS MB", samples, &Sample::rssMb);
+    }
     printRow("bare Qt window", "to window painted ms", bare, &Sample::windowMs);
     printRow("bare Qt window", "RSS MB", bare, &Sample::rssMb);
     if (khangman.isEmpty()) {

@@ -12,7 +12,6 @@
 #include "tests/support/reportboxes.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -87,8 +86,11 @@ private slots:
     {
         CreationWatcher watcher;
         const QString settingsFile = m_settings.filePath(QStringLiteral("corbelet.ini"));
-        const ProgramWindows windows =
-            CreateProgramWindows(QStringLiteral(CORBELET_RUN_DIR "/"), settingsFile);
+        ProgramLayout layout;
+        layout.resourceFolder = CORBELET_RUN_DIR;
+        layout.baseFolder = CORBELET_RUN_DIR;
+        layout.settingsFile = QFile::encodeName(settingsFile).toStdString();
+        const ProgramWindows windows = CreateProgramWindows(layout);
 
         QVERIFY(windows.pendForm);
         QVERIFY(windows.cfgJeu);
@@ -112,15 +114,16 @@ private slots:
 
     void oneFailureOneBox()
     {
-        // The word server cannot start (no data folder in the current folder):
-        // each attempt to connect fails the same way.
+        // The word server cannot start (its base folder holds no data
+        // folder): each attempt to connect fails the same way.
         QTemporaryDir empty;
-        const QString previous = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(empty.path()));
         ReportBoxes boxes;
-        const ProgramWindows windows =
-            CreateProgramWindows(QStringLiteral(CORBELET_RUN_DIR "/"),
-                                 m_settings.filePath(QStringLiteral("boites.ini")));
+        ProgramLayout layout;
+        layout.resourceFolder = CORBELET_RUN_DIR;
+        layout.baseFolder = QFile::encodeName(empty.path()).toStdString();
+        layout.settingsFile =
+            QFile::encodeName(m_settings.filePath(QStringLiteral("boites.ini"))).toStdString();
+        const ProgramWindows windows = CreateProgramWindows(layout);
         TPendForm& game = *windows.pendForm;
         TCfgJeu& configuration = *windows.cfgJeu;
 
@@ -153,7 +156,6 @@ private slots:
         QTRY_COMPARE(QApplication::activeWindow(), &configuration);
         game.activateWindow();
         QTRY_COMPARE(boxes.texts.size(), 3);
-        QVERIFY(QDir::setCurrent(previous));
     }
 
 private:

@@ -4,7 +4,6 @@
 // The genre list, which needs the word base, has its own test program.
 
 #include "app/errorreport.h"
-#include "config/settingsfile.h"
 #include "config/tcfgjeu.h"
 #include "config/tpagecontrol.h"
 #include "tests/config/cfgtesthelpers.h"
@@ -92,7 +91,6 @@ private slots:
     void initTestCase();
 
     // The settings file.
-    void settingsFileName();
     void firstStartWritesInitialValues();
     void existingFileIsNotRewrittenAtStart();
     void missingKeysTakeTheirDefaults();
@@ -149,24 +147,6 @@ std::unique_ptr<TCfgJeu> TestCfgJeu::window(const QString& settings,
     const QString directory =
         programDirectory.isEmpty() ? QStringLiteral(CORBELET_RUN_DIR "/") : programDirectory;
     return std::make_unique<TCfgJeu>(m_query, directory, settings);
-}
-
-void TestCfgJeu::settingsFileName()
-{
-    QCOMPARE(SettingsFilePathFor(QStringLiteral("/opt/jeux/corbelet")),
-             QStringLiteral("/opt/jeux/corbelet.ini"));
-    QCOMPARE(SettingsFilePathFor(QStringLiteral("/opt/jeux/Corbelet.exe")),
-             QStringLiteral("/opt/jeux/Corbelet.ini"));
-    QCOMPARE(SettingsFilePathFor(QStringLiteral("/opt/v1.2/corbelet")),
-             QStringLiteral("/opt/v1.2/corbelet.ini"));
-    QCOMPARE(SettingsFilePathFor(QStringLiteral("/a/b.c.d")), QStringLiteral("/a/b.c.ini"));
-    QCOMPARE(SettingsFilePathFor(QStringLiteral("/a/A:B")), QStringLiteral("/a/A:B.ini"));
-    // Beside the executable, whatever the current folder.
-    const QString executable =
-        QFileInfo(QStringLiteral(CORBELET_BINARY_DIR "/tests/tst_cfgjeu")).canonicalFilePath();
-    QVERIFY(!executable.isEmpty());
-    QVERIFY(QDir::currentPath() != QFileInfo(executable).path());
-    QCOMPARE(SettingsFilePath(), executable + QStringLiteral(".ini"));
 }
 
 void TestCfgJeu::firstStartWritesInitialValues()
@@ -597,9 +577,17 @@ void TestCfgJeu::textsFit()
         cfg->PageControl1->setCurrentIndex(page);
         QWidget* sheet = cfg->PageControl1->widget(page);
         QCOMPARE(sheet->size(), cfg->PageControl1->pageSize());
+        // What scrolls inside the rules preview may be larger than its view.
+        const auto scrolled = [sheet](const QWidget* control) {
+            for (const QWidget* above = control->parentWidget(); above != sheet;
+                 above = above->parentWidget())
+                if (above->inherits("QAbstractScrollArea"))
+                    return true;
+            return false;
+        };
         for (QWidget* control : sheet->findChildren<QWidget*>()) {
             if (control->isWindow() || control->parentWidget()->inherits("QAbstractSpinBox") ||
-                control->parentWidget()->inherits("QComboBox"))
+                control->parentWidget()->inherits("QComboBox") || scrolled(control))
                 continue;
             const QString name =
                 control->objectName() + QLatin1Char('/') + control->metaObject()->className();
@@ -779,7 +767,8 @@ void TestCfgJeu::soundPicker()
     QCOMPARE(title, QStringLiteral("Selection du son quand vous gagnez"));
     QCOMPARE(filters, (QStringList{"Fichier MP3 (*.mp3)", "Fichier Wav (*.wav)"}));
     QCOMPARE(filter, filters.first());
-    QCOMPARE(folder, QDir(QStringLiteral("res")).absolutePath());
+    // The default sounds' folder, whatever the current folder.
+    QCOMPARE(folder, QDir(QStringLiteral(CORBELET_RUN_DIR "/res")).absolutePath());
     QVERIFY(!native);
 
     QCOMPARE(cfg->SonGagner->text(), QStringLiteral("bravo.mp3"));

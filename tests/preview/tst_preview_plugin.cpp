@@ -199,7 +199,8 @@ private slots:
             reinterpret_cast<const char* (*)(int)>(dlsym(bridge.libraryHandle, "TestPluginCall"));
         QVERIFY(count && call);
         Host host;
-        const std::uint32_t handle = ShowRulesPreview(bridge, &host.window, host.page);
+        const std::uint32_t handle =
+            ShowRulesPreview(bridge, &host.window, host.page, QStringLiteral("./Pendu.rtf"));
         QCOMPARE(handle, 7u);
         host.page->resize(300, 100);
         host.window.show();
@@ -265,7 +266,8 @@ private slots:
     void rulesPreviewInPage()
     {
         Host host;
-        const std::uint32_t handle = ShowRulesPreview(DocRtf(), &host.window, host.page);
+        const std::uint32_t handle = ShowRulesPreview(
+            DocRtf(), &host.window, host.page, workDir_.filePath(QStringLiteral("Pendu.rtf")));
         QVERIFY(handle != 0);
         host.window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&host.window));
@@ -304,20 +306,21 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason");
         QTest::newRow("missing") << "missing"
-                                 << "« ./Pendu.rtf » est introuvable.";
+                                 << "est introuvable.";
         QTest::newRow("named pipe") << "pipe"
-                                    << "« ./Pendu.rtf » n'est pas un fichier.";
+                                    << "n'est pas un fichier.";
         QTest::newRow("folder") << "folder"
-                                << "« ./Pendu.rtf » n'est pas un fichier.";
+                                << "n'est pas un fichier.";
     }
     void rulesDocumentNotShown()
     {
         QFETCH(QString, kind);
         QFETCH(QString, reason);
         QTemporaryDir folder;
-        const QByteArray document = QFile::encodeName(folder.filePath("Pendu.rtf"));
+        const QString document = folder.filePath(QStringLiteral("Pendu.rtf"));
+        const QByteArray documentPath = QFile::encodeName(document);
         if (kind == "pipe")
-            QCOMPARE(::mkfifo(document.constData(), 0600), 0);
+            QCOMPARE(::mkfifo(documentPath.constData(), 0600), 0);
         else if (kind == "folder")
             QVERIFY(QDir(folder.path()).mkdir("Pendu.rtf"));
         // A program stuck opening the pipe is let go after a while, so that
@@ -326,22 +329,21 @@ private slots:
         std::thread release([&] {
             for (int i = 0; i < 100 && !done; ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(30));
-            if (const int writer = ::open(document.constData(), O_WRONLY | O_NONBLOCK);
+            if (const int writer = ::open(documentPath.constData(), O_WRONLY | O_NONBLOCK);
                 !done && writer >= 0)
                 ::close(writer);
         });
-        const QString previous = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(folder.path()));
         Host host;
-        const std::uint32_t handle = ShowRulesPreview(DocRtf(), &host.window, host.page);
+        const std::uint32_t handle = ShowRulesPreview(DocRtf(), &host.window, host.page, document);
         done = true;
         release.join();
-        QVERIFY(QDir::setCurrent(previous));
         QVERIFY(handle != 0);
         QCOMPARE(documents(host.page, "document").size(), 0);
         const QList<QTextDocument*> notices = documents(host.page, "notice");
         QCOMPARE(notices.size(), 1);
-        QVERIFY2(notices[0]->toPlainText().contains(reason), qPrintable(notices[0]->toPlainText()));
+        const QString notice = notices[0]->toPlainText();
+        QVERIFY2(notice.contains(QStringLiteral("« %1 » %2").arg(document, reason)),
+                 qPrintable(notice));
         DestroyRulesPreview(DocRtf(), handle);
     }
 
@@ -349,7 +351,7 @@ private slots:
     {
         TDocRtf bridge(application(), "Corbelet 1.0", "libcorbeletpreview-absent.so");
         Host host;
-        QCOMPARE(ShowRulesPreview(bridge, &host.window, host.page), 0u);
+        QCOMPARE(ShowRulesPreview(bridge, &host.window, host.page, QString()), 0u);
         QVERIFY(!previewIn(host.page));
         auto* notice = host.page->findChild<QLabel*>(QStringLiteral("laApercuAbsent"));
         QVERIFY(notice);
@@ -362,7 +364,7 @@ private slots:
     {
         TDocRtf bridge(application(), "Corbelet 1.0", TEST_PLUGIN_NOINIT);
         Host host;
-        QCOMPARE(ShowRulesPreview(bridge, &host.window, host.page), 0u);
+        QCOMPARE(ShowRulesPreview(bridge, &host.window, host.page, QString()), 0u);
         auto* notice = host.page->findChild<QLabel*>(QStringLiteral("laApercuAbsent"));
         QVERIFY(notice);
         QVERIFY(notice->text().contains(QStringLiteral("n'a pas pu créer")));

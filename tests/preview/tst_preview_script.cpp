@@ -54,7 +54,7 @@ private slots:
         QFETCH(int, width);
         QFETCH(int, height);
         QFETCH(QString, expected);
-        const std::string script = PreviewScript(width, height);
+        const std::string script = PreviewScript(width, height, "./Pendu.rtf");
         QCOMPARE(QString::fromStdString(script), expected);
         QCOMPARE(lines(script).size(), std::size_t(5));
         QVERIFY(!script.ends_with("\n"));
@@ -63,13 +63,15 @@ private slots:
     // The plug-in reads back exactly what the window writes.
     void scriptReadsBack()
     {
-        const Preview::Commands commands = Preview::parseCommands(PreviewScript(377, 207));
+        const std::string document = "/usr/share/corbelet/Pendu.rtf";
+        const Preview::Commands commands =
+            Preview::parseCommands(PreviewScript(377, 207, document));
         QCOMPARE(commands.height, std::optional<int>(202));
         QCOMPARE(commands.width, std::optional<int>(397));
         QCOMPARE(commands.documents.size(), std::size_t(1));
-        QVERIFY(commands.documents[0] == (Preview::Placement{"./Pendu.rtf", 10, 5, 387, 207}));
+        QVERIFY(commands.documents[0] == (Preview::Placement{document, 10, 5, 387, 207}));
 
-        const Preview::Commands tiny = Preview::parseCommands(PreviewScript(377, 2));
+        const Preview::Commands tiny = Preview::parseCommands(PreviewScript(377, 2, document));
         QCOMPARE(tiny.height, std::optional<int>(-3));
     }
 

@@ -4,6 +4,7 @@
 #include "tests/support/fixturebase.h"
 #include "wordstore/wordstore.h"
 
+#include <QDir>
 #include <QTest>
 
 #include <memory>
@@ -25,16 +26,25 @@ private slots:
     void argumentVector()
     {
         TWordStore store;
+        store.BaseFolder = "/home/zoé/.local/share/corbelet";
+        store.ResourceFolder = "/usr/share/corbelet";
         const auto arguments = store.ServerArguments();
         QVERIFY(arguments.at(0).ends_with("/tst_wordstore"));
         QCOMPARE(arguments.at(1), "--no-defaults"s);
-        const std::vector<std::string> serverArguments{"--basedir=./",
-                                                       "--datadir=./data",
-                                                       "--character-sets-dir=./share/charsets",
-                                                       "--language=./share/french",
-                                                       "--skip-innodb",
-                                                       "--key_buffer_size=16M"};
+        // The server's files are written where the base lies and read where
+        // the program's files lie.
+        const std::vector<std::string> serverArguments{
+            "--basedir=/home/zoé/.local/share/corbelet/",
+            "--datadir=/home/zoé/.local/share/corbelet/data",
+            "--character-sets-dir=/usr/share/corbelet/share/charsets",
+            "--language=/usr/share/corbelet/share/french",
+            "--skip-innodb",
+            "--key_buffer_size=16M"};
         QVERIFY(std::equal(serverArguments.begin(), serverArguments.end(), arguments.begin() + 2));
+        // Without folders: the current folder, made absolute.
+        store.BaseFolder.clear();
+        QCOMPARE(store.ServerArguments().at(2),
+                 "--basedir=" + QDir::currentPath().toStdString() + "/");
         QCOMPARE(std::count_if(arguments.begin(), arguments.end(),
                                [](const std::string& a) { return a.starts_with("--datadir"); }),
                  1);
@@ -44,12 +54,43 @@ private slots:
             "compress=yes",        "ServerArgument2=--second",        "serverargumentX=--first",
             "SERVERARGUMENT1=a=b", "ServerArgumen=--not-an-argument", "ServerArgument9"};
         const std::vector<std::string> expected{arguments.at(0), "--second", "--first", "a=b",
-                                                "--datadir=./data/"};
+                                                "--datadir=" + QDir::currentPath().toStdString() +
+                                                    "/data/"};
         QCOMPARE(store.ServerArguments(), expected);
 
         // A value that merely mentions a data folder does not count as one.
         store.Properties = {"ServerArgument1=--datadirectory=/x", "ServerArgument2=--datadir"};
         QCOMPARE(store.ServerArguments().back(), "--datadir"s);
+    }
+
+    // Relative paths lead to the base folder, the server's read-only files to
+    // the resource folder; other arguments stay as they are.
+    void relativeServerPaths_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char* argument, const char* expected) {
+            QTest::newRow(argument) << QString::fromUtf8(argument) << QString::fromUtf8(expected);
+        };
+        row("--basedir=./", "--basedir=/b/");
+        row("--basedir=.", "--basedir=/b/");
+        row("--datadir=data", "--datadir=/b/data");
+        row("--datadir=/srv/mots", "--datadir=/srv/mots");
+        row("--log-error=./journal.log", "--log-error=/b/journal.log");
+        row("--tmpdir=../tmp", "--tmpdir=/tmp");
+        row("--character_sets_dir=./share/charsets", "--character_sets_dir=/r/share/charsets");
+        row("--lc-messages-dir=./share", "--lc-messages-dir=/r/share");
+        row("--language=french", "--language=french");
+        row("--default-storage-engine=MyISAM", "--default-storage-engine=MyISAM");
+        row("--skip-innodb", "--skip-innodb");
+        row("./data", "./data");
+    }
+    void relativeServerPaths()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QString, expected);
+        QCOMPARE(QString::fromStdString(ResolveServerArgument(argument.toStdString(), "/b", "/r")),
+                 expected);
     }
 
     void connectAndOpen()

@@ -7,6 +7,7 @@
 #include "wordstore/wordstore.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTest>
@@ -155,8 +156,9 @@ private slots:
         clock.start();
         const QStringList lines = run(copy.path(), "connect");
         QVERIFY2(clock.elapsed() < 10000, "the second program waited for the base");
-        const QString text = QStringLiteral("Cannot connect to SQL server: la base de mots "
-                                            "(./data) est déjà utilisée par un autre programme");
+        const QString text = QStringLiteral("Cannot connect to SQL server: la base de mots (") +
+                             QDir(copy.path()).canonicalPath() +
+                             QStringLiteral("/data) est déjà utilisée par un autre programme");
         QCOMPARE(lines, QStringList({text, text}));
 
         holder.kill();

@@ -2,10 +2,14 @@
 // and the configuration window load from res/ beside the executable.
 //
 //   corbelet_skingen OUTPUT_DIR [--preview FILE [--scale N]]
+//   corbelet_skingen --icons THEME_DIR NAME
 //
 // writes every skin file into OUTPUT_DIR and, on request, a preview of the
-// dressed game window.
+// dressed game window; or writes the program's icon NAME into the folders of
+// an icon theme under THEME_DIR (<size>x<size>/apps/NAME.png and
+// scalable/apps/NAME.svg).
 #include "skinglyphs.h"
+#include "skinicons.h"
 #include "skinpictures.h"
 #include "skinpreview.h"
 
@@ -74,11 +78,35 @@ void save(const QImage& image, const QString& path)
     }
 }
 
+QDir madeFolder(const QString& path)
+{
+    const QDir folder(path);
+    if (!folder.mkpath(QStringLiteral(".")))
+        throw std::runtime_error("cannot create " + path.toStdString());
+    return folder;
+}
+
+void writeIcons(const QString& themeFolder, const QString& name)
+{
+    for (const int size : Skin::AppIconSizes) {
+        const QDir folder = madeFolder(QStringLiteral("%1/%2x%2/apps").arg(themeFolder).arg(size));
+        save(Skin::paintAppIcon(size), folder.filePath(name + QStringLiteral(".png")));
+    }
+    const QDir scalable = madeFolder(themeFolder + QStringLiteral("/scalable/apps"));
+    Skin::writeScalableAppIcon(scalable.filePath(name + QStringLiteral(".svg")));
+}
+
 int run(const QStringList& arguments)
 {
+    if (arguments.size() == 4 && arguments[1] == QStringLiteral("--icons")) {
+        writeIcons(arguments[2], arguments[3]);
+        return 0;
+    }
     if (arguments.size() < 2 || arguments[1].startsWith(QLatin1Char('-'))) {
-        std::fprintf(stderr, "usage: %s OUTPUT_DIR [--preview FILE [--scale N]]\n",
-                     qPrintable(arguments.value(0)));
+        std::fprintf(stderr,
+                     "usage: %s OUTPUT_DIR [--preview FILE [--scale N]]\n"
+                     "       %s --icons THEME_DIR NAME\n",
+                     qPrintable(arguments.value(0)), qPrintable(arguments.value(0)));
         return 2;
     }
     QString previewPath;
@@ -97,10 +125,7 @@ int run(const QStringList& arguments)
         }
     }
 
-    const QDir output(arguments[1]);
-    if (!output.mkpath(QStringLiteral("."))) {
-        throw std::runtime_error("cannot create " + output.path().toStdString());
-    }
+    const QDir output = madeFolder(arguments[1]);
     std::map<QString, QImage> painted;
     for (const SkinFile& file : skinFiles()) {
         QImage image = file.paint();

@@ -522,22 +522,26 @@ QImage paintLogo()
     return image;
 }
 
+void paintCrowBadge(QPainter& painter, QPointF centre, qreal radius)
+{
+    const qreal unit = radius / 27;
+    QRadialGradient gradient(centre - QPointF(6, 8) * unit, 34 * unit);
+    gradient.setColorAt(0, QColor(255, 252, 226));
+    gradient.setColorAt(1, QColor(255, 222, 128));
+    QPainterPath badge;
+    badge.addEllipse(centre, radius, radius);
+    fillOutlined(painter, badge, gradient, QColor(120, 24, 24), 2.5 * unit);
+    paintCrow(painter, centre + QPointF(-2, 21) * unit, 36 * unit, true);
+}
+
 QImage paintInfoIcon()
 {
     QImage image = transparentImage(InfoIconSize, PictureScale);
     QPainter painter(&image);
     preparePainter(painter, PictureScale);
-
-    // A round cream badge with the crow in it; it keeps to the left of the
-    // picture, where the panel's texts do not cover it.
-    const QPointF centre(32, 42);
-    QRadialGradient gradient(centre - QPointF(6, 8), 34);
-    gradient.setColorAt(0, QColor(255, 252, 226));
-    gradient.setColorAt(1, QColor(255, 222, 128));
-    QPainterPath badge;
-    badge.addEllipse(centre, 27, 27);
-    fillOutlined(painter, badge, gradient, QColor(120, 24, 24), 2.5);
-    paintCrow(painter, QPointF(30, 63), 36, true);
+    // The badge keeps to the left of the picture, where the panel's texts do
+    // not cover it.
+    paintCrowBadge(painter, QPointF(32, 42), 27);
     return image;
 }
 

@@ -45,4 +45,8 @@ QImage paintInfoIcon();
 // units tall, looking right or left.
 void paintCrow(QPainter& painter, QPointF feet, qreal height, bool facingRight);
 
+// The crow in a round cream badge of `radius` units around `centre`: the
+// information panel's icon and the program's icon.
+void paintCrowBadge(QPainter& painter, QPointF centre, qreal radius);
+
 } // namespace Skin

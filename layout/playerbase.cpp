@@ -1,0 +1,170 @@
+#include "layout/playerbase.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kDataName[] = "data";
+constexpr char kPreviousName[] = "data.previous";
+// A copy in progress: "data.new-" and a unique suffix.
+constexpr char kTemporaryPrefix[] = "data.new-";
+
+// Raises the French text "<what> « <folder> » : <reason>".
+[[noreturn]] void fail(const char* what, const fs::path& folder, int error)
+{
+    throw std::runtime_error(std::string(what) + " « " + folder.string() +
+                             " » : " + std::generic_category().message(error));
+}
+
+constexpr char kCannotCopy[] = "Impossible de copier la base de mots dans le dossier";
+
+// A file descriptor closed when it goes.
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Writes a file's or a folder's content through to the disk, so that a rename
+// made after it never publishes a copy that a power cut would leave empty.
+void flushToDisk(const fs::path& path)
+{
+    const Descriptor descriptor(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (descriptor.get() < 0 || fsync(descriptor.get()) != 0)
+        throw fs::filesystem_error("fsync", path, std::error_code(errno, std::generic_category()));
+}
+
+// Copies the content of the folder `source` into the existing folder `target`,
+// private to the user: folders 0700, files 0600. Raises filesystem_error.
+void copyTree(const fs::path& source, const fs::path& target)
+{
+    for (const fs::directory_entry& entry : fs::directory_iterator(source)) {
+        const fs::path copy = target / entry.path().filename();
+        if (entry.is_directory()) {
+            if (mkdir(copy.c_str(), 0700) != 0)
+                throw fs::filesystem_error("mkdir", copy,
+                                           std::error_code(errno, std::generic_category()));
+            copyTree(entry.path(), copy);
+        } else {
+            fs::copy_file(entry.path(), copy);
+            fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write);
+            flushToDisk(copy);
+        }
+    }
+    flushToDisk(target);
+}
+
+// Removes what interrupted copies left in baseFolder.
+void removeLeftovers(const fs::path& baseFolder)
+{
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(baseFolder, error)) {
+        if (entry.path().filename().string().starts_with(kTemporaryPrefix))
+            fs::remove_all(entry.path(), error); // a leftover that stays does no harm
+    }
+}
+
+} // namespace
+
+std::string BaseStamp(const fs::path& base)
+{
+    std::ifstream stamp(base / CORBELET_BASE_STAMP);
+    std::string line;
+    std::getline(stamp, line);
+    return line;
+}
+
+void EnsureWritableFolder(const fs::path& folder)
+{
+    // Created one level at a time, each with mode 0700, as the XDG rules ask
+    // of the folders a program makes for its user.
+    fs::path partial;
+    for (const fs::path& part : folder) {
+        partial /= part;
+        if (mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
+            fail("Impossible de créer le dossier", partial, errno);
+    }
+    struct stat status = {};
+    if (stat(folder.c_str(), &status) != 0)
+        fail("Impossible de créer le dossier", folder, errno);
+    if (!S_ISDIR(status.st_mode))
+        fail("Impossible de créer le dossier", folder, ENOTDIR);
+    if (access(folder.c_str(), W_OK | X_OK) != 0)
+        fail("Impossible d'écrire dans le dossier", folder, errno);
+}
+
+BaseUpdate UpdatePlayerBase(const fs::path& shippedBase, const fs::path& baseFolder)
+{
+    EnsureWritableFolder(baseFolder);
+    // Held until the copy is in place; released when the descriptor closes.
+    const Descriptor lock(open(baseFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (lock.get() < 0 || flock(lock.get(), LOCK_EX) != 0)
+        fail("Impossible de verrouiller le dossier", baseFolder, errno);
+
+    const fs::path current = baseFolder / kDataName;
+    std::error_code error;
+    const bool present = fs::is_directory(current, error);
+    if (present && BaseStamp(current) == BaseStamp(shippedBase)) {
+        if (access(current.c_str(), W_OK | X_OK) != 0)
+            fail("Impossible d'écrire dans le dossier", current, errno);
+        return BaseUpdate::Unchanged;
+    }
+
+    removeLeftovers(baseFolder);
+    std::string pattern = (baseFolder / kTemporaryPrefix).string() + "XXXXXX";
+    if (!mkdtemp(pattern.data()))
+        fail(kCannotCopy, baseFolder, errno);
+    const fs::path temporary(pattern);
+    try {
+        copyTree(shippedBase, temporary);
+    } catch (const fs::filesystem_error& copyError) {
+        fs::remove_all(temporary, error);
+        const bool shippedUnreadable = copyError.path1().string().starts_with(shippedBase.string());
+        fail(shippedUnreadable ? "Impossible de lire la base de mots livrée dans le dossier"
+                               : kCannotCopy,
+             shippedUnreadable ? shippedBase : baseFolder, copyError.code().value());
+    }
+
+    // From here on the player's copy is either in place or kept as
+    // data.previous; an interruption between the two renames leaves no data/,
+    // and the next start copies the shipped base again.
+    if (present) {
+        const fs::path previous = baseFolder / kPreviousName;
+        fs::remove_all(previous, error);
+        if (error || rename(current.c_str(), previous.c_str()) != 0) {
+            const int reason = error ? error.value() : errno;
+            fs::remove_all(temporary, error);
+            fail("Impossible de remplacer la base de mots dans le dossier", baseFolder, reason);
+        }
+    }
+    if (rename(temporary.c_str(), current.c_str()) != 0) {
+        const int reason = errno;
+        fs::remove_all(temporary, error);
+        fail(kCannotCopy, baseFolder, reason);
+    }
+    // The renames reach the disk now; should that fail, they are already
+    // made and there is nothing to undo.
+    fsync(lock.get());
+    return present ? BaseUpdate::Replaced : BaseUpdate::Copied;
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+// Where the program finds its files and keeps the player's, decided at every
+// start from the executable's real location, without any configuration.
+//
+// Portable: everything beside the executable (the build's run directory, an
+// unpacked folder). Used when the executable's folder holds the word base
+// (data/) and both are writable. The settings file is named after the
+// executable, beside it.
+//
+// Installed: the executable in <prefix>/games (or bin), its read-only files in
+// <prefix>/share/corbelet, every path derived from the executable's location so
+// that the tree works under any prefix. The player's settings and word base
+// live in the XDG folders of the user; nothing under the prefix is written. A
+// portable folder that cannot be written is run the same way, its files read
+// where they lie.
+//
+// Plain C++ without Qt, so that every program that needs the player's base
+// finds it by the same rule.
+
+#include <filesystem>
+#include <string>
+
+enum class LayoutKind
+{
+    Portable,
+    Installed
+};
+
+// The user's XDG base folders, absolute; empty when they cannot be known.
+struct UserFolders
+{
+    std::filesystem::path configHome; // $XDG_CONFIG_HOME, else ~/.config
+    std::filesystem::path dataHome;   // $XDG_DATA_HOME, else ~/.local/share
+};
+
+struct ProgramLayout
+{
+    LayoutKind kind = LayoutKind::Portable;
+    // The folder the program's read-only files are read from (res/,
+    // Pendu.rtf, the server's share/ and the shipped word base data/): the
+    // executable's folder, or <prefix>/share/corbelet.
+    std::filesystem::path resourceFolder;
+    // The settings file.
+    std::filesystem::path settingsFile;
+    // The folder that holds the player's word base, data/, where the word
+    // server keeps its lock and logs: the executable's folder, or
+    // <data home>/corbelet.
+    std::filesystem::path baseFolder;
+
+    // The shipped word base, copied for the player in the installed layout.
+    std::filesystem::path shippedBase() const { return resourceFolder / "data"; }
+    // The player's word base: the server's data folder.
+    std::filesystem::path playerBase() const { return baseFolder / "data"; }
+};
+
+// The running program's executable, links resolved (/proc/self/exe).
+std::filesystem::path RunningExecutable();
+
+// The XDG folders from the environment: XDG_CONFIG_HOME and XDG_DATA_HOME
+// when they hold an absolute path (anything else is ignored, as the XDG rules
+// say), otherwise under HOME, or under the home folder of the user's account
+// when HOME is not set.
+UserFolders UserFoldersFromEnvironment();
+
+// The settings file of a portable program: the executable's full path with the
+// extension (the text from the last dot after the last "/") replaced by
+// ".ini", or ".ini" appended when the name has no dot.
+std::filesystem::path PortableSettingsFile(const std::filesystem::path& executable);
+
+// Decides the layout of the program whose executable (links resolved) is
+// `executable`. Cheap: a few file-system look-ups, nothing created.
+ProgramLayout DecideLayout(const std::filesystem::path& executable, const UserFolders& user);
+
+// Makes the player's folders ready before anything uses them; nothing to do in
+// the portable layout. In the installed layout: the settings folder and the
+// base folder exist and are writable, and the player's word base is up to date
+// with the shipped one (UpdatePlayerBase). Raises std::runtime_error with a
+// French text naming the folder at fault; nothing of the player's is lost.
+void PreparePlayerFolders(const ProgramLayout& layout);
