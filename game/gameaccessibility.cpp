@@ -33,6 +33,8 @@ QAccessibleInterface* gameInterfaceFactory(const QString&, QObject* object)
     const auto* form = widget ? qobject_cast<const TPendForm*>(widget->window()) : nullptr;
     if (!form)
         return nullptr;
+    if (widget == form)
+        return new QAccessibleWidget(widget, QAccessible::Window);
     if (widget == form->paInfo)
         return new QAccessibleWidget(widget, QAccessible::AlertMessage);
     if (widget == form->paTempsRestant)

@@ -13,8 +13,9 @@
 // "E, blanc, blanc, E, 4 lettres".
 QString spokenWord(std::string_view maskedWord);
 
-// Installs, once per process, the interfaces of two controls of the game
-// window: the information panel is an alert message, and the countdown reads
-// its current text as its description whenever asked, without a change
-// notice every second (the window announces it only when "SonDecide" plays).
+// Installs, once per process, the interfaces the game window needs of its
+// own: the window is a window (not a mere panel), the information panel an
+// alert message, and the countdown reads its current text as its description
+// whenever asked, without a change notice every second (the window announces
+// it only when "SonDecide" plays).
 void installGameAccessibleInterfaces();

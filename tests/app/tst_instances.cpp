@@ -7,17 +7,16 @@
 // folder shared by the instances of one test and the audio sent nowhere.
 
 #include "../support/fixturebase.h"
+#include "../support/xsession.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
+#include <algorithm>
 #include <vector>
 
 #include <sys/stat.h>
@@ -38,99 +37,13 @@ class TestInstances : public QObject
 private:
     QTemporaryDir m_root;
     QString m_runDirectory;
-    QProcess m_xserver;
-    QProcess m_windowManager;
-    QString m_display;
+    XSession m_session;
     QString m_first; // the program in its first folder
     QString m_copy;  // the same program copied into another folder
-    QString m_runtime;
-    std::vector<std::unique_ptr<QProcess>> m_programs;
 
-    QProcessEnvironment displayEnvironment() const
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), m_display);
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        environment.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
-        environment.remove(QStringLiteral("CORBELET_STARTUP_TRACE"));
-        return environment;
-    }
-
-    // Runs an X tool and gives its standard output, trimmed.
-    QString tool(const QString& program, const QStringList& arguments) const
-    {
-        QProcess process;
-        process.setProcessEnvironment(displayEnvironment());
-        process.start(program, arguments);
-        if (!process.waitForFinished(5000))
-            return QString();
-        return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-    }
-
-    QProcess* start(const QString& program)
-    {
-        auto process = std::make_unique<QProcess>();
-        process->setProcessEnvironment(displayEnvironment());
-        process->setWorkingDirectory(QFileInfo(program).absolutePath());
-        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->setStandardOutputFile(QProcess::nullDevice());
-        process->start(program, QStringList());
-        m_programs.push_back(std::move(process));
-        return m_programs.back().get();
-    }
-
-    // The X windows of a process that are on screen.
-    QStringList visibleWindows(qint64 pid) const
-    {
-        return tool(QStringLiteral("xdotool"),
-                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                     QStringLiteral("--pid"), QString::number(pid)})
-            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-
-    // The process owning the active window; 0 when none.
-    qint64 activePid() const
-    {
-        const QString window = tool(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")});
-        if (window.isEmpty())
-            return 0;
-        const QString property = tool(QStringLiteral("xprop"), {QStringLiteral("-id"), window,
-                                                                QStringLiteral("_NET_WM_PID")});
-        const qsizetype equals = property.indexOf(QLatin1Char('='));
-        return equals < 0 ? 0 : property.mid(equals + 1).trimmed().toLongLong();
-    }
-
-    // The game window of a process: its on-screen window captioned like the
-    // game, else its first one.
-    QString gameWindow(qint64 pid) const
-    {
-        const QStringList windows = visibleWindows(pid);
-        for (const QString& window : windows) {
-            const QString name =
-                tool(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), window});
-            if (name.startsWith(QStringLiteral("Corbelet ")))
-                return window;
-        }
-        return windows.value(0);
-    }
-
-    bool isIconic(const QString& window) const
-    {
-        return tool(QStringLiteral("xprop"),
-                    {QStringLiteral("-id"), window, QStringLiteral("WM_STATE")})
-            .contains(QStringLiteral("Iconic"));
-    }
-
-    bool waitForWindow(QProcess* program)
-    {
-        return QTest::qWaitFor(
-            [&] {
-                return program->state() == QProcess::Running &&
-                       !visibleWindows(program->processId()).isEmpty();
-            },
-            kWindowMs);
-    }
+    QProcess* start(const QString& program) { return m_session.startProgram(program); }
+    bool waitForWindow(QProcess* program) { return m_session.waitForWindow(program, kWindowMs); }
+    qint64 activePid() const { return m_session.activePid(); }
 
     // Starts the program expecting it to be refused: it must end by itself,
     // quickly, with exit code 0.
@@ -149,10 +62,9 @@ private:
 private slots:
     void initTestCase()
     {
-        for (const char* name : {"Xvfb", "openbox", "xdotool", "xprop"}) {
-            if (QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty())
-                QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(QLatin1String(name))));
-        }
+        const QStringList missing = XSession::missingTools();
+        if (!missing.isEmpty())
+            QSKIP(qPrintable(missing.join(QStringLiteral(", ")) + QStringLiteral(" missing")));
         m_runDirectory = qEnvironmentVariable("CORBELET_RUN_DIR", QStringLiteral(CORBELET_RUN_DIR));
         QVERIFY2(QFileInfo(m_runDirectory + QStringLiteral("/corbelet")).isExecutable(),
                  qPrintable(m_runDirectory));
@@ -168,64 +80,20 @@ private slots:
         m_first = m_root.filePath(QStringLiteral("premier/corbelet"));
         m_copy = m_root.filePath(QStringLiteral("copie/corbelet"));
 
-        // A private X server: it picks a free display and writes its number
-        // on its standard output.
-        m_xserver.start(QStringLiteral("Xvfb"),
-                        {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                         QStringLiteral("-screen"), QStringLiteral("0"),
-                         QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                         QStringLiteral("tcp")});
-        QVERIFY(m_xserver.waitForStarted());
-        QVERIFY(QTest::qWaitFor([&] { return m_xserver.canReadLine(); }, 10000));
-        m_display = QLatin1Char(':') + QString::fromLatin1(m_xserver.readLine()).trimmed();
-
-        // Now and then openbox gives up at once on a display that has just
-        // come up (exit code 1, no message); it is then started again.
-        m_windowManager.setProcessEnvironment(displayEnvironment());
-        m_windowManager.setStandardOutputFile(QProcess::nullDevice());
-        m_windowManager.setStandardErrorFile(QProcess::nullDevice());
-        const auto managed = [&] {
-            return tool(QStringLiteral("xprop"),
-                        {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
-                .contains(QStringLiteral("window id"));
-        };
-        for (int attempt = 0; attempt < 3 && !managed(); ++attempt) {
-            m_windowManager.start(QStringLiteral("openbox"), QStringList());
-            QVERIFY(m_windowManager.waitForStarted());
-            const bool settled = QTest::qWaitFor(
-                [&] { return managed() || m_windowManager.state() == QProcess::NotRunning; },
-                20000);
-            Q_UNUSED(settled); // judged by managed() below
-        }
-        QVERIFY2(managed(), "openbox does not manage the display");
+        const QString failure = m_session.start();
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 
     void init()
     {
         // One runtime folder for all the instances of a test, private to the user.
         static int count = 0;
-        m_runtime = m_root.filePath(QStringLiteral("runtime%1").arg(++count));
-        QVERIFY(QDir().mkdir(m_runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QString runtime = m_root.filePath(QStringLiteral("runtime%1").arg(++count));
+        QVERIFY(QDir().mkdir(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        m_session.setRuntimeDirectory(runtime);
     }
 
-    void cleanup()
-    {
-        for (const auto& program : m_programs) {
-            if (program->state() != QProcess::NotRunning) {
-                program->kill();
-                program->waitForFinished(5000);
-            }
-        }
-        m_programs.clear();
-    }
-
-    void cleanupTestCase()
-    {
-        m_windowManager.kill();
-        m_windowManager.waitForFinished();
-        m_xserver.kill();
-        m_xserver.waitForFinished();
-    }
+    void cleanup() { m_session.endPrograms(); }
 
     void secondStartBringsTheFirstForward()
     {
@@ -245,15 +113,16 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(activePid(), first->processId(), 5000);
 
         // The first, minimised, comes back and to the front.
-        const QString window = gameWindow(first->processId());
+        const QString window = m_session.gameWindow(first->processId());
         QVERIFY(!window.isEmpty());
         QVERIFY(
-            tool(QStringLiteral("xdotool"), {QStringLiteral("windowminimize"), window}).isEmpty());
-        QTRY_VERIFY_WITH_TIMEOUT(isIconic(window), 5000);
+            m_session.tool(QStringLiteral("xdotool"), {QStringLiteral("windowminimize"), window})
+                .isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(m_session.isIconic(window), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(activePid() != first->processId(), 5000);
 
         expectRefused(m_first);
-        QTRY_VERIFY_WITH_TIMEOUT(!isIconic(window), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_session.isIconic(window), 5000);
         QTRY_COMPARE_WITH_TIMEOUT(activePid(), first->processId(), 5000);
         QCOMPARE(first->state(), QProcess::Running);
         QCOMPARE(copy->state(), QProcess::Running);
@@ -302,46 +171,28 @@ private slots:
         QProcess* program = start(m_first);
         QVERIFY(waitForWindow(program));
         const qint64 pid = program->processId();
-        const QString window = gameWindow(pid);
+        const QString window = m_session.gameWindow(pid);
         QVERIFY(!window.isEmpty());
-        const auto activeWindow = [&] {
-            return tool(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")});
-        };
-        const auto key = [&](const QString& keys) {
-            tool(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
-        };
-        // Brings the game window to the front, answering on the way any box
-        // the program shows (without a word base: its connection error).
-        const auto activateGameWindow = [&] {
-            return QTest::qWaitFor(
-                [&] {
-                    if (QString::number(window.toLongLong()) == activeWindow())
-                        return true;
-                    if (activePid() == pid)
-                        key(QStringLiteral("Return"));
-                    tool(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), window});
-                    return false;
-                },
-                kWindowMs);
-        };
-        QVERIFY(activateGameWindow());
+        QVERIFY(m_session.activate(window, pid, kWindowMs));
 
         // The configuration window open beside it does not keep the program up.
-        tool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"),
-                                         window, QStringLiteral("420"), QStringLiteral("79"),
-                                         QStringLiteral("click"), QStringLiteral("1")});
-        QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(pid).size() >= 2, 5000);
-        QVERIFY(activateGameWindow());
-        QVERIFY(visibleWindows(pid).size() >= 2);
+        m_session.tool(QStringLiteral("xdotool"),
+                       {QStringLiteral("mousemove"), QStringLiteral("--window"), window,
+                        QStringLiteral("420"), QStringLiteral("79"), QStringLiteral("click"),
+                        QStringLiteral("1")});
+        QTRY_VERIFY_WITH_TIMEOUT(m_session.visibleWindows(pid).size() >= 2, 5000);
+        QVERIFY(m_session.activate(window, pid, kWindowMs));
+        QVERIFY(m_session.visibleWindows(pid).size() >= 2);
 
         // The window manager's close, then "&Oui" (the default button) in
         // the confirmation box.
-        key(QStringLiteral("alt+F4"));
+        m_session.key(QStringLiteral("alt+F4"));
         QTRY_VERIFY_WITH_TIMEOUT(
-            tool(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), activeWindow()}) ==
+            m_session.tool(QStringLiteral("xdotool"),
+                           {QStringLiteral("getwindowname"), m_session.activeWindow()}) ==
                 QStringLiteral("Confirmation"),
             5000);
-        key(QStringLiteral("Return"));
+        m_session.key(QStringLiteral("Return"));
         QVERIFY(program->waitForFinished(10000));
         QCOMPARE(program->exitStatus(), QProcess::NormalExit);
         QCOMPARE(program->exitCode(), 0);

@@ -1,0 +1,184 @@
+#include "xsession.h"
+
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTest>
+
+XSession::~XSession()
+{
+    endPrograms();
+    for (QProcess* process : {&m_windowManager, &m_server}) {
+        if (process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
+    }
+}
+
+QStringList XSession::missingTools()
+{
+    QStringList missing;
+    for (const char* name : {"Xvfb", "openbox", "xdotool", "xprop"})
+        if (QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty())
+            missing.append(QString::fromLatin1(name));
+    return missing;
+}
+
+QString XSession::start()
+{
+    // The server picks a free display and writes its number on its standard
+    // output.
+    m_server.start(QStringLiteral("Xvfb"),
+                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                    QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                    QStringLiteral("tcp")});
+    if (!m_server.waitForStarted())
+        return QStringLiteral("Xvfb does not start");
+    if (!QTest::qWaitFor([&] { return m_server.canReadLine(); }, 10000))
+        return QStringLiteral("Xvfb gives no display");
+    m_display = QLatin1Char(':') + QString::fromLatin1(m_server.readLine()).trimmed();
+
+    // Now and then openbox gives up at once on a display that has just come
+    // up (exit code 1, no message); it is then started again.
+    m_windowManager.setProcessEnvironment(environment());
+    m_windowManager.setStandardOutputFile(QProcess::nullDevice());
+    m_windowManager.setStandardErrorFile(QProcess::nullDevice());
+    const auto managed = [&] {
+        return tool(QStringLiteral("xprop"),
+                    {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+            .contains(QStringLiteral("window id"));
+    };
+    for (int attempt = 0; attempt < 3 && !managed(); ++attempt) {
+        m_windowManager.start(QStringLiteral("openbox"), QStringList());
+        if (!m_windowManager.waitForStarted())
+            return QStringLiteral("openbox does not start");
+        const bool settled = QTest::qWaitFor(
+            [&] { return managed() || m_windowManager.state() == QProcess::NotRunning; }, 20000);
+        Q_UNUSED(settled); // judged by managed() below
+    }
+    return managed() ? QString() : QStringLiteral("openbox does not manage the display");
+}
+
+QProcessEnvironment XSession::environment() const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), m_display);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    if (!m_runtime.isEmpty())
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
+    environment.remove(QStringLiteral("CORBELET_STARTUP_TRACE"));
+    return environment;
+}
+
+QProcess* XSession::startProgram(const QString& program, const QProcessEnvironment& extra)
+{
+    QProcessEnvironment environment = this->environment();
+    environment.insert(extra);
+    auto process = std::make_unique<QProcess>();
+    process->setProcessEnvironment(environment);
+    process->setWorkingDirectory(QFileInfo(program).absolutePath());
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->start(program, QStringList());
+    m_programs.push_back(std::move(process));
+    return m_programs.back().get();
+}
+
+void XSession::endPrograms()
+{
+    for (const auto& program : m_programs) {
+        if (program->state() != QProcess::NotRunning) {
+            program->kill();
+            program->waitForFinished(5000);
+        }
+    }
+    m_programs.clear();
+}
+
+QString XSession::tool(const QString& program, const QStringList& arguments) const
+{
+    QProcess process;
+    process.setProcessEnvironment(environment());
+    process.start(program, arguments);
+    if (!process.waitForFinished(5000))
+        return QString();
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+void XSession::key(const QString& keys) const
+{
+    tool(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
+}
+
+void XSession::type(const QString& text) const
+{
+    tool(QStringLiteral("xdotool"), {QStringLiteral("type"), text});
+}
+
+QStringList XSession::visibleWindows(qint64 pid) const
+{
+    return tool(QStringLiteral("xdotool"),
+                {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                 QString::number(pid)})
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+bool XSession::waitForWindow(QProcess* program, int timeoutMs) const
+{
+    return QTest::qWaitFor(
+        [&] {
+            return program->state() == QProcess::Running &&
+                   !visibleWindows(program->processId()).isEmpty();
+        },
+        timeoutMs);
+}
+
+QString XSession::activeWindow() const
+{
+    return tool(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")});
+}
+
+qint64 XSession::activePid() const
+{
+    const QString window = activeWindow();
+    if (window.isEmpty())
+        return 0;
+    const QString property = tool(QStringLiteral("xprop"),
+                                  {QStringLiteral("-id"), window, QStringLiteral("_NET_WM_PID")});
+    const qsizetype equals = property.indexOf(QLatin1Char('='));
+    return equals < 0 ? 0 : property.mid(equals + 1).trimmed().toLongLong();
+}
+
+QString XSession::gameWindow(qint64 pid) const
+{
+    const QStringList windows = visibleWindows(pid);
+    for (const QString& window : windows) {
+        const QString name =
+            tool(QStringLiteral("xdotool"), {QStringLiteral("getwindowname"), window});
+        if (name.startsWith(QStringLiteral("Corbelet ")))
+            return window;
+    }
+    return windows.value(0);
+}
+
+bool XSession::isIconic(const QString& window) const
+{
+    return tool(QStringLiteral("xprop"),
+                {QStringLiteral("-id"), window, QStringLiteral("WM_STATE")})
+        .contains(QStringLiteral("Iconic"));
+}
+
+bool XSession::activate(const QString& window, qint64 pid, int timeoutMs) const
+{
+    return QTest::qWaitFor(
+        [&] {
+            if (QString::number(window.toLongLong()) == activeWindow())
+                return true;
+            if (activePid() == pid)
+                key(QStringLiteral("Return"));
+            tool(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), window});
+            return false;
+        },
+        timeoutMs);
+}
