@@ -24,6 +24,9 @@ corbelet_packages=(
     sox lame
     # a display and a window manager for the end-to-end tests
     xvfb xauth openbox xdotool x11-utils
+    # a session bus with its accessibility bus, and a screen reader's view of
+    # the game over it, for the accessibility tests
+    dbus-daemon dbus-bin at-spi2-core python3-pyatspi
 )
 
 corbelet_install_packages() {
