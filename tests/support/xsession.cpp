@@ -182,3 +182,20 @@ bool XSession::activate(const QString& window, qint64 pid, int timeoutMs) const
         },
         timeoutMs);
 }
+
+bool XSession::quitWith(QProcess* program, const QString& keys) const
+{
+    key(keys);
+    const bool confirmation = QTest::qWaitFor(
+        [&] {
+            return tool(QStringLiteral("xdotool"),
+                        {QStringLiteral("getwindowname"), activeWindow()}) ==
+                   QStringLiteral("Confirmation");
+        },
+        5000);
+    if (!confirmation)
+        return false;
+    key(QStringLiteral("Return"));
+    return program->waitForFinished(10000) && program->exitStatus() == QProcess::NormalExit &&
+           program->exitCode() == 0;
+}

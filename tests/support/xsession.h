@@ -62,6 +62,10 @@ public:
     // Brings the window of process pid to the front, answering with Return
     // any box of that process that stands in the way.
     bool activate(const QString& window, qint64 pid, int timeoutMs) const;
+    // Presses the keys that ask the game to quit, answers its confirmation
+    // with Return ("&Oui", the default button) and waits for the program to
+    // end by itself with exit code 0.
+    bool quitWith(QProcess* program, const QString& keys) const;
 
 private:
     QProcess m_server;
