@@ -585,7 +585,9 @@ void TPendForm::createShortcuts()
     const auto shortcut = [this](const QList<QKeySequence>& keys, auto handler) {
         auto* action = new QAction(this);
         action->setShortcuts(keys);
-        action->setShortcutContext(Qt::WindowShortcut);
+        // The game window's own keys: not in the windows it owns (Escape in
+        // the configuration window closes that window, not the game).
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         addAction(action);
         connect(action, &QAction::triggered, this, handler);
     };

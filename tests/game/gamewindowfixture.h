@@ -52,8 +52,9 @@ protected:
         const QString folder =
             programDirectory.isEmpty() ? m_program.path() + QLatin1Char('/') : programDirectory;
         m_form = std::make_unique<TPendForm>(folder);
+        // Owned by the game window, as in the program.
         m_cfg = std::make_unique<TCfgJeu>(m_form->wordQuery(), folder,
-                                          folder + QStringLiteral("corbelet.ini"));
+                                          folder + QStringLiteral("corbelet.ini"), m_form.get());
         m_form->setConfiguration(m_cfg.get());
         m_form->setCueObserver([this](const QString& cue, const QString& file) {
             m_cues.append({cue, file});

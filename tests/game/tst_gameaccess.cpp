@@ -121,7 +121,7 @@ QListWidgetItem* TestGameAccess::item(const QString& symbol) const
 // Answers the next box, once it shows, with the named button.
 void TestGameAccess::answerOnConfirmation(const QString& button)
 {
-    auto* watch = new QTimer(this);
+    auto* watch = new QTimer(m_form.get()); // goes with the window at the latest
     watch->setInterval(10);
     connect(watch, &QTimer::timeout, this, [this, watch, button] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -316,7 +316,14 @@ void TestGameAccess::shortcuts()
     key(Qt::Key_Comma, Qt::ControlModifier);
     QTRY_VERIFY(m_cfg->isVisible());
     QCOMPARE(m_cfg->PageControl1->currentIndex(), 0);
-    m_cfg->hide();
+    // The game's keys stay in the game window: Escape there closes it.
+    QVERIFY(QTest::qWaitForWindowActive(m_cfg.get()));
+    m_cues.clear();
+    answerOnConfirmation(QStringLiteral("Non")); // should the game ask to quit
+    QTest::sendKeyEvent(QTest::Click, m_cfg->windowHandle(), Qt::Key_Escape, QString(),
+                        Qt::NoModifier);
+    QTRY_VERIFY(!m_cfg->isVisible());
+    QVERIFY(m_cues.isEmpty());
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
     key(Qt::Key_F1);
