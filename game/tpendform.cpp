@@ -410,8 +410,11 @@ void TPendForm::EffacePendu()
 {
     for (TImage* piece : m_pieces)
         piece->hide();
-    for (int row = 0; row < ListeLettre->count(); ++row)
-        setTicked(ListeLettre->item(row), false);
+    for (int row = 0; row < ListeLettre->count(); ++row) {
+        QListWidgetItem* item = ListeLettre->item(row);
+        if (item->checkState() != Qt::Unchecked)
+            setTicked(item, false);
+    }
 }
 
 QString TPendForm::wordValueText() const
@@ -456,7 +459,9 @@ void TPendForm::setTicked(QListWidgetItem* item, bool ticked)
     m_settingTicks = true;
     item->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
     m_settingTicks = wasSetting;
-    // The item's accessible state follows its tick: tried or not.
+    // A screen reader hears the tick change: the letter tried or not.
+    if (!QAccessible::isActive())
+        return;
     if (QAccessibleInterface* list = QAccessible::queryAccessibleInterface(ListeLettre)) {
         if (QAccessibleInterface* cell = list->child(ListeLettre->row(item))) {
             QAccessible::State changed;
