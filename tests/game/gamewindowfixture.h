@@ -5,6 +5,7 @@
 // (tests/game/words.tsv), with every sound cue and beep it asks for recorded.
 
 #include "config/tcfgjeu.h"
+#include "game/tchecklistbox.h"
 #include "game/tpendform.h"
 #include "tests/support/fixturebase.h"
 
@@ -93,6 +94,14 @@ protected:
         QCOMPARE(m_cfg->NbPointMax->value(), maximum);
     }
     void selectWord(int points) { selectPoints(points, points); }
+
+    // The item of the letter list showing the symbol; null when none.
+    QListWidgetItem* letterItem(const QString& symbol) const
+    {
+        const QList<QListWidgetItem*> items =
+            m_form->ListeLettre->findItems(symbol, Qt::MatchExactly);
+        return items.isEmpty() ? nullptr : items.front();
+    }
 
     // The cue names asked for, in order.
     QStringList cues() const
