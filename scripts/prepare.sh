@@ -23,7 +23,7 @@ corbelet_packages=(
     # a test tone for the game window tests (sox, then lame for MP3)
     sox lame
     # a display and a window manager for the end-to-end tests
-    xvfb xauth openbox xdotool x11-utils
+    xvfb xauth openbox xdotool x11-utils x11-xkb-utils
     # a session bus with its accessibility bus, and a screen reader's view of
     # the game over it, for the accessibility tests
     dbus-daemon dbus-bin at-spi2-core python3-pyatspi

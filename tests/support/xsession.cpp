@@ -39,24 +39,29 @@ QString XSession::start()
     m_display = QLatin1Char(':') + QString::fromLatin1(m_server.readLine()).trimmed();
 
     // Now and then openbox gives up at once on a display that has just come
-    // up (exit code 1, no message); it is then started again.
+    // up (exit code 1, no message); it is then started again, a moment later.
     m_windowManager.setProcessEnvironment(environment());
     m_windowManager.setStandardOutputFile(QProcess::nullDevice());
-    m_windowManager.setStandardErrorFile(QProcess::nullDevice());
     const auto managed = [&] {
         return tool(QStringLiteral("xprop"),
                     {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
             .contains(QStringLiteral("window id"));
     };
-    for (int attempt = 0; attempt < 3 && !managed(); ++attempt) {
+    QString refusals;
+    for (int attempt = 0; attempt < 5 && !managed(); ++attempt) {
+        if (attempt > 0)
+            QTest::qWait(200);
         m_windowManager.start(QStringLiteral("openbox"), QStringList());
         if (!m_windowManager.waitForStarted())
             return QStringLiteral("openbox does not start");
         const bool settled = QTest::qWaitFor(
             [&] { return managed() || m_windowManager.state() == QProcess::NotRunning; }, 20000);
         Q_UNUSED(settled); // judged by managed() below
+        if (m_windowManager.state() == QProcess::NotRunning)
+            refusals += QStringLiteral(" [exit %1] ").arg(m_windowManager.exitCode()) +
+                        QString::fromLocal8Bit(m_windowManager.readAllStandardError()).trimmed();
     }
-    return managed() ? QString() : QStringLiteral("openbox does not manage the display");
+    return managed() ? QString() : QStringLiteral("openbox does not manage the display") + refusals;
 }
 
 QProcessEnvironment XSession::environment() const
