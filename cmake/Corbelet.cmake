@@ -5,11 +5,13 @@ function(corbelet_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
 endfunction()
 
-# corbelet_add_test(NAME name SOURCES ... LIBRARIES ... [GUI] [TIMEOUT s])
+# corbelet_add_test(NAME name SOURCES ... LIBRARIES ... [GUI] [TIMEOUT s]
+#                   [LAUNCHER command...])
 # A Qt Test program registered with CTest. GUI tests run on the offscreen
 # platform; every test finds the staged run directory in CORBELET_RUN_DIR.
+# LAUNCHER: a command the test program runs under (a private session bus…).
 function(corbelet_add_test)
-    cmake_parse_arguments(ARG "GUI" "NAME;TIMEOUT" "SOURCES;LIBRARIES" ${ARGN})
+    cmake_parse_arguments(ARG "GUI" "NAME;TIMEOUT" "SOURCES;LIBRARIES;LAUNCHER" ${ARGN})
     add_executable(${ARG_NAME} ${ARG_SOURCES})
     target_link_libraries(${ARG_NAME} PRIVATE Qt6::Test ${ARG_LIBRARIES})
     corbelet_warnings(${ARG_NAME})
@@ -20,7 +22,11 @@ function(corbelet_add_test)
         CORBELET_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
         CORBELET_BINARY_DIR="${CMAKE_BINARY_DIR}"
         CORBELET_RUN_DIR="${CORBELET_RUN_DIR}")
-    add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME})
+    if(ARG_LAUNCHER)
+        add_test(NAME ${ARG_NAME} COMMAND ${ARG_LAUNCHER} $<TARGET_FILE:${ARG_NAME}>)
+    else()
+        add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME})
+    endif()
     set(environment "CORBELET_RUN_DIR=${CORBELET_RUN_DIR}")
     if(ARG_GUI)
         list(APPEND environment "QT_QPA_PLATFORM=offscreen")

@@ -29,13 +29,18 @@ bool ModalBoxWatch::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::Hide:
+        // A box closed before the window first had the activation (the
+        // sound player's notice while the windows are being made) hands
+        // nothing back to it: its first activation is the player's.
         if (const auto* box = qobject_cast<QWidget*>(watched);
-            box && box->isWindow() && box->isModal()) {
+            box && box->isWindow() && box->isModal() && m_windowActivated) {
             m_boxClosed = true;
             m_returnDeadline.setRemainingTime(kReturnFromBoxMs);
         }
         break;
     case QEvent::WindowActivate:
+        if (watched == m_window)
+            m_windowActivated = true;
         // Another window of the program took over: what comes later is no
         // return from the box. (A window already hidden again, such as the
         // box itself answered at once, takes nothing over.)

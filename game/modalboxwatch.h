@@ -6,8 +6,8 @@
 class QWidget;
 
 // Tells the game window when it gets the activation back from a modal box of
-// the program: a box has closed just before, and no other window of the
-// program has become active since.
+// the program: a box has closed just before, after the window's first
+// activation, and no other window of the program has become active since.
 class ModalBoxWatch : public QObject
 {
     Q_OBJECT
@@ -21,6 +21,7 @@ protected:
 
 private:
     QWidget* m_window;
+    bool m_windowActivated = false;
     bool m_boxClosed = false;
     QDeadlineTimer m_returnDeadline;
 };

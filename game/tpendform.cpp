@@ -2,6 +2,8 @@
 
 #include "config/buttonglyph.h"
 #include "config/tcfgjeu.h"
+#include "config/tpagecontrol.h"
+#include "game/gameaccessibility.h"
 #include "game/modalboxwatch.h"
 #include "game/skinfolder.h"
 #include "game/soundcue.h"
@@ -10,6 +12,7 @@
 #include "sound/gessound.h"
 #include "text/qtwindows1252.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -18,6 +21,7 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -94,6 +98,7 @@ public:
 TPendForm::TPendForm(const QString& programDirectory, QWidget* parent)
     : QWidget(parent), m_boxWatch(new ModalBoxWatch(this))
 {
+    installGameAccessibleInterfaces();
     createControls();
     FormCreate(programDirectory);
 }
@@ -141,6 +146,9 @@ void TPendForm::createControls()
         auto* button = remember(new QPushButton(parent), name, bounds);
         button->setCursor(Qt::PointingHandCursor);
         button->setToolTip(hint);
+        // Reached with Tab, never left focused by a click: Space after a
+        // click on a button must tick a letter, not press the button again.
+        button->setFocusPolicy(Qt::TabFocus);
         return button;
     };
     auto makeImage = [&](QWidget* parent, const char* name, QRect bounds) {
@@ -184,6 +192,7 @@ void TPendForm::createControls()
 
     btFermer =
         makeButton(this, "btFermer", QRect(443, 63, 34, 33), QStringLiteral("Quitter le jeu"));
+    btFermer->setAccessibleName(btFermer->toolTip());
     connect(btFermer, &QPushButton::clicked, this, &TPendForm::btFermerClick);
 
     Panel2 = makePanel("Panel2", QRect(8, 325, 137, 25), rgb(0, 0, 128), rgb(255, 0, 128),
@@ -203,7 +212,11 @@ void TPendForm::createControls()
     }
     ListeLettre->setCursor(Qt::PointingHandCursor);
     ListeLettre->viewport()->setCursor(Qt::PointingHandCursor);
-    ListeLettre->setFocusPolicy(Qt::ClickFocus);
+    ListeLettre->setFocusPolicy(Qt::StrongFocus);
+    // Letters typed into the list are picks (see gameKeyPress), never a
+    // search through its items nor the start of an input method's composition.
+    ListeLettre->setAttribute(Qt::WA_InputMethodEnabled, false);
+    ListeLettre->setAccessibleName(QStringLiteral("Lettres"));
     for (char letter = 'A'; letter <= 'Z'; ++letter)
         ListeLettre->addCheckItem(QString(QLatin1Char(letter)));
     ListeLettre->addCheckItem(QStringLiteral("-"));
@@ -218,6 +231,7 @@ void TPendForm::createControls()
 
     btCfg = makeButton(this, "btCfg", QRect(403, 63, 34, 33),
                        QStringLiteral("Configuration du logiciel"));
+    btCfg->setAccessibleName(btCfg->toolTip());
     connect(btCfg, &QPushButton::clicked, this, &TPendForm::btCfgClick);
     btMot = makeButton(this, "btMot", QRect(300, 63, 97, 33),
                        QStringLiteral("Passer au mot suivant de la liste"));
@@ -251,6 +265,7 @@ void TPendForm::createControls()
     setColours(laTextInfo, QColor(), rgb(255, 251, 240));
     btValid = makeButton(paInfo, "btValid", QRect(279, 92, 35, 25), QString());
     btValid->setCursor(QCursor());
+    btValid->setAccessibleName(QStringLiteral("OK"));
     setTag(btValid, 0);
     connect(btValid, &QPushButton::clicked, this, &TPendForm::btValidClick);
     paInfo->hide();
@@ -258,6 +273,7 @@ void TPendForm::createControls()
     paTempsRestant = makePanel("paTempsRestant", QRect(222, 32, 255, 25), rgb(252, 202, 171),
                                rgb(255, 0, 128), QString());
     paTempsRestant->setFont(arial(13, true));
+    paTempsRestant->setAccessibleName(QStringLiteral("Temps restant"));
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -275,6 +291,16 @@ void TPendForm::createControls()
     GetNbMot->setObjectName(QStringLiteral("GetNbMot"));
     addAction(GetNbMot);
     connect(GetNbMot, &QAction::triggered, this, &TPendForm::GetNbMotExecute);
+
+    setTabOrder(ListeLettre, btMot);
+    setTabOrder(btMot, btCfg);
+    setTabOrder(btCfg, btFermer);
+    setTabOrder(btFermer, btValid);
+    // Every key typed in the window passes through gameKeyPress first.
+    installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+    createShortcuts();
 
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
@@ -384,14 +410,18 @@ void TPendForm::btMotClick()
     showMask();
     if (configuration().LimitTemps->isChecked())
         enableCountdown();
+    focusLetters();
 }
 
 void TPendForm::EffacePendu()
 {
     for (TImage* piece : m_pieces)
         piece->hide();
-    for (int row = 0; row < ListeLettre->count(); ++row)
-        setTicked(ListeLettre->item(row), false);
+    for (int row = 0; row < ListeLettre->count(); ++row) {
+        QListWidgetItem* item = ListeLettre->item(row);
+        if (item->checkState() != Qt::Unchecked)
+            setTicked(item, false);
+    }
 }
 
 QString TPendForm::wordValueText() const
@@ -420,6 +450,7 @@ void TPendForm::showMask()
         font.setPixelSize(font.pixelSize() - 1);
     affMot->setFont(font);
     affMot->setText(text);
+    affMot->setAccessibleName(spokenWord(m_game.word().MotMasque));
 }
 
 void TPendForm::enableCountdown()
@@ -435,6 +466,17 @@ void TPendForm::setTicked(QListWidgetItem* item, bool ticked)
     m_settingTicks = true;
     item->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
     m_settingTicks = wasSetting;
+    // A screen reader hears the tick change: the letter tried or not.
+    if (!QAccessible::isActive())
+        return;
+    if (QAccessibleInterface* list = QAccessible::queryAccessibleInterface(ListeLettre)) {
+        if (QAccessibleInterface* cell = list->child(ListeLettre->row(item))) {
+            QAccessible::State changed;
+            changed.checked = true;
+            QAccessibleStateChangeEvent event(cell, changed);
+            QAccessible::updateAccessibility(&event);
+        }
+    }
 }
 
 // ---------------------------------------------------------------- picks
@@ -490,6 +532,7 @@ void TPendForm::playEffects(const PickOutcome& outcome)
             AfficheInfo(effect.text);
             break;
         case Kind::ClearWord:
+            affMot->setAccessibleName(QString());
             affMot->setText(QString());
             break;
         case Kind::StopCountdown:
@@ -513,7 +556,12 @@ void TPendForm::AfficheInfo(const std::string& text)
 {
     m_showsNoWord = false;
     laTextInfo->setText(Windows1252::toQString(text));
+    paInfo->setAccessibleName(laTextInfo->text().simplified());
     paInfo->show();
+    QAccessibleEvent alert(paInfo, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+    // The panel covers the letters: keys go to its OK until it closes.
+    btValid->setFocus();
 }
 
 void TPendForm::btValidClick()
@@ -524,6 +572,7 @@ void TPendForm::btValidClick()
     setTag(btValid, kDrawNextTag);
     paInfo->hide();
     m_showsNoWord = false;
+    focusLetters();
     if (drawNext)
         btMot->click();
 }
@@ -532,6 +581,96 @@ void TPendForm::Timer1Timer()
 {
     Label3->setText(wordValueText());
     Timer1->stop();
+}
+
+void TPendForm::focusLetters()
+{
+    // Before the first draw the list is disabled: "Commencer" is next.
+    if (ListeLettre->isEnabled())
+        ListeLettre->setFocus(Qt::OtherFocusReason);
+    else
+        btMot->setFocus(Qt::OtherFocusReason);
+}
+
+// ---------------------------------------------------------------- keyboard
+
+void TPendForm::createShortcuts()
+{
+    const auto shortcut = [this](const QList<QKeySequence>& keys, auto handler) {
+        auto* action = new QAction(this);
+        action->setShortcuts(keys);
+        // The game window's own keys: not in the windows it owns (Escape in
+        // the configuration window closes that window, not the game).
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(action);
+        connect(action, &QAction::triggered, this, handler);
+    };
+    shortcut({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_Q)},
+             [this] { btFermer->click(); });
+    shortcut({QKeySequence(Qt::CTRL | Qt::Key_N)}, [this] { btMot->click(); });
+    shortcut({QKeySequence(Qt::CTRL | Qt::Key_Comma)}, [this] { btCfg->click(); });
+    shortcut({QKeySequence(Qt::Key_F1)}, &TPendForm::showRules);
+}
+
+bool TPendForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && gameKeyPress(*static_cast<QKeyEvent*>(event)))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+bool TPendForm::gameKeyPress(const QKeyEvent& key)
+{
+    // With Ctrl, Alt or Meta a key is a shortcut, never a letter.
+    if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false;
+    // A held key repeats nothing: one press, one pick or one button.
+    const bool act = !key.isAutoRepeat();
+    const bool panelShown = paInfo->isVisibleTo(this);
+    switch (key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (act)
+            (panelShown ? btValid : btMot)->click();
+        return true;
+    case Qt::Key_Space:
+        if (act && panelShown)
+            btValid->click();
+        // Otherwise the focused control's own: a button presses, the list
+        // ticks its current letter.
+        return panelShown || !act;
+    default:
+        break;
+    }
+    const QList<uint> typed = key.text().toUcs4();
+    const char letter = typed.size() == 1 ? typedLetter(typed.front()) : 0;
+    if (!letter)
+        return false;
+    if (act)
+        pickTypedLetter(letter);
+    return true;
+}
+
+void TPendForm::pickTypedLetter(char letter)
+{
+    // What a click on the letter's box does at this moment: nothing before
+    // the first draw (the list is disabled), while the panel shows, or once
+    // the word is won or lost.
+    if (!ListeLettre->isEnabled() || paInfo->isVisibleTo(this) || !m_game.acceptsPicks())
+        return;
+    const QList<QListWidgetItem*> items =
+        ListeLettre->findItems(QString(QLatin1Char(letter)), Qt::MatchExactly);
+    if (items.isEmpty())
+        return;
+    ListeLettre->setCurrentItem(items.front());
+    ListeLettreClickCheck(ListeLettre, items.front());
+}
+
+void TPendForm::showRules()
+{
+    TCfgJeu& settings = configuration();
+    settings.PageControl1->setCurrentWidget(settings.tsInfo);
+    btCfgClick();
 }
 
 // ---------------------------------------------------------------- countdown
@@ -546,8 +685,12 @@ void TPendForm::TimerGameTimer()
     const int allowed = settings.TempsPartie->value();
     const int remaining = allowed - elapsed;
     paTempsRestant->setText(QStringLiteral("Reste : ") + number(remaining) + QLatin1Char('s'));
-    if (remaining == 4 && allowed > 5)
+    if (remaining == 4 && allowed > 5) {
         JoueSon(QStringLiteral("SonDecide"));
+        // The only moment the countdown is announced, not every second.
+        QAccessibleEvent alert(paTempsRestant, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
     if (remaining < 1) {
         setTag(TimerGame, 0);
         ListeLettreClickCheck(this);

@@ -19,6 +19,7 @@
 
 class QAction;
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QListWidgetItem;
 class QPushButton;
@@ -74,12 +75,20 @@ public:
     void JoueSon(const QString& cue);
     void EffacePendu();
 
+    // Keyboard play: a letter typed anywhere in the window picks its item of
+    // the letter list as ticking its box does (accented letters fold to their
+    // base letter); F1 shows the rules in the configuration window.
+    void pickTypedLetter(char letter);
+    void showRules();
+
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void createControls();
+    void createShortcuts();
     void FormCreate(const QString& programDirectory);
     bool FormCloseQuery();
     void FormClose();
@@ -93,6 +102,8 @@ private:
     void enableCountdown();
     void setTicked(QListWidgetItem* item, bool ticked);
     void beep();
+    bool gameKeyPress(const QKeyEvent& key);
+    void focusLetters();
 
 public:
     // The controls, named as their objectName.

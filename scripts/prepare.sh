@@ -23,8 +23,12 @@ corbelet_packages=(
     fonts-dejavu-core
     # a test tone for the game window tests (sox, then lame for MP3)
     sox lame
-    # a display and a window manager for the end-to-end tests
-    xvfb xauth openbox xdotool x11-utils
+    # a display, a window manager and a French keyboard layout for the
+    # end-to-end tests
+    xvfb xauth openbox xdotool x11-utils x11-xkb-utils
+    # a session bus with its accessibility bus, and a screen reader's view of
+    # the game over it, for the accessibility tests
+    dbus-daemon dbus-bin at-spi2-core python3-pyatspi
     # the Debian package (dpkg-shlibdeps, file) and the checks of the
     # installed files; useradd for the player of the end-to-end test
     dpkg-dev file lintian desktop-file-utils appstream man-db passwd

@@ -20,6 +20,18 @@ constexpr int SoftwareChannels = 32;
 // The library's mode bits for 16-bit (0x10), mono (0x20), signed (0x100) data.
 constexpr unsigned ReadyStreamMode = 0x130;
 
+// The library refused to open the output device at the last InitSound: the
+// machine has no sound output. The player has said so once and keeps quiet
+// until the next InitSound: every cue would fail the same way.
+bool outputRefused = false;
+
+// The library is loaded and bound, and its output device is open or was
+// never refused.
+bool libraryUsable()
+{
+    return AudioLibraryBound() && !outputRefused;
+}
+
 // Shows the text of the library's last error in a plain modal box over the
 // active window.
 void showLastSoundError()
@@ -38,12 +50,14 @@ bool InitSound()
     // The game plays on without sound whatever goes wrong here; only a
     // refused output device is worth telling the player about, below. A
     // library that cannot be loaded or bound is left unmentioned.
+    outputRefused = false;
     try {
         if (!LoadAudioLibrary())
             return false;
         if (!AudioLibrary::FSOUND_Init(MixRate, SoftwareChannels, 0)) {
             showLastSoundError();
             AudioLibrary::FSOUND_Close();
+            outputRefused = true;
             return false;
         }
         AudioLibrary::FSOUND_DSP_SetActive(AudioLibrary::FSOUND_DSP_GetFFTUnit(), 1);
@@ -56,7 +70,7 @@ bool InitSound()
 
 void PlaySoundFile(const std::string& fileName, FSOUND_STREAM*& stream)
 {
-    if (!AudioLibraryBound())
+    if (!libraryUsable())
         return;
     if (stream)
         AudioLibrary::FSOUND_Stream_Close(stream);
@@ -71,7 +85,8 @@ void PlaySoundFile(const std::string& fileName, FSOUND_STREAM*& stream)
 
 void CloseSound()
 {
-    if (!AudioLibraryBound())
+    // After a refused output device the library was closed at once.
+    if (!libraryUsable())
         return;
     if (CurrentStream) {
         AudioLibrary::FSOUND_Stream_Close(CurrentStream);

@@ -17,13 +17,16 @@ extern unsigned StreamMode;
 
 // Loads and initialises the audio library. False when it cannot play: no
 // library, or a library without one of its entry points (both silently), or
-// an output device it cannot open (with a message).
+// an output device it cannot open (with one message; the player then stays
+// silent until the next InitSound).
 bool InitSound();
 
 // Stops the cue held in stream, then opens fileName (native path bytes) in
-// stream and starts it. Does nothing while the library is not available.
+// stream and starts it. Does nothing while the library is not available or
+// its output device was refused.
 void PlaySoundFile(const std::string& fileName, FSOUND_STREAM*& stream);
 
 // Ends the current cue at once and shuts the library down (it stays loaded).
-// Does nothing while the library is not available.
+// Does nothing while the library is not available or its output device was
+// refused.
 void CloseSound();

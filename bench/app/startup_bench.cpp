@@ -67,14 +67,18 @@ struct Sample
 class Bench
 {
 public:
-    bool startDisplay() { return m_x.start(); }
+    // An empty text when the display runs, else what went wrong.
+    QString startDisplay()
+    {
+        m_session.setRuntimeDirectory(m_runtime.path());
+        return m_session.start();
+    }
 
+    // The session's environment, with the start-up probe on.
     QProcessEnvironment environment() const
     {
-        QProcessEnvironment environment = m_x.environment();
-        environment.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+        QProcessEnvironment environment = m_session.environment();
         environment.insert(QStringLiteral("CORBELET_STARTUP_TRACE"), QStringLiteral("1"));
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
         return environment;
     }
 
@@ -115,7 +119,7 @@ public:
                 if (sample.windowMs && clock.elapsed() > 5000)
                     break;
             } else {
-                if (!m_x.visibleWindows(process.processId()).isEmpty()) {
+                if (!m_session.visibleWindows(process.processId()).isEmpty()) {
                     sample.windowMs = since(nowMicroseconds());
                     break;
                 }
@@ -131,7 +135,7 @@ public:
     }
 
 private:
-    XSession m_x;
+    XSession m_session;
     QTemporaryDir m_runtime;
 };
 
@@ -206,8 +210,8 @@ int main(int argc, char** argv)
     const QString installedProgram = prefix + QStringLiteral("/games/corbelet");
 
     Bench bench;
-    if (!bench.startDisplay()) {
-        std::fprintf(stderr, "cannot start Xvfb and openbox\n");
+    if (const QString failure = bench.startDisplay(); !failure.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(failure));
         return 1;
     }
     const QString khangman = QStandardPaths::findExecutable(QStringLiteral("khangman"));

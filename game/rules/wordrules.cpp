@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -75,6 +76,18 @@ std::string SansAccent(std::string_view text)
 std::string PlayedWord(std::string_view storedWord)
 {
     return Windows1252::upperCase(SansAccent(storedWord));
+}
+
+char typedLetter(char32_t character)
+{
+    if (character == U'\u2019')
+        return '\'';
+    const std::optional<unsigned char> byte = Windows1252::fromUnicode(character);
+    if (!byte || *byte == 0)
+        return 0;
+    const char symbol = PlayedWord(std::string(1, static_cast<char>(*byte))).front();
+    const bool listed = (symbol >= 'A' && symbol <= 'Z') || symbol == '-' || symbol == '\'';
+    return listed ? symbol : 0;
 }
 
 std::string DrawStatement(const WordFilter& filter)

@@ -24,6 +24,12 @@ std::string SansAccent(std::string_view text);
 // locale does.
 std::string PlayedWord(std::string_view storedWord);
 
+// The symbol of the letter list ('A'..'Z', '-' or '\'') that a typed character
+// picks: a letter folds and upper-cases as the words do (é, è, ê, ë give 'E';
+// ç gives 'C'; ÿ gives 'Y'), and the typographic apostrophe ’ stands for the
+// apostrophe. 0 when the character picks nothing (a digit, œ, a control…).
+char typedLetter(char32_t character);
+
 // The word-length and point bounds that the draw and the count apply, with the
 // two filter fragments (empty or beginning with " AND").
 struct WordFilter

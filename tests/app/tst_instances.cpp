@@ -6,8 +6,8 @@
 // settings file it writes beside itself lands there), with its own runtime
 // folder shared by the instances of one test and the audio sent nowhere.
 
-#include "../support/desktopsession.h"
 #include "../support/fixturebase.h"
+#include "../support/xsession.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,8 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
-#include <memory>
 #include <vector>
 
 #include <pwd.h>
@@ -38,62 +38,25 @@ class TestInstances : public QObject
     Q_OBJECT
 
 private:
-    DesktopSession m_desktop;
     QTemporaryDir m_root;
     QString m_runDirectory;
+    XSession m_session;
     QString m_first; // the program in its first folder
     QString m_copy;  // the same program copied into another folder
     QString m_runtime;
-    std::vector<std::unique_ptr<QProcess>> m_programs;
-
-    QString tool(const QString& program, const QStringList& arguments) const
-    {
-        return m_desktop.tool(program, arguments);
-    }
 
     // Starts a program on the desktop, from its own folder. The instances of
     // one test share a runtime folder; `environment` may change that.
     QProcess* start(const QString& program,
                     const std::function<void(QProcessEnvironment&)>& environment = {})
     {
-        QProcessEnvironment variables = m_desktop.environment();
-        variables.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
+        QProcessEnvironment variables = m_session.environment();
         if (environment)
             environment(variables);
-        m_programs.push_back(DesktopSession::launch(program, variables));
-        return m_programs.back().get();
+        return m_session.startProgram(program, variables);
     }
-
-    QStringList visibleWindows(qint64 pid) const { return m_desktop.visibleWindows(pid); }
-    qint64 activePid() const { return m_desktop.activePid(); }
-
-    // The game window of a process: its on-screen window captioned like the
-    // game, else its first one.
-    QString gameWindow(qint64 pid) const
-    {
-        const QStringList windows = visibleWindows(pid);
-        for (const QString& window : windows) {
-            if (m_desktop.windowName(window).startsWith(QStringLiteral("Corbelet ")))
-                return window;
-        }
-        return windows.value(0);
-    }
-
-    bool isIconic(const QString& window) const
-    {
-        return m_desktop.property(window, QStringLiteral("WM_STATE"))
-            .contains(QStringLiteral("Iconic"));
-    }
-
-    bool waitForWindow(QProcess* program)
-    {
-        return QTest::qWaitFor(
-            [&] {
-                return program->state() == QProcess::Running &&
-                       !visibleWindows(program->processId()).isEmpty();
-            },
-            kWindowMs);
-    }
+    bool waitForWindow(QProcess* program) { return m_session.waitForWindow(program, kWindowMs); }
+    qint64 activePid() const { return m_session.activePid(); }
 
     // Starts the program expecting it to be refused: it must end by itself,
     // quickly, with exit code 0.
@@ -113,8 +76,9 @@ private:
 private slots:
     void initTestCase()
     {
-        if (const QString missing = DesktopSession::missingProgram(); !missing.isEmpty())
-            QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(missing)));
+        const QStringList missing = XSession::missingTools();
+        if (!missing.isEmpty())
+            QSKIP(qPrintable(missing.join(QStringLiteral(", ")) + QStringLiteral(" missing")));
         m_runDirectory = qEnvironmentVariable("CORBELET_RUN_DIR", QStringLiteral(CORBELET_RUN_DIR));
         QVERIFY2(QFileInfo(m_runDirectory + QStringLiteral("/corbelet")).isExecutable(),
                  qPrintable(m_runDirectory));
@@ -130,7 +94,8 @@ private slots:
         m_first = m_root.filePath(QStringLiteral("premier/corbelet"));
         m_copy = m_root.filePath(QStringLiteral("copie/corbelet"));
 
-        QVERIFY2(m_desktop.start(), "no X server with a window manager");
+        const QString failure = m_session.start();
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 
     void init()
@@ -139,18 +104,10 @@ private slots:
         static int count = 0;
         m_runtime = m_root.filePath(QStringLiteral("runtime%1").arg(++count));
         QVERIFY(QDir().mkdir(m_runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        m_session.setRuntimeDirectory(m_runtime);
     }
 
-    void cleanup()
-    {
-        for (const auto& program : m_programs) {
-            if (program->state() != QProcess::NotRunning) {
-                program->kill();
-                program->waitForFinished(5000);
-            }
-        }
-        m_programs.clear();
-    }
+    void cleanup() { m_session.endPrograms(); }
 
     void secondStartBringsTheFirstForward()
     {
@@ -170,15 +127,16 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(activePid(), first->processId(), 5000);
 
         // The first, minimised, comes back and to the front.
-        const QString window = gameWindow(first->processId());
+        const QString window = m_session.gameWindow(first->processId());
         QVERIFY(!window.isEmpty());
         QVERIFY(
-            tool(QStringLiteral("xdotool"), {QStringLiteral("windowminimize"), window}).isEmpty());
-        QTRY_VERIFY_WITH_TIMEOUT(isIconic(window), 5000);
+            m_session.tool(QStringLiteral("xdotool"), {QStringLiteral("windowminimize"), window})
+                .isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(m_session.isIconic(window), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(activePid() != first->processId(), 5000);
 
         expectRefused(m_first);
-        QTRY_VERIFY_WITH_TIMEOUT(!isIconic(window), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_session.isIconic(window), 5000);
         QTRY_COMPARE_WITH_TIMEOUT(activePid(), first->processId(), 5000);
         QCOMPARE(first->state(), QProcess::Running);
         QCOMPARE(copy->state(), QProcess::Running);
@@ -227,39 +185,18 @@ private slots:
         QProcess* program = start(m_first);
         QVERIFY(waitForWindow(program));
         const qint64 pid = program->processId();
-        const QString window = gameWindow(pid);
+        const QString window = m_session.gameWindow(pid);
         QVERIFY(!window.isEmpty());
-        // Brings the game window to the front, answering on the way any box
-        // the program shows (without a word base: its connection error).
-        const auto activateGameWindow = [&] {
-            return QTest::qWaitFor(
-                [&] {
-                    if (QString::number(window.toLongLong()) == m_desktop.activeWindow())
-                        return true;
-                    if (activePid() == pid)
-                        m_desktop.key(QStringLiteral("Return"));
-                    tool(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), window});
-                    return false;
-                },
-                kWindowMs);
-        };
-        QVERIFY(activateGameWindow());
+        QVERIFY(m_session.activate(window, pid, kWindowMs));
 
         // The configuration window open beside it does not keep the program up.
-        m_desktop.click(window, QPoint(420, 79));
-        QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(pid).size() >= 2, 5000);
-        QVERIFY(activateGameWindow());
-        QVERIFY(visibleWindows(pid).size() >= 2);
+        m_session.click(window, QPoint(420, 79));
+        QTRY_VERIFY_WITH_TIMEOUT(m_session.visibleWindows(pid).size() >= 2, 5000);
+        QVERIFY(m_session.activate(window, pid, kWindowMs));
+        QVERIFY(m_session.visibleWindows(pid).size() >= 2);
 
-        // The window manager's close, then "&Oui" (the default button) in
-        // the confirmation box.
-        m_desktop.key(QStringLiteral("alt+F4"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_desktop.windowName(m_desktop.activeWindow()),
-                                  QStringLiteral("Confirmation"), 5000);
-        m_desktop.key(QStringLiteral("Return"));
-        QVERIFY(program->waitForFinished(10000));
-        QCOMPARE(program->exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program->exitCode(), 0);
+        // The window manager's close, then "&Oui" in the confirmation box.
+        QVERIFY(m_session.quitWith(program, QStringLiteral("alt+F4")));
     }
 
     void withoutARuntimeFolderOfItsOwn()

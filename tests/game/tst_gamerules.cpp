@@ -65,6 +65,7 @@ private slots:
     void foldingAndUpperCasing();
     void foldingStopsAtTheFirstZeroByte();
     void foldingTable();
+    void typedCharacters();
     void statements();
     void newWordMasksEveryPosition();
     void letterFoundAtSeveralPositions();
@@ -147,6 +148,27 @@ void TestGameRules::foldingTable()
     QCOMPARE(SansAccent(from), to);
     const std::string plain = "AZaz09 -'@\x81";
     QCOMPARE(SansAccent(plain), plain);
+}
+
+void TestGameRules::typedCharacters()
+{
+    // What a French keyboard types, and what it must not pick.
+    const struct
+    {
+        char32_t typed;
+        char letter;
+    } keys[] = {
+        {U'a', 'A'},       {U'Z', 'Z'},      {U'\u00E9', 'E'}, {U'\u00E8', 'E'}, {U'\u00EA', 'E'},
+        {U'\u00EB', 'E'},  {U'\u00C9', 'E'}, {U'\u00E0', 'A'}, {U'\u00E2', 'A'}, {U'\u00E7', 'C'},
+        {U'\u00C7', 'C'},  {U'\u00F9', 'U'}, {U'\u00FB', 'U'}, {U'\u00FC', 'U'}, {U'\u00EE', 'I'},
+        {U'\u00EF', 'I'},  {U'\u00F4', 'O'}, {U'\u00FF', 'Y'}, {U'-', '-'},      {U'\'', '\''},
+        {U'\u2019', '\''}, {U'1', 0},        {U' ', 0},        {U'@', 0},        {U'\u0153', 0},
+        {U'\u00E6', 0},    {U'\u00DF', 0},   {U'\u20AC', 0},   {U'\u2018', 0},   {U'\u4E2D', 0},
+        {U'\0', 0},        {U'\x81', 0},
+    };
+    for (const auto& key : keys)
+        QVERIFY2(typedLetter(key.typed) == key.letter,
+                 qPrintable(QString::number(static_cast<uint>(key.typed), 16)));
 }
 
 void TestGameRules::statements()

@@ -2,13 +2,12 @@
 // layout, draw, picks through the letter list, the information panel, the
 // countdown, activation, skins, sound cues and closing.
 
-#include "config/tcfgjeu.h"
+#include "gamewindowfixture.h"
+
 #include "game/tchecklistbox.h"
 #include "game/timage.h"
-#include "game/tpendform.h"
 #include "sound/fmoddyn.h"
 #include "sound/gessound.h"
-#include "tests/support/fixturebase.h"
 #include "text/qtwindows1252.h"
 
 #include <QAction>
@@ -51,12 +50,6 @@ void fire(QTimer* timer, int times = 1)
 {
     for (int i = 0; i < times; ++i)
         QMetaObject::invokeMethod(timer, "timeout");
-}
-
-void sendActivation(QWidget* window, bool active)
-{
-    QEvent event(active ? QEvent::WindowActivate : QEvent::WindowDeactivate);
-    QCoreApplication::sendEvent(window, &event);
 }
 
 // Makes a window see what a modal box over it does on a desktop: the window
@@ -165,7 +158,7 @@ public slots:
 
 } // namespace
 
-class TestGameWindow : public QObject
+class TestGameWindow : public GameWindowFixture
 {
     Q_OBJECT
 
@@ -201,31 +194,13 @@ private slots:
     void smallButtons();
 
 private:
-    void makeWindow(const QString& programDirectory = QString());
-    void destroyWindow();
-    void startGame(); // shown, active, statistics panel closed
-    void selectPoints(int minimum, int maximum);
-    void selectWord(int points) { selectPoints(points, points); }
     void clickBox(char letter);
     void pick(const char* letters);
-    QStringList cues() const;
-
-    std::unique_ptr<FixtureBase> m_base;
-    QTemporaryDir m_program;
-    std::unique_ptr<TPendForm> m_form;
-    std::unique_ptr<TCfgJeu> m_cfg;
-    QList<QPair<QString, QString>> m_cues;
-    int m_beeps = 0;
 };
 
 void TestGameWindow::initTestCase()
 {
-    // One word base for the whole program: the embedded server stays bound to
-    // the data folder it first started on.
-    m_base = std::make_unique<FixtureBase>(QStringLiteral("game"));
-    QVERIFY(m_base->isValid());
-    QVERIFY(m_program.isValid());
-    QVERIFY(QDir(m_program.path()).mkpath(QStringLiteral("res")));
+    prepareWordBase();
 }
 
 void TestGameWindow::init()
@@ -236,51 +211,6 @@ void TestGameWindow::init()
 void TestGameWindow::cleanup()
 {
     destroyWindow();
-}
-
-void TestGameWindow::makeWindow(const QString& programDirectory)
-{
-    destroyWindow();
-    m_cues.clear();
-    m_beeps = 0;
-    const QString folder =
-        programDirectory.isEmpty() ? m_program.path() + QLatin1Char('/') : programDirectory;
-    m_form = std::make_unique<TPendForm>(folder);
-    m_cfg = std::make_unique<TCfgJeu>(m_form->wordQuery(), folder, folder + "corbelet.ini");
-    m_form->setConfiguration(m_cfg.get());
-    m_form->setCueObserver([this](const QString& cue, const QString& file) {
-        m_cues.append({cue, file});
-    });
-    m_form->setBeepObserver([this] { ++m_beeps; });
-}
-
-void TestGameWindow::destroyWindow()
-{
-    // The configuration window borrows the game window's query.
-    m_cfg.reset();
-    m_form.reset();
-}
-
-void TestGameWindow::startGame()
-{
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-    sendActivation(m_form.get(), true);
-    QVERIFY(m_form->paInfo->isVisible());
-    QTest::mouseClick(m_form->btValid, Qt::LeftButton);
-    QVERIFY(!m_form->paInfo->isVisible());
-    m_cues.clear();
-}
-
-void TestGameWindow::selectPoints(int minimum, int maximum)
-{
-    m_cfg->NbMotMin->setValue(4);
-    m_cfg->NbMotMax->setValue(25);
-    m_cfg->NbPointMax->setValue(52);
-    m_cfg->NbPointMin->setValue(minimum);
-    m_cfg->NbPointMax->setValue(maximum);
-    QCOMPARE(m_cfg->NbPointMin->value(), minimum);
-    QCOMPARE(m_cfg->NbPointMax->value(), maximum);
 }
 
 void TestGameWindow::clickBox(char letter)
@@ -295,14 +225,6 @@ void TestGameWindow::pick(const char* letters)
 {
     for (const char* letter = letters; *letter; ++letter)
         clickBox(*letter);
-}
-
-QStringList TestGameWindow::cues() const
-{
-    QStringList names;
-    for (const auto& cue : m_cues)
-        names.append(cue.first);
-    return names;
 }
 
 // ---------------------------------------------------------------- layout
@@ -407,7 +329,7 @@ void TestGameWindow::layout()
     TCheckListBox* list = form.ListeLettre;
     QVERIFY(!list->isEnabled());
     QCOMPARE(list->count(), 28);
-    QCOMPARE(list->focusPolicy() & Qt::TabFocus, 0);
+    QCOMPARE(list->focusPolicy(), Qt::StrongFocus); // the first tab stop
     QCOMPARE(list->viewport()->cursor().shape(), Qt::PointingHandCursor);
     QVERIFY(list->font().bold());
     QString texts;

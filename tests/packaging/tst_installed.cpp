@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -182,7 +183,7 @@ class TestInstalled : public QObject
 
 private:
     QTemporaryDir m_root{QStringLiteral("/tmp/corbelet-e2e-XXXXXX")};
-    XSession m_x;
+    XSession m_session;
     QString m_prefix;
     QString m_program;
     QString m_shippedBase;
@@ -213,7 +214,7 @@ private:
         environment.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
         environment.insert(QStringLiteral("HOME"), home);
         environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
-        environment.insert(QStringLiteral("DISPLAY"), m_x.display());
+        environment.insert(QStringLiteral("DISPLAY"), m_session.display());
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         environment.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
         environment.insert(QStringLiteral("CORBELET_STARTUP_TRACE"), QStringLiteral("1"));
@@ -244,7 +245,7 @@ private:
         // The result is judged by the window found.
         (void)QTest::qWaitFor(
             [&] {
-                window = m_x.visibleWindows(run.process->processId()).value(0);
+                window = m_session.visibleWindows(run.process->processId()).value(0);
                 return !window.isEmpty() || run.process->state() == QProcess::NotRunning;
             },
             kWindowMs);
@@ -268,8 +269,8 @@ private:
         QVERIFY(!window.isEmpty());
         qsizetype from = 0;
         const QString before = run.waitForLine(QStringLiteral("text affMot "), from);
-        m_x.click(window, 376, 228); // the panel's "OK"
-        m_x.click(window, 348, 79);  // "Commencer"
+        m_session.click(window, QPoint(376, 228)); // the panel's "OK"
+        m_session.click(window, QPoint(348, 79));  // "Commencer"
         const QString word = run.waitForLine(QStringLiteral("text affMot "), from);
         QVERIFY2(word.mid(12).contains(QRegularExpression(QStringLiteral("^\u2022{2,}$"))),
                  qPrintable(before + QLatin1Char('\n') + word));
@@ -328,7 +329,8 @@ private slots:
             m_uid = account->pw_uid;
             m_gid = account->pw_gid;
         }
-        QVERIFY(m_x.start());
+        const QString failure = m_session.start();
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
         m_home = playerFolder(QStringLiteral("maison"));
     }
 
@@ -407,11 +409,9 @@ private slots:
             start(m_program, playerFolder(QStringLiteral("maison-verrou")), environment);
         const QString box = gameWindow(*run);
         QVERIFY(!box.isEmpty());
-        QTRY_VERIFY_WITH_TIMEOUT(
-            m_x.tool(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}) ==
-                QString::number(box.toLongLong()),
-            kWindowMs);
-        m_x.key(QStringLiteral("Return"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_session.activeWindow() == QString::number(box.toLongLong()),
+                                 kWindowMs);
+        m_session.key(QStringLiteral("Return"));
         QVERIFY(run->process->waitForFinished(10000));
         QCOMPARE(run->process->exitStatus(), QProcess::NormalExit);
         QCOMPARE(run->process->exitCode(), 1);

@@ -27,8 +27,11 @@ public:
     bool isValid() const { return m_valid; }
     QString path() const { return m_folder.path(); }
 
+    // Copies the content of the folder source into target, made when missing.
     static bool copyTree(const QString& source, const QString& target)
     {
+        if (!QDir().mkpath(target))
+            return false;
         QDir sourceDir(source);
         QDirIterator entries(source, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
                              QDirIterator::Subdirectories);

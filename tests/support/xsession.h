@@ -1,127 +1,106 @@
 #pragma once
 
-// A private X display for end-to-end checks: Xvfb, which picks a free display
-// number and writes it on its standard output (-displayfd), with openbox as
-// its window manager; and the X tools (xdotool, xprop) run against it.
+// A private desktop for the end-to-end tests and the start-up benchmark: an X
+// server (Xvfb) on a display it picks itself (-displayfd), a window manager
+// (openbox), the built program started on it, and the X tools (xdotool, xprop,
+// xwininfo) that watch and drive it from outside, as a player would.
 
-#include <QElapsedTimer>
+#include <QPoint>
 #include <QProcess>
-#include <QStandardPaths>
+#include <QProcessEnvironment>
+#include <QRect>
+#include <QString>
 #include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <vector>
 
 class XSession
 {
 public:
     XSession() = default;
-    ~XSession()
-    {
-        for (QProcess* process : {&m_windowManager, &m_server}) {
-            process->kill();
-            process->waitForFinished();
-        }
-    }
+    // Ends the programs it started, then the window manager and the server.
+    ~XSession();
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
 
-    // The programs a session needs that are not installed; empty when all are.
-    static QStringList missingTools()
-    {
-        QStringList missing;
-        for (const char* name : {"Xvfb", "openbox", "xdotool", "xprop"}) {
-            if (QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty())
-                missing << QString::fromLatin1(name);
-        }
-        return missing;
-    }
+    // The tools a session needs that are not installed; empty when all are.
+    static QStringList missingTools();
 
-    // Starts the display and its window manager; false when either fails.
-    bool start()
-    {
-        m_server.start(QStringLiteral("Xvfb"),
-                       {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                        QStringLiteral("-screen"), QStringLiteral("0"),
-                        QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                        QStringLiteral("tcp")});
-        if (!m_server.waitForStarted())
-            return false;
-        QElapsedTimer clock;
-        clock.start();
-        while (!m_server.canReadLine() && clock.elapsed() < 10000)
-            m_server.waitForReadyRead(100);
-        if (!m_server.canReadLine())
-            return false;
-        m_display = QLatin1Char(':') + QString::fromLatin1(m_server.readLine()).trimmed();
+    // Starts the server and the window manager; an empty text when both run,
+    // else what went wrong.
+    QString start();
 
-        // Now and then openbox gives up at once on a display that has just
-        // come up (exit code 1, no message); it is then started again.
-        m_windowManager.setProcessEnvironment(environment());
-        m_windowManager.setStandardOutputFile(QProcess::nullDevice());
-        m_windowManager.setStandardErrorFile(QProcess::nullDevice());
-        for (int attempt = 0; attempt < 3 && !managed(); ++attempt) {
-            m_windowManager.start(QStringLiteral("openbox"), QStringList());
-            if (!m_windowManager.waitForStarted())
-                return false;
-            clock.restart();
-            // Waiting for its end also notices when it gives up.
-            while (!managed() && !m_windowManager.waitForFinished(50) && clock.elapsed() < 20000)
-                continue;
-        }
-        return managed();
-    }
-
+    // The display's name, ":<number>".
     QString display() const { return m_display; }
 
-    // The caller's environment pointed at this display, with Qt on X11.
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), m_display);
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        return environment;
-    }
+    // What every program and tool of the session runs with: the caller's
+    // environment with the display, the xcb platform, the audio sent nowhere,
+    // no start-up probe, and the runtime folder when one is set (the single
+    // instance lock lives there; set it before starting a program).
+    QProcessEnvironment environment() const;
+    void setRuntimeDirectory(const QString& folder) { m_runtime = folder; }
 
-    // Runs an X tool and gives its standard output, trimmed.
-    QString tool(const QString& program, const QStringList& arguments) const
-    {
-        QProcess process;
-        process.setProcessEnvironment(environment());
-        process.start(program, arguments);
-        if (!process.waitForFinished(5000))
-            return QString();
-        return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-    }
+    // Starts a program from its own folder, with environment() or the given
+    // environment (made from it); its standard error goes to the caller's.
+    // The session owns it until endPrograms().
+    QProcess* startProgram(const QString& program);
+    QProcess* startProgram(const QString& program, const QProcessEnvironment& environment);
+    // Kills the programs still running and forgets them all.
+    void endPrograms();
 
-    // The X windows of a process that are on screen.
-    QStringList visibleWindows(qint64 pid) const
-    {
-        return tool(QStringLiteral("xdotool"),
-                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                     QStringLiteral("--pid"), QString::number(pid)})
-            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
+    // For a test program whose own windows need a real display (the offscreen
+    // platform has no accessibility bridge): called first in main, before the
+    // application exists, it starts a session and runs the program again on
+    // it, with the same arguments, and gives that run's exit code. In that
+    // run it gives nothing, and main goes on.
+    static std::optional<int> rerunOnPrivateDisplay(int argc, char** argv);
 
-    // Clicks at (x, y) inside a window.
-    void click(const QString& window, int x, int y) const
-    {
-        tool(QStringLiteral("xdotool"),
-             {QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(x),
-              QString::number(y), QStringLiteral("click"), QStringLiteral("1")});
-    }
+    // Runs a tool on the display and gives its standard output, trimmed.
+    QString tool(const QString& program, const QStringList& arguments) const;
+    // xdotool key / xdotool type, to the window that has the focus.
+    void key(const QString& keys) const;
+    void type(const QString& text) const;
+    // Clicks at a point of a window, in the window's own coordinates.
+    void click(const QString& window, QPoint at) const;
 
-    void key(const QString& keys) const
-    {
-        tool(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
-    }
+    // The on-screen windows of a process.
+    QStringList visibleWindows(qint64 pid) const;
+    // Waits until the program runs with a window on screen.
+    bool waitForWindow(QProcess* program, int timeoutMs) const;
+    // A window's caption as it is, spaces included.
+    QString windowName(const QString& window) const;
+    // The on-screen windows of a process whose caption is exactly `caption`.
+    QStringList windowsNamed(qint64 pid, const QString& caption) const;
+    // A property of a window as xprop prints it.
+    QString property(const QString& window, const QString& name) const;
+    // A window with the frame the window manager draws around it, in screen
+    // coordinates; empty when unknown.
+    QRect frameGeometry(const QString& window) const;
+    // The active window (decimal id, empty when none), and the process
+    // owning it (0 when none).
+    QString activeWindow() const;
+    qint64 activePid() const;
+    // The game window of a process: its on-screen window captioned like the
+    // game, else its first one.
+    QString gameWindow(qint64 pid) const;
+    bool isIconic(const QString& window) const;
+    // Brings the window of process pid to the front, answering with Return
+    // any box of that process that stands in the way.
+    bool activate(const QString& window, qint64 pid, int timeoutMs) const;
+    // Presses the keys that ask the game to quit, answers its confirmation
+    // with Return ("&Oui", the default button) and waits for the program to
+    // end by itself with exit code 0.
+    bool quitWith(QProcess* program, const QString& keys) const;
 
 private:
-    bool managed() const
-    {
-        return tool(QStringLiteral("xprop"),
-                    {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
-            .contains(QStringLiteral("window id"));
-    }
+    // A tool's standard output as it is.
+    QString output(const QString& program, const QStringList& arguments) const;
 
     QProcess m_server;
     QProcess m_windowManager;
     QString m_display;
+    QString m_runtime;
+    std::vector<std::unique_ptr<QProcess>> m_programs;
 };

@@ -1,0 +1,121 @@
+#pragma once
+
+// The game window of the window tests: the real TPendForm with the real
+// configuration window, on a private copy of the fixture word base "game"
+// (tests/game/words.tsv), with every sound cue and beep it asks for recorded.
+
+#include "config/tcfgjeu.h"
+#include "game/tchecklistbox.h"
+#include "game/tpendform.h"
+#include "tests/support/fixturebase.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFrame>
+#include <QList>
+#include <QPair>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+// What the window sees when it gains or loses the activation.
+inline void sendActivation(QWidget* window, bool active)
+{
+    QEvent event(active ? QEvent::WindowActivate : QEvent::WindowDeactivate);
+    QCoreApplication::sendEvent(window, &event);
+}
+
+class GameWindowFixture : public QObject
+{
+protected:
+    // Once per test program: the embedded server stays bound to the data
+    // folder it first started on.
+    void prepareWordBase()
+    {
+        m_base = std::make_unique<FixtureBase>(QStringLiteral("game"));
+        QVERIFY(m_base->isValid());
+        QVERIFY(m_program.isValid());
+        QVERIFY(QDir(m_program.path()).mkpath(QStringLiteral("res")));
+    }
+
+    // A new game window and configuration window; programDirectory (ending
+    // with "/") holds their skin and settings file, by default a private
+    // folder with an empty res/.
+    void makeWindow(const QString& programDirectory = QString())
+    {
+        destroyWindow();
+        m_cues.clear();
+        m_beeps = 0;
+        const QString folder =
+            programDirectory.isEmpty() ? m_program.path() + QLatin1Char('/') : programDirectory;
+        m_form = std::make_unique<TPendForm>(folder);
+        // Owned by the game window, as in the program.
+        m_cfg = std::make_unique<TCfgJeu>(m_form->wordQuery(), folder,
+                                          folder + QStringLiteral("corbelet.ini"), m_form.get());
+        m_form->setConfiguration(m_cfg.get());
+        m_form->setCueObserver([this](const QString& cue, const QString& file) {
+            m_cues.append({cue, file});
+        });
+        m_form->setBeepObserver([this] { ++m_beeps; });
+    }
+
+    void destroyWindow()
+    {
+        // The configuration window borrows the game window's query.
+        m_cfg.reset();
+        m_form.reset();
+    }
+
+    // Shown, activated, its statistics panel closed; no cue recorded yet.
+    void startGame()
+    {
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        sendActivation(m_form.get(), true);
+        QVERIFY(m_form->paInfo->isVisible());
+        QTest::mouseClick(m_form->btValid, Qt::LeftButton);
+        QVERIFY(!m_form->paInfo->isVisible());
+        m_cues.clear();
+    }
+
+    // Words of lengths 4 to 25 within the given points.
+    void selectPoints(int minimum, int maximum)
+    {
+        m_cfg->NbMotMin->setValue(4);
+        m_cfg->NbMotMax->setValue(25);
+        m_cfg->NbPointMax->setValue(52);
+        m_cfg->NbPointMin->setValue(minimum);
+        m_cfg->NbPointMax->setValue(maximum);
+        QCOMPARE(m_cfg->NbPointMin->value(), minimum);
+        QCOMPARE(m_cfg->NbPointMax->value(), maximum);
+    }
+    void selectWord(int points) { selectPoints(points, points); }
+
+    // The item of the letter list showing the symbol; null when none.
+    QListWidgetItem* letterItem(const QString& symbol) const
+    {
+        const QList<QListWidgetItem*> items =
+            m_form->ListeLettre->findItems(symbol, Qt::MatchExactly);
+        return items.isEmpty() ? nullptr : items.front();
+    }
+
+    // The cue names asked for, in order.
+    QStringList cues() const
+    {
+        QStringList names;
+        for (const auto& cue : m_cues)
+            names.append(cue.first);
+        return names;
+    }
+
+    std::unique_ptr<FixtureBase> m_base;
+    QTemporaryDir m_program;
+    std::unique_ptr<TPendForm> m_form;
+    std::unique_ptr<TCfgJeu> m_cfg;
+    QList<QPair<QString, QString>> m_cues; // cue, file
+    int m_beeps = 0;
+};

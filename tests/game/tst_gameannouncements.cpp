@@ -1,0 +1,149 @@
+// What the game window announces to assistive technologies, and when. Qt
+// hands accessibility events on only while an accessibility bridge is active,
+// which the offscreen platform never has: this program runs under a private
+// session bus, runs itself again on a private X session (tests/support/
+// xsession.h), with Qt's AT-SPI bridge forced on
+// (QT_LINUX_ACCESSIBILITY_ALWAYS_ON), and catches the events before the bridge.
+
+#include "gamewindowfixture.h"
+
+#include "game/tchecklistbox.h"
+#include "tests/support/xsession.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+struct SeenEvent
+{
+    QObject* object;          // null for an item of a view
+    QAccessible::Id uniqueId; // for an item of a view
+    QAccessible::Event type;
+    bool checkedChanged;
+};
+
+QList<SeenEvent>& seenEvents()
+{
+    static QList<SeenEvent> events;
+    return events;
+}
+
+void recordEvent(QAccessibleEvent* event)
+{
+    const bool checked = event->type() == QAccessible::StateChanged &&
+                         static_cast<QAccessibleStateChangeEvent*>(event)->changedStates().checked;
+    seenEvents().append({event->object(), event->uniqueId(), event->type(), checked});
+}
+
+int countFrom(QObject* object, QAccessible::Event type = QAccessible::InvalidEvent)
+{
+    return static_cast<int>(
+        std::count_if(seenEvents().begin(), seenEvents().end(), [&](const SeenEvent& seen) {
+            return seen.object == object &&
+                   (type == QAccessible::InvalidEvent || seen.type == type);
+        }));
+}
+
+} // namespace
+
+class TestGameAnnouncements : public GameWindowFixture
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void countdownOnlyWhenItsWarningPlays();
+    void foundLetterAndItsTick();
+    void panelIsAnAlert();
+
+private:
+    void drawWord(int points);
+};
+
+void TestGameAnnouncements::initTestCase()
+{
+    // The bridge turns active once it has reached the accessibility bus.
+    QTRY_VERIFY_WITH_TIMEOUT(QAccessible::isActive(), 10000);
+    QAccessible::installUpdateHandler(&recordEvent);
+    prepareWordBase();
+}
+
+void TestGameAnnouncements::init()
+{
+    makeWindow();
+}
+
+void TestGameAnnouncements::cleanup()
+{
+    destroyWindow();
+}
+
+void TestGameAnnouncements::drawWord(int points)
+{
+    startGame();
+    selectWord(points);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    m_form->TimerGame->stop(); // ticks come from the test only
+    seenEvents().clear();
+}
+
+void TestGameAnnouncements::countdownOnlyWhenItsWarningPlays()
+{
+    drawWord(10); // chien
+    for (int tick = 0; tick < 25; ++tick)
+        m_form->TimerGameTimer();
+    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 5s"));
+    QCOMPARE(countFrom(m_form->paTempsRestant), 0);
+    m_form->TimerGameTimer();
+    QCOMPARE(cues().last(), QStringLiteral("SonDecide"));
+    QCOMPARE(countFrom(m_form->paTempsRestant), 1);
+    QCOMPARE(countFrom(m_form->paTempsRestant, QAccessible::Alert), 1);
+    m_form->TimerGameTimer();
+    QCOMPARE(countFrom(m_form->paTempsRestant), 1);
+}
+
+void TestGameAnnouncements::foundLetterAndItsTick()
+{
+    drawWord(10); // chien
+    m_form->pickTypedLetter('H');
+    QAccessibleInterface* cell = QAccessible::queryAccessibleInterface(m_form->ListeLettre)
+                                     ->child(m_form->ListeLettre->row(letterItem("H")));
+    QCOMPARE(cell->text(QAccessible::Name), QStringLiteral("H"));
+    const QAccessible::Id id = QAccessible::uniqueId(cell);
+    QVERIFY(std::any_of(seenEvents().begin(), seenEvents().end(), [&](const SeenEvent& seen) {
+        return seen.uniqueId == id && seen.type == QAccessible::StateChanged && seen.checkedChanged;
+    }));
+    QCOMPARE(countFrom(m_form->affMot, QAccessible::NameChanged), 1);
+    QCOMPARE(m_form->affMot->accessibleName(),
+             QStringLiteral("blanc, H, blanc, blanc, blanc, 5 lettres"));
+}
+
+void TestGameAnnouncements::panelIsAnAlert()
+{
+    drawWord(10); // chien
+    m_form->GetNbMot->trigger();
+    QCOMPARE(countFrom(m_form->paInfo, QAccessible::Alert), 1);
+    // Shown again with another text, it is announced again.
+    m_form->AfficheInfo("Lettre");
+    QCOMPARE(countFrom(m_form->paInfo, QAccessible::Alert), 2);
+}
+
+int main(int argc, char** argv)
+{
+    if (const std::optional<int> status = XSession::rerunOnPrivateDisplay(argc, argv))
+        return *status;
+    QApplication application(argc, argv);
+    application.setAttribute(Qt::AA_Use96Dpi, true);
+    TestGameAnnouncements test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_gameannouncements.moc"
