@@ -4,6 +4,9 @@
 //  - the audio thread's CPU time while one cue plays, and while idle;
 //  - allocations made on the audio thread (counted by the sound tests' probe,
 //    which wraps malloc) while a stream starts and while it plays on.
+// With --idle [seconds], instead: the whole process's CPU time and the audio
+// thread's wake-ups over that long (60 s unless given) once a cue has played
+// to its end, on SDL's dummy driver as in the game's start-up benchmark.
 
 #include "sound/gessound.h"
 #include "tests/sound/audiothreadprobe.h"
@@ -149,6 +152,58 @@ void reportPlayback(const char* name, const std::string& file, double seconds, l
                 name, cpu * 1000, wall, 100 * cpu / wall, startAllocations, steadyAllocations);
 }
 
+// Context switches of one thread of this process so far: each one is a
+// wake-up of a thread that sleeps between its output buffers.
+long contextSwitches(long tid)
+{
+    std::ifstream status("/proc/self/task/" + std::to_string(tid) + "/status");
+    long total = 0;
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.find("ctxt_switches:") != std::string::npos)
+            total += std::strtol(line.substr(line.find(':') + 1).c_str(), nullptr, 10);
+    }
+    return total;
+}
+
+double processCpuSeconds()
+{
+    timespec time{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &time);
+    return double(time.tv_sec) + double(time.tv_nsec) * 1e-9;
+}
+
+int reportIdle(double seconds)
+{
+    qputenv("SDL_AUDIODRIVER", "dummy");
+    QTemporaryDir dir;
+    const std::string tone = (dir.path() + "/tone.wav").toStdString();
+    writeToneWav(tone, 440, 0.3, 44100);
+    if (!InitSound()) {
+        std::fprintf(stderr, "the audio library is not available\n");
+        return 1;
+    }
+    sleepMs(100);
+    const long tid = AudioThreadProbe::findAudioThread();
+    PlaySoundFile(tone, CurrentStream);
+    sleepMs(1000); // the cue plays to its end; the stream stays open
+    const double processStart = processCpuSeconds();
+    const double threadStart = AudioThreadProbe::cpuSeconds(tid);
+    const long switchesStart = contextSwitches(tid);
+    const auto wallStart = Clock::now();
+    sleepMs(int(seconds * 1000));
+    const double wall = std::chrono::duration<double>(Clock::now() - wallStart).count();
+    const double process = processCpuSeconds() - processStart;
+    const double thread = AudioThreadProbe::cpuSeconds(tid) - threadStart;
+    const long switches = contextSwitches(tid) - switchesStart;
+    std::printf("idle     %-21s process CPU %7.2f ms over %.1f s = %6.3f %%; audio thread CPU "
+                "%7.2f ms = %6.3f %%, %.1f wake-ups/s\n",
+                "(dummy driver)", process * 1000, wall, 100 * process / wall, thread * 1000,
+                100 * thread / wall, double(switches) / wall);
+    CloseSound();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -156,6 +211,10 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (const qsizetype idle = arguments.indexOf(QStringLiteral("--idle")); idle >= 0)
+        return reportIdle(arguments.value(idle + 1, QStringLiteral("60")).toDouble());
+
     QTemporaryDir dir;
     const QString output = dir.path() + "/output.raw";
     qputenv("SDL_AUDIODRIVER", "disk");
