@@ -1,9 +1,14 @@
 // Sound player benchmark, on SDL's disk driver (output paced in real time):
 //  - latency: from the call of PlaySoundFile to the first non-silent sample
-//    written by the device thread, in wall time and in output frames;
+//    written by the device thread, in wall time and in output frames, with
+//    the device running and after a silence long enough for the library to
+//    close it;
 //  - the audio thread's CPU time while one cue plays, and while idle;
 //  - allocations made on the audio thread (counted by the sound tests' probe,
 //    which wraps malloc) while a stream starts and while it plays on.
+// With --idle [seconds], instead: the whole process's CPU time over that long
+// (60 s unless given) from the end of a cue, on SDL's dummy driver as in the
+// game's start-up benchmark, and the audio thread's wake-ups while it runs.
 
 #include "sound/gessound.h"
 #include "tests/sound/audiothreadprobe.h"
@@ -93,13 +98,16 @@ struct Latency
     double outputMs;
 };
 
-Latency measureLatency(const std::string& file, const QString& output)
+Latency measureLatency(const std::string& file, const QString& output, int silenceMs)
 {
-    sleepMs(150); // let the previous cue end in silence
-    const std::size_t before = outputFrames(output);
+    sleepMs(silenceMs); // let the previous cue end in silence
+    std::size_t before = outputFrames(output);
     const auto start = Clock::now();
     PlaySoundFile(file, CurrentStream);
     const auto returned = Clock::now();
+    // A device opened again starts its output file over.
+    if (outputFrames(output) < before)
+        before = 0;
     long first = -1;
     while ((first = firstSound(output, before)) < 0 &&
            Clock::now() - start < std::chrono::seconds(2))
@@ -110,11 +118,12 @@ Latency measureLatency(const std::string& file, const QString& output)
             first < 0 ? -1 : 1000.0 * double(first - long(before)) / Rate};
 }
 
-void reportLatency(const char* name, const std::string& file, const QString& output)
+void reportLatency(const char* name, const std::string& file, const QString& output, int count = 20,
+                   int silenceMs = 150)
 {
     std::vector<Latency> runs;
-    for (int i = 0; i < 20; ++i)
-        runs.push_back(measureLatency(file, output));
+    for (int i = 0; i < count; ++i)
+        runs.push_back(measureLatency(file, output, silenceMs));
     const auto stats = [&](double Latency::*field) {
         std::vector<double> values;
         for (const Latency& run : runs)
@@ -130,9 +139,10 @@ void reportLatency(const char* name, const std::string& file, const QString& out
                 name, callMedian, callMax, wallMedian, wallMax, outMedian, outMax);
 }
 
-void reportPlayback(const char* name, const std::string& file, double seconds, long tid)
+void reportPlayback(const char* name, const std::string& file, double seconds)
 {
     sleepMs(200);
+    const long tid = AudioThreadProbe::findAudioThread();
     AudioThreadProbe::watch(tid);
     const double cpuStart = AudioThreadProbe::cpuSeconds(tid);
     const auto wallStart = Clock::now();
@@ -149,6 +159,58 @@ void reportPlayback(const char* name, const std::string& file, double seconds, l
                 name, cpu * 1000, wall, 100 * cpu / wall, startAllocations, steadyAllocations);
 }
 
+// Context switches of one thread of this process so far: each one is a
+// wake-up of a thread that sleeps between its output buffers.
+long contextSwitches(long tid)
+{
+    std::ifstream status("/proc/self/task/" + std::to_string(tid) + "/status");
+    long total = 0;
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.find("ctxt_switches:") != std::string::npos)
+            total += std::strtol(line.substr(line.find(':') + 1).c_str(), nullptr, 10);
+    }
+    return total;
+}
+
+double processCpuSeconds()
+{
+    timespec time{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &time);
+    return double(time.tv_sec) + double(time.tv_nsec) * 1e-9;
+}
+
+int reportIdle(double seconds)
+{
+    qputenv("SDL_AUDIODRIVER", "dummy");
+    QTemporaryDir dir;
+    const std::string tone = (dir.path() + "/tone.wav").toStdString();
+    writeToneWav(tone, 440, 0.3, 44100);
+    if (!InitSound()) {
+        std::fprintf(stderr, "the audio library is not available\n");
+        return 1;
+    }
+    PlaySoundFile(tone, CurrentStream);
+    sleepMs(100);
+    const long tid = AudioThreadProbe::findAudioThread();
+    sleepMs(400); // the cue plays to its end; the stream stays open
+    const double processStart = processCpuSeconds();
+    const long switchesStart = contextSwitches(tid);
+    const auto wallStart = Clock::now();
+    sleepMs(int(seconds * 1000));
+    const double wall = std::chrono::duration<double>(Clock::now() - wallStart).count();
+    const double process = processCpuSeconds() - processStart;
+    std::printf("idle     %-21s process CPU %7.2f ms over %.1f s = %6.3f %%; ", "(dummy driver)",
+                process * 1000, wall, 100 * process / wall);
+    if (AudioThreadProbe::findAudioThread() == tid)
+        std::printf("audio thread running, %.1f wake-ups/s\n",
+                    double(contextSwitches(tid) - switchesStart) / wall);
+    else
+        std::printf("audio thread ended (device closed)\n");
+    CloseSound();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -156,6 +218,10 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (const qsizetype idle = arguments.indexOf(QStringLiteral("--idle")); idle >= 0)
+        return reportIdle(arguments.value(idle + 1, QStringLiteral("60")).toDouble());
+
     QTemporaryDir dir;
     const QString output = dir.path() + "/output.raw";
     qputenv("SDL_AUDIODRIVER", "disk");
@@ -193,9 +259,10 @@ int main(int argc, char** argv)
         std::printf("idle     %-21s audio thread CPU %6.2f ms over %.2f s = %5.2f %%\n",
                     "(finished stream)", cpu * 1000, wall, 100 * cpu / wall);
     }
-    reportPlayback("WAV 44.1 kHz tone", tone44, 1.4, tid);
-    reportPlayback("WAV 22.05 kHz tone", tone22, 1.4, tid);
-    reportPlayback("SonPerdu.mp3", res + "SonPerdu.mp3", 1.6, tid);
+    reportPlayback("WAV 44.1 kHz tone", tone44, 1.4);
+    reportPlayback("WAV 22.05 kHz tone", tone22, 1.4);
+    reportPlayback("SonPerdu.mp3", res + "SonPerdu.mp3", 1.6);
+    reportLatency("SonHello.mp3 after 7 s", res + "SonHello.mp3", output, 5, 7000);
     CloseSound();
     return 0;
 }

@@ -8,6 +8,16 @@
 // callback may touch it; the callback itself only clears the channel of a
 // stream that has played to its end.
 //
+// Idle. While the device is open, SDL's device thread wakes for every buffer
+// (every 23 ms), paused or not, so an idle game would never leave the
+// processor alone. A third thread, the closer, closes the device once no cue
+// has started for IdleCloseDelay and no channel plays; the next cue opens it
+// again before it starts. The API and the closer share the device under
+// Engine::mutex, always taken before the device lock; the callback takes
+// neither, SDL holding the device lock around it. A cue only moves the
+// closer's deadline: the closer sleeps until then, or without end while the
+// device is closed.
+//
 // The callback allocates nothing. Each stream owns its decode buffer and its
 // converter. SDL_AudioStreamPut grows the converter's work buffer to the
 // largest block ever put (SDL_realloc) and appends 4 KiB packets to its queue,
@@ -36,8 +46,13 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -54,6 +69,9 @@ constexpr int OutputChannels = 2;
 // Frames per output buffer asked of the device.
 constexpr Uint16 DeviceFrames = 1024;
 constexpr int QueuePacketBytes = 4096; // SDL's own data queue packet size
+// How long the device stays open after the last cue started, once nothing
+// plays: long enough that a game in progress keeps it open between picks.
+constexpr std::chrono::seconds IdleCloseDelay{5};
 
 } // namespace
 
@@ -92,7 +110,7 @@ struct Engine
 {
     std::atomic<int> lastError{FMOD_ERR_NONE};
     bool initialised = false;
-    SDL_AudioDeviceID device = 0;
+    SDL_AudioSpec deviceSpec{};
     int deviceRate = 0;
     int channelCount = 0;
     // The channel table: the callback reads it, the API changes it under the
@@ -104,14 +122,73 @@ struct Engine
     std::vector<float> mixBuffer;
     FSOUND_DSPUNIT fftUnit;
 
+    // Shared by the API and the closer.
+    std::mutex mutex;
+    SDL_AudioDeviceID device = 0; // 0 while closed
+    std::chrono::steady_clock::time_point idleDeadline;
+    bool closing = false; // FSOUND_Close: the closer ends
+    std::condition_variable closerWake;
+    std::thread closer;
+
     ~Engine() { shutDown(); }
+
+    // Opens the output device, paused. False when it is refused.
+    bool openDevice()
+    {
+        SDL_AudioSpec obtained{};
+        // No changes allowed: SDL converts to whatever the device really takes.
+        device = SDL_OpenAudioDevice(nullptr, 0, &deviceSpec, &obtained, 0);
+        return device != 0;
+    }
+
+    void closeDevice()
+    {
+        SDL_CloseAudioDevice(device); // joins the device thread
+        device = 0;
+    }
+
+    bool anyChannelPlays()
+    {
+        SDL_LockAudioDevice(device);
+        const bool playing = std::any_of(channels.begin(), channels.end(),
+                                         [](const FSOUND_STREAM* stream) { return stream; });
+        SDL_UnlockAudioDevice(device);
+        return playing;
+    }
+
+    // The device stays open for IdleCloseDelay from now at least.
+    void keepOpen() { idleDeadline = std::chrono::steady_clock::now() + IdleCloseDelay; }
+
+    // The closer's thread: closes the device at the deadline when nothing
+    // plays, or looks again IdleCloseDelay later.
+    void closeDeviceWhenIdle()
+    {
+        std::unique_lock lock(mutex);
+        while (!closing) {
+            if (!device)
+                closerWake.wait(lock);
+            else if (std::chrono::steady_clock::now() < idleDeadline)
+                closerWake.wait_until(lock, idleDeadline);
+            else if (anyChannelPlays())
+                keepOpen();
+            else
+                closeDevice();
+        }
+    }
 
     void shutDown()
     {
         if (!initialised)
             return;
-        SDL_CloseAudioDevice(device); // joins the device thread
-        device = 0;
+        {
+            const std::lock_guard lock(mutex);
+            closing = true;
+        }
+        closerWake.notify_all();
+        closer.join();
+        closing = false;
+        if (device)
+            closeDevice();
         channels.fill(nullptr);
         streams.clear();
         mixBuffer = {};
@@ -316,30 +393,32 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int flags
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return failWith<signed char>(FMOD_ERR_INIT, 0);
 
-    SDL_AudioSpec wanted{};
-    wanted.freq = mixrate;
-    wanted.format = AUDIO_F32SYS;
-    wanted.channels = OutputChannels;
-    wanted.samples = DeviceFrames;
-    wanted.callback = mixCallback;
-    wanted.userdata = &engine;
-    SDL_AudioSpec obtained{};
-    // No changes allowed: SDL converts to whatever the device really takes.
-    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-    if (device == 0) {
+    engine.deviceSpec = {};
+    engine.deviceSpec.freq = mixrate;
+    engine.deviceSpec.format = AUDIO_F32SYS;
+    engine.deviceSpec.channels = OutputChannels;
+    engine.deviceSpec.samples = DeviceFrames;
+    engine.deviceSpec.callback = mixCallback;
+    engine.deviceSpec.userdata = &engine;
+    // Opened here so that a refused device is reported now, not at a cue.
+    if (!engine.openDevice()) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return failWith<signed char>(FMOD_ERR_INIT, 0);
     }
-    engine.device = device;
     engine.deviceRate = mixrate;
     engine.channelCount = maxsoftwarechannels;
     engine.channels.fill(nullptr);
-    engine.mixBuffer.assign(
-        static_cast<std::size_t>(obtained.samples ? obtained.samples : DeviceFrames) *
-            OutputChannels,
-        0.0f);
+    engine.mixBuffer.assign(static_cast<std::size_t>(DeviceFrames) * OutputChannels, 0.0f);
+    engine.keepOpen();
+    try {
+        engine.closer = std::thread([] { engine.closeDeviceWhenIdle(); });
+    } catch (const std::system_error&) {
+        engine.closeDevice();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return failWith<signed char>(FMOD_ERR_INIT, 0);
+    }
     engine.initialised = true;
-    SDL_PauseAudioDevice(device, 0);
+    SDL_PauseAudioDevice(engine.device, 0);
     return 1;
 }
 
@@ -433,6 +512,17 @@ int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream)
         channel >= engine.channelCount)
         return failWith(FMOD_ERR_INVALID_PARAM, -1);
 
+    const std::lock_guard deviceGuard(engine.mutex);
+    // Closed while the game was quiet: opened again, paused until the stream
+    // is on its channel, and watched by the closer again.
+    const bool reopened = !engine.device;
+    if (reopened) {
+        if (!engine.openDevice())
+            return failWith(FMOD_ERR_INIT, -1);
+        engine.closerWake.notify_one();
+    }
+    engine.keepOpen();
+
     // Played again: stop it and start over from the beginning.
     if (stream->started) {
         detach(*stream);
@@ -454,6 +544,8 @@ int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream)
     slot = stream;
     stream->channel = channel;
     stream->started = true;
+    if (reopened)
+        SDL_PauseAudioDevice(engine.device, 0);
     return channel;
 }
 
@@ -464,6 +556,7 @@ signed char FSOUND_Stream_Close(FSOUND_STREAM* stream)
     const auto found = findStream(stream);
     if (found == engine.streams.end())
         return failWith<signed char>(FMOD_ERR_INVALID_PARAM, 0);
+    const std::lock_guard deviceGuard(engine.mutex);
     detach(*stream);
     engine.streams.erase(found);
     return 1;

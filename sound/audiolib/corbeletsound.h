@@ -38,7 +38,9 @@ enum
 #define CORBELETSOUND_MAX_CHANNELS 32
 
 /* Opens the output device: float stereo at mixrate Hz, mixing up to
-   maxsoftwarechannels (1 to 32) streams. flags is reserved (0). */
+   maxsoftwarechannels (1 to 32) streams. flags is reserved (0). The device
+   is closed again after a few seconds without a cue while nothing plays, and
+   opened again by the next FSOUND_Stream_Play. */
 CORBELETSOUND_API signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int flags);
 /* The code of the last failure. */
 CORBELETSOUND_API int FSOUND_GetError(void);
@@ -55,7 +57,8 @@ CORBELETSOUND_API signed char FSOUND_DSP_SetActive(FSOUND_DSPUNIT* unit, signed 
 CORBELETSOUND_API FSOUND_STREAM* FSOUND_Stream_Open(const char* name, unsigned int mode, int offset,
                                                     int length);
 /* Starts a stream from its beginning on a channel (-1: the first free one);
-   returns the channel, or -1 on failure. */
+   returns the channel, or -1 on failure (FMOD_ERR_INIT: the closed output
+   device cannot be opened again). */
 CORBELETSOUND_API int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream);
 /* Stops the stream's sound within one output buffer and frees the stream. */
 CORBELETSOUND_API signed char FSOUND_Stream_Close(FSOUND_STREAM* stream);

@@ -35,6 +35,7 @@ private slots:
     void finishedStreamStaysOpenUntilTheNextCue();
     void closedStreamFallsSilentWithinOneBuffer();
     void closeSoundCutsAPlayingCue();
+    void quietDeviceClosesAndTheNextCueOpensIt();
     void defaultCuesDecode_data();
     void defaultCuesDecode();
 
@@ -217,6 +218,32 @@ void TestSoundOutput::closeSoundCutsAPlayingCue()
     QCOMPARE(outputFrames(m_output), closed);
     const ToneSpan heard = findTone(readOutput(m_output), 440, Present);
     QVERIFY2(heard.seconds() < 1.0, qPrintable(QString::number(heard.seconds())));
+}
+
+void TestSoundOutput::quietDeviceClosesAndTheNextCueOpensIt()
+{
+    // A cue longer than the library's idle delay is heard whole: the device
+    // stays open while a channel plays.
+    PlaySoundFile(tone(440, 6.0), CurrentStream);
+    QVERIFY(waitForTone(m_output, 440, Present, 5.9, 0.1, 10000));
+    const ToneSpan whole = findTone(readOutput(m_output), 440, Present);
+    QVERIFY2(std::abs(whole.seconds() - 6.0) < 0.05, qPrintable(QString::number(whole.seconds())));
+
+    // Then nothing plays and no cue comes: the device is closed and its
+    // output ends.
+    const auto outputStopped = [this] {
+        const std::size_t frames = outputFrames(m_output);
+        QTest::qWait(500);
+        return outputFrames(m_output) == frames;
+    };
+    QVERIFY(QTest::qWaitFor(outputStopped, 10000));
+
+    // The next cue opens it again (SDL's disk driver starts its file over)
+    // and is heard at once.
+    PlaySoundFile(tone(1000, 0.3), CurrentStream);
+    QVERIFY(waitForTone(m_output, 1000, Present, 0.25, 0.1));
+    const ToneSpan next = findTone(readOutput(m_output), 1000, Present);
+    QVERIFY2(next.begin <= OutputRate / 20, qPrintable(QString::number(next.begin)));
 }
 
 void TestSoundOutput::defaultCuesDecode_data()

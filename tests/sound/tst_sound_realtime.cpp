@@ -24,6 +24,7 @@ private slots:
     void playbackAllocatesNothing();
     void replayAllocatesNothing();
     void audioThreadUsesLittleCpu();
+    void quietDeviceLeavesTheProcessorAlone();
 
 private:
     QTemporaryDir m_dir;
@@ -95,6 +96,24 @@ void TestSoundRealtime::audioThreadUsesLittleCpu()
     const double used = AudioThreadProbe::cpuSeconds(m_audioThread) - before;
     // Decoding an MP3 and mixing it takes well under a tenth of real time.
     QVERIFY2(used < 0.1, qPrintable(QString::number(used)));
+}
+
+void TestSoundRealtime::quietDeviceLeavesTheProcessorAlone()
+{
+    // Once nothing has played for a few seconds, the device is closed: no
+    // audio thread is left to wake for every buffer.
+    QVERIFY(QTest::qWaitFor([] { return AudioThreadProbe::findAudioThread() < 0; }, 15000));
+    // The next cue opens it again before it starts, and the new audio thread
+    // plays it without allocating either.
+    PlaySoundFile(CORBELET_SOURCE_DIR "/res/SonPerdu.mp3", CurrentStream);
+    QVERIFY(CurrentStream);
+    long audioThread = -1;
+    QVERIFY(QTest::qWaitFor(
+        [&] { return (audioThread = AudioThreadProbe::findAudioThread()) >= 0; }, 1000));
+    AudioThreadProbe::watch(audioThread);
+    QTest::qWait(1000);
+    QCOMPARE(AudioThreadProbe::take(), 0L);
+    AudioThreadProbe::stop();
 }
 
 QTEST_MAIN(TestSoundRealtime)
