@@ -20,9 +20,10 @@ constexpr int SoftwareChannels = 32;
 // The library's mode bits for 16-bit (0x10), mono (0x20), signed (0x100) data.
 constexpr unsigned ReadyStreamMode = 0x130;
 
-// The library refused to open the output device at the last InitSound: the
-// machine has no sound output. The player has said so once and keeps quiet
-// until the next InitSound: every cue would fail the same way.
+// The library could not open the output device, at the last InitSound or at a
+// cue after it had closed the device while the game was quiet: the machine
+// has no sound output. The player has said so once and keeps quiet until the
+// next InitSound: every cue would fail the same way.
 bool outputRefused = false;
 
 // The library is loaded and bound, and its output device is open or was
@@ -32,15 +33,28 @@ bool libraryUsable()
     return AudioLibraryBound() && !outputRefused;
 }
 
-// Shows the text of the library's last error in a plain modal box over the
-// active window.
-void showLastSoundError()
+// After a refused output device: shuts the library down (which frees every
+// stream) and calls nothing more of it until the next InitSound.
+void fallSilent()
 {
-    const int code = AudioLibrary::FSOUND_GetError();
+    AudioLibrary::FSOUND_Close();
+    CurrentStream = nullptr;
+    outputRefused = true;
+}
+
+// Shows the text of the library's error `code` in a plain modal box over the
+// active window.
+void showSoundError(int code)
+{
     QMessageBox box(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(),
                     Windows1252::toQString(SoundErrorText(code)), QMessageBox::Ok,
                     QApplication::activeWindow());
     box.exec();
+}
+
+void showLastSoundError()
+{
+    showSoundError(AudioLibrary::FSOUND_GetError());
 }
 
 } // namespace
@@ -55,9 +69,9 @@ bool InitSound()
         if (!LoadAudioLibrary())
             return false;
         if (!AudioLibrary::FSOUND_Init(MixRate, SoftwareChannels, 0)) {
-            showLastSoundError();
-            AudioLibrary::FSOUND_Close();
-            outputRefused = true;
+            const int error = AudioLibrary::FSOUND_GetError();
+            fallSilent();
+            showSoundError(error);
             return false;
         }
         AudioLibrary::FSOUND_DSP_SetActive(AudioLibrary::FSOUND_DSP_GetFFTUnit(), 1);
@@ -79,13 +93,22 @@ void PlaySoundFile(const std::string& fileName, FSOUND_STREAM*& stream)
         showLastSoundError();
         return;
     }
-    if (AudioLibrary::FSOUND_Stream_Play(-1, stream) < 0)
-        showLastSoundError();
+    if (AudioLibrary::FSOUND_Stream_Play(-1, stream) >= 0)
+        return;
+    const int error = AudioLibrary::FSOUND_GetError();
+    // The library closed the device while the game was quiet and cannot open
+    // it again: as at a refused start, one box, then silence. Silent before
+    // the box shows, since cues keep coming while it waits for the player.
+    if (error == FMOD_ERR_INIT) {
+        fallSilent();
+        stream = nullptr;
+    }
+    showSoundError(error);
 }
 
 void CloseSound()
 {
-    // After a refused output device the library was closed at once.
+    // After a refused output device the library was shut down at once.
     if (!libraryUsable())
         return;
     if (CurrentStream) {

@@ -23,7 +23,10 @@ bool InitSound();
 
 // Stops the cue held in stream, then opens fileName (native path bytes) in
 // stream and starts it. Does nothing while the library is not available or
-// its output device was refused.
+// its output device was refused. When the library closed the device while
+// the game was quiet and cannot open it again for this cue, the device counts
+// as refused: one message, the library shut down, silence until the next
+// InitSound.
 void PlaySoundFile(const std::string& fileName, FSOUND_STREAM*& stream);
 
 // Ends the current cue at once and shuts the library down (it stays loaded).

@@ -8,6 +8,8 @@
 #include "sound/gessound.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -42,6 +44,7 @@ private slots:
     void unreadableFileIsRefused();
     void closeSoundWithoutCueAndAfterwards();
     void refusedInitialisationShowsOneBox();
+    void refusedReopeningShowsOneBox();
     void libraryRunsOutOfChannels();
     void cueThatCannotStartStaysInTheSlot();
     void loadAudioLibraryBindsOrFails();
@@ -293,6 +296,43 @@ void TestSoundPlayer::refusedInitialisationShowsOneBox()
     QCOMPARE(StreamMode, 0x130u);
     PlaySoundFile(path("missing.wav"), CurrentStream);
     QCOMPARE(boxes.texts(), QStringList{"File not found"});
+}
+
+void TestSoundPlayer::refusedReopeningShowsOneBox()
+{
+    // SDL's disk driver writes the output into a file while the device is
+    // open: the device opens at start and closes once the game is quiet.
+    const QString output = m_dir.filePath(QStringLiteral("sortie.raw"));
+    qputenv("SDL_AUDIODRIVER", "disk");
+    qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(output));
+    MessageBoxDriver boxes;
+    QVERIFY(InitSound());
+    PlaySoundFile(m_tone, CurrentStream);
+    const auto closed = [&] {
+        const qint64 written = QFileInfo(output).size();
+        QTest::qWait(300);
+        return written > 0 && QFileInfo(output).size() == written;
+    };
+    QVERIFY(QTest::qWaitFor(closed, 15000));
+
+    // The next cue cannot open it again (its file cannot be made any more):
+    // one box for the whole game, and nothing more reaches the library (its
+    // last error stays the refused device).
+    qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(m_dir.filePath("absent/sortie.raw")));
+    for (int cue = 0; cue < 12; ++cue)
+        PlaySoundFile(cue % 4 ? path("missing.wav") : m_tone, CurrentStream);
+    CloseSound();
+    QCOMPARE(CurrentStream, nullptr);
+    QTest::qWait(50);
+    QCOMPARE(boxes.texts(), QStringList{"Error initializing output device"});
+    QCOMPARE(AudioLibrary::FSOUND_GetError(), int(FMOD_ERR_INIT));
+
+    // The next start tries again.
+    qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(output));
+    QVERIFY(InitSound());
+    PlaySoundFile(path("missing.wav"), CurrentStream);
+    QCOMPARE(boxes.texts(), (QStringList{"Error initializing output device", "File not found"}));
+    qunsetenv("SDL_DISKAUDIOFILE");
 }
 
 void TestSoundPlayer::libraryRunsOutOfChannels()
