@@ -185,7 +185,7 @@ int main(int argc, char** argv)
     // The game runs from a private copy of its run directory, as a player
     // would run it, so that the settings file it writes stays out of the build.
     QTemporaryDir copy;
-    if (!copy.isValid() || !FixtureBase::copyTree(QStringLiteral(CORBELET_RUN_DIR), copy.path())) {
+    if (!copy.isValid() || !FixtureBase::copyRunDirectory(copy.path())) {
         std::fprintf(stderr, "cannot copy %s\n", CORBELET_RUN_DIR);
         return 1;
     }

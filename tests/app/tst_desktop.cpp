@@ -41,18 +41,14 @@ class TestDesktop : public QObject
 private:
     XSession m_session;
     QTemporaryDir m_root;
-    QString m_runDirectory;
     QProcess* m_program = nullptr;
     QString m_gameWindow;
 
-    // A private copy of the run directory, made ready by `prepare`.
+    // A private copy of the run directory in the folder `name` of the test.
     QString copyRunDirectory(const QString& name)
     {
         const QString folder = m_root.filePath(name);
-        if (!QDir().mkpath(folder) || !FixtureBase::copyTree(m_runDirectory, folder))
-            return QString();
-        QFile::remove(folder + QStringLiteral("/corbelet.ini"));
-        return folder;
+        return FixtureBase::copyRunDirectory(folder) ? folder : QString();
     }
 
     // Starts the program of a folder and waits for its game window.
@@ -107,9 +103,10 @@ private slots:
         const QStringList missing = XSession::missingTools();
         if (!missing.isEmpty())
             QSKIP(qPrintable(missing.join(QStringLiteral(", ")) + QStringLiteral(" missing")));
-        m_runDirectory = qEnvironmentVariable("CORBELET_RUN_DIR", QStringLiteral(CORBELET_RUN_DIR));
-        QVERIFY2(QFileInfo(m_runDirectory + QStringLiteral("/data/listedemots")).isDir(),
-                 qPrintable(m_runDirectory));
+        const QString runDirectory =
+            qEnvironmentVariable("CORBELET_RUN_DIR", QStringLiteral(CORBELET_RUN_DIR));
+        QVERIFY2(QFileInfo(runDirectory + QStringLiteral("/data/listedemots")).isDir(),
+                 qPrintable(runDirectory));
         QVERIFY(m_root.isValid());
         const QString failure = m_session.start();
         QVERIFY2(failure.isEmpty(), qPrintable(failure));

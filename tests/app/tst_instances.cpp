@@ -86,10 +86,7 @@ private slots:
 
         // Two copies of the run directory: the first folder and another one.
         for (const QString& folder : {QStringLiteral("premier"), QStringLiteral("copie")}) {
-            QVERIFY(QDir(m_root.path()).mkpath(folder));
-            QVERIFY(FixtureBase::copyTree(m_runDirectory, m_root.filePath(folder)));
-            QVERIFY(!QFileInfo::exists(m_root.filePath(folder + QStringLiteral("/corbelet.ini"))) ||
-                    QFile::remove(m_root.filePath(folder + QStringLiteral("/corbelet.ini"))));
+            QVERIFY(FixtureBase::copyRunDirectory(m_root.filePath(folder)));
         }
         m_first = m_root.filePath(QStringLiteral("premier/corbelet"));
         m_copy = m_root.filePath(QStringLiteral("copie/corbelet"));

@@ -76,12 +76,8 @@ private slots:
         QVERIFY(m_root.isValid());
 
         // The run directory with the one-word base instead of its own.
-        const QString runDirectory =
-            qEnvironmentVariable("CORBELET_RUN_DIR", QStringLiteral(CORBELET_RUN_DIR));
         const QString folder = m_root.filePath(QStringLiteral("partie"));
-        QVERIFY(QDir().mkpath(folder));
-        QVERIFY(FixtureBase::copyTree(runDirectory, folder));
-        QFile::remove(folder + QStringLiteral("/corbelet.ini"));
+        QVERIFY(FixtureBase::copyRunDirectory(folder));
         QVERIFY(QDir(folder + QStringLiteral("/data")).removeRecursively());
         QVERIFY(FixtureBase::copyTree(QStringLiteral(CORBELET_BINARY_DIR "/fixtures/oneword/data"),
                                       folder + QStringLiteral("/data")));

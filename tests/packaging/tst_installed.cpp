@@ -427,8 +427,7 @@ private slots:
     void portableFolders()
     {
         const QString readOnly = path(QStringLiteral("portable-lecture-seule"));
-        QVERIFY(FixtureBase::copyTree(QStringLiteral(CORBELET_RUN_DIR), readOnly));
-        QFile::remove(readOnly + QStringLiteral("/corbelet.ini"));
+        QVERIFY(FixtureBase::copyRunDirectory(readOnly));
         QVERIFY(changeOwner(readOnly, m_uid, m_gid));
         setWritable(readOnly, false);
         const QString home = playerFolder(QStringLiteral("maison-portable"));
@@ -442,8 +441,7 @@ private slots:
         QVERIFY(QFileInfo::exists(home + QStringLiteral("/.local/share/corbelet/data")));
 
         const QString writable = playerFolder(QStringLiteral("portable"));
-        QVERIFY(FixtureBase::copyTree(QStringLiteral(CORBELET_RUN_DIR), writable));
-        QFile::remove(writable + QStringLiteral("/corbelet.ini"));
+        QVERIFY(FixtureBase::copyRunDirectory(writable));
         QVERIFY(changeOwner(writable, m_uid, m_gid));
         const QString otherHome = playerFolder(QStringLiteral("maison-portable-2"));
         {

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -46,6 +47,18 @@ public:
             }
         }
         return true;
+    }
+
+    // A private copy of the staged run directory (CORBELET_RUN_DIR) in
+    // target, made when missing, without the settings file a run may have
+    // left there: the program in it starts as at its first start.
+    static bool copyRunDirectory(const QString& target)
+    {
+        const QString runDirectory =
+            qEnvironmentVariable("CORBELET_RUN_DIR", QStringLiteral(CORBELET_RUN_DIR));
+        const QString settings = target + QStringLiteral("/corbelet.ini");
+        return copyTree(runDirectory, target) &&
+               (!QFileInfo::exists(settings) || QFile::remove(settings));
     }
 
 private:
