@@ -39,9 +39,10 @@ class TPendForm : public QWidget
 {
     Q_OBJECT
 public:
-    // programDirectory: the executable's folder ending with "/"; by default the
-    // folder of the running executable. Skins, glyphs and default sounds are
-    // looked up under it.
+    // programDirectory: the folder the program reads its files from, ending
+    // with "/" (the executable's folder, or share/corbelet/ once installed);
+    // by default the folder of the running executable. Skins, glyphs, default
+    // sounds and chosen sounds stored without a folder are looked up under it.
     explicit TPendForm(const QString& programDirectory = QString(), QWidget* parent = nullptr);
     ~TPendForm() override;
 

@@ -163,9 +163,10 @@ bool PreviewArea::addRtfFile(const std::string& path)
 
 bool PreviewArea::placeRtfFile(const QString& name, QRect box)
 {
-    // The name is resolved against the current directory. The open does not
-    // block (a named pipe in the document's place would otherwise hold the
-    // program for good), and only a regular file is read.
+    // A relative name is resolved against the current directory (the game
+    // gives the full path of its rules document). The open does not block (a
+    // named pipe in the document's place would otherwise hold the program for
+    // good), and only a regular file is read.
     const int descriptor =
         ::open(QFile::encodeName(name).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0 && errno == ENOENT) {
