@@ -176,11 +176,9 @@ int main(int argc, char** argv)
     QCoreApplication application(argc, argv);
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
 
-    for (const char* name : {"Xvfb", "openbox", "xdotool", "xprop"}) {
-        if (QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty()) {
-            std::fprintf(stderr, "%s is not installed\n", name);
-            return 1;
-        }
+    if (const QStringList missing = XSession::missingTools(); !missing.isEmpty()) {
+        std::fprintf(stderr, "not installed: %s\n", qPrintable(missing.join(QLatin1Char(' '))));
+        return 1;
     }
     // The game runs from a private copy of its run directory, as a player
     // would run it, so that the settings file it writes stays out of the build.
