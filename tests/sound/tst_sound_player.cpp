@@ -8,6 +8,7 @@
 #include "sound/gessound.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -307,11 +308,15 @@ void TestSoundPlayer::refusedReopeningShowsOneBox()
     qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(output));
     MessageBoxDriver boxes;
     QVERIFY(InitSound());
+    QElapsedTimer sinceCue;
+    sinceCue.start();
     PlaySoundFile(m_tone, CurrentStream);
+    // Closed 5 s after the cue started, once nothing plays: its file stops
+    // growing.
     const auto closed = [&] {
         const qint64 written = QFileInfo(output).size();
         QTest::qWait(300);
-        return written > 0 && QFileInfo(output).size() == written;
+        return sinceCue.elapsed() > 5000 && written > 0 && QFileInfo(output).size() == written;
     };
     QVERIFY(QTest::qWaitFor(closed, 15000));
 
