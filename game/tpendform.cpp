@@ -102,6 +102,8 @@ TPendForm::TPendForm(const QString& programDirectory, QWidget* parent)
 
 TPendForm::~TPendForm()
 {
+    // The settings may be one of the windows that go below: nothing reads
+    // them from here on.
     m_configuration = nullptr;
     // Windows owned by this one (the configuration window) go first: they may
     // borrow the word query, which is destroyed before the children are.
