@@ -1,5 +1,6 @@
 #include "app/startuptrace.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QLabel>
 #include <QObject>
@@ -9,6 +10,13 @@
 #include <cstdio>
 
 namespace {
+
+long long nowMicroseconds()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 class FirstPaintProbe : public QObject
 {
@@ -21,9 +29,7 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Paint) {
-            const auto now = std::chrono::duration_cast<std::chrono::microseconds>(
-                std::chrono::steady_clock::now().time_since_epoch());
-            std::printf("%s %lld\n", m_label, static_cast<long long>(now.count()));
+            std::printf("%s %lld\n", m_label, nowMicroseconds());
             std::fflush(stdout);
             watched->removeEventFilter(this);
             deleteLater();
@@ -63,6 +69,44 @@ private:
     QString m_printed;
 };
 
+// Times each draw from the program's side: the first key or click received
+// after the counters were last painted, to their painting with a new text
+// (every draw changes the number of words played; a masked word may not
+// change, and all that a draw changes is painted in one pass).
+class DrawProbe : public QObject
+{
+public:
+    explicit DrawProbe(QLabel* counters) : QObject(counters), m_counters(counters)
+    {
+        m_printed = counters->text();
+        counters->installEventFilter(this);
+        qApp->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const QEvent::Type type = event->type();
+        if (m_received == 0 && (type == QEvent::KeyPress || type == QEvent::ShortcutOverride ||
+                                type == QEvent::MouseButtonPress)) {
+            m_received = nowMicroseconds();
+        } else if (watched == m_counters && type == QEvent::Paint &&
+                   m_counters->text() != m_printed) {
+            m_printed = m_counters->text();
+            if (m_received != 0) {
+                std::printf("draw %lld %lld\n", m_received, nowMicroseconds());
+                std::fflush(stdout);
+            }
+            m_received = 0;
+        }
+        return false;
+    }
+
+private:
+    QLabel* m_counters;
+    QString m_printed;
+    long long m_received = 0;
+};
+
 } // namespace
 
 void InstallStartupTrace(QWidget* gameWindow)
@@ -76,4 +120,6 @@ void InstallStartupTrace(QWidget* gameWindow)
         if (auto* label = gameWindow->findChild<QLabel*>(QLatin1String(name)))
             new TextProbe(label); // owned by the watched label
     }
+    if (auto* counters = gameWindow->findChild<QLabel*>(QStringLiteral("Panel2")))
+        new DrawProbe(counters); // owned by the watched label
 }

@@ -9,7 +9,9 @@
 // benchmark can compare them with the moment it started the process; and
 //   text <name> <text>   whenever the information panel's text laTextInfo or
 //                        the word affMot is painted with a new text (line
-//                        breaks shown as "|").
+//                        breaks shown as "|");
+//   draw <µs> <µs>       when a draw's new counters are painted: when the
+//                        key or click that asked for it arrived, and the paint.
 // Without the variable nothing is installed.
 
 class QWidget;

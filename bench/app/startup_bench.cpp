@@ -20,6 +20,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -57,11 +58,35 @@ std::optional<double> residentMegabytes(qint64 pid)
     return std::nullopt;
 }
 
+// Processor time of a process so far, all its threads, in ms (the
+// scheduler's own count, finer than the clock ticks of /proc/<pid>/stat).
+double processorMilliseconds(qint64 pid)
+{
+    double total = 0;
+    QDirIterator threads(QStringLiteral("/proc/%1/task").arg(pid),
+                         QDir::Dirs | QDir::NoDotAndDotDot);
+    while (threads.hasNext()) {
+        QFile stat(threads.next() + QStringLiteral("/schedstat"));
+        if (stat.open(QIODevice::ReadOnly))
+            total += stat.readAll().split(' ').value(0).toDouble() / 1e6;
+    }
+    return total;
+}
+
 struct Sample
 {
     std::optional<double> windowMs;
     std::optional<double> panelMs;
     std::optional<double> rssMb;
+};
+
+// A run of draws, then two idle spells.
+struct PlaySample
+{
+    std::vector<double> drawMs;
+    std::optional<double> rssMb;
+    std::optional<double> idleNoWordPercent;
+    std::optional<double> idleCountdownPercent;
 };
 
 class Bench
@@ -134,6 +159,92 @@ public:
         return sample;
     }
 
+    // Starts the game, closes its greeting, draws `draws` words with Return
+    // (one every 40 ms) and takes each draw's time from the game's probe and
+    // the memory after them; then the idle spells of `idleSeconds`.
+    PlaySample play(const QString& program, int draws, int idleSeconds,
+                    const QProcessEnvironment& environment)
+    {
+        PlaySample sample;
+        QProcess game;
+        game.setProcessEnvironment(environment);
+        game.setStandardErrorFile(QProcess::nullDevice());
+        game.start(program, QStringList());
+        if (!game.waitForStarted())
+            return sample;
+        const qint64 pid = game.processId();
+        std::vector<double> draws_;
+        const auto readLines = [&] {
+            while (game.canReadLine()) {
+                const QList<QByteArray> fields = game.readLine().trimmed().split(' ');
+                if (fields.size() == 3 && fields[0] == "draw")
+                    draws_.push_back(double(fields[2].toLongLong() - fields[1].toLongLong()) /
+                                     1000.0);
+            }
+        };
+        const auto waitFor = [&](const QByteArray& prefix, int timeoutMs) {
+            QElapsedTimer clock;
+            clock.start();
+            while (clock.elapsed() < timeoutMs && game.state() == QProcess::Running) {
+                game.waitForReadyRead(20);
+                while (game.canReadLine()) {
+                    if (game.readLine().startsWith(prefix))
+                        return true;
+                }
+            }
+            return false;
+        };
+        // The idle spell: no sound plays (the last cue is over and the sound
+        // library has closed its device after its quiet delay).
+        const auto idle = [&]() -> std::optional<double> {
+            QThread::msleep(8000);
+            readLines();
+            const double before = processorMilliseconds(pid);
+            QElapsedTimer clock;
+            clock.start();
+            QThread::msleep(static_cast<unsigned long>(idleSeconds) * 1000);
+            const double used = processorMilliseconds(pid) - before;
+            if (game.state() != QProcess::Running)
+                return std::nullopt;
+            return 100.0 * used / double(clock.elapsed());
+        };
+        if (!waitFor("panel", 15000))
+            return sample;
+        if (idleSeconds > 0)
+            sample.idleNoWordPercent = idle();
+        m_session.key(QStringLiteral("Return")); // closes the greeting
+        QThread::msleep(500);
+        if (draws > 0) {
+            QProcess keys;
+            keys.setProcessEnvironment(m_session.environment());
+            QStringList arguments{QStringLiteral("key"), QStringLiteral("--delay"),
+                                  QStringLiteral("40")};
+            for (int draw = 0; draw < draws; ++draw)
+                arguments << QStringLiteral("Return");
+            keys.start(QStringLiteral("xdotool"), arguments);
+            while (!keys.waitForFinished(50))
+                readLines();
+            QElapsedTimer settle;
+            settle.start();
+            while (settle.elapsed() < 2000) {
+                game.waitForReadyRead(20);
+                readLines();
+            }
+            // The first one may be timed from the key that closed the greeting.
+            if (!draws_.empty())
+                draws_.erase(draws_.begin());
+            sample.drawMs = draws_;
+            sample.rssMb = residentMegabytes(pid);
+        } else {
+            m_session.key(QStringLiteral("Return")); // one word, for the countdown
+        }
+        if (idleSeconds > 0)
+            sample.idleCountdownPercent = idle();
+        game.kill();
+        game.waitForFinished();
+        return sample;
+    }
+
 private:
     XSession m_session;
     QTemporaryDir m_runtime;
@@ -150,6 +261,45 @@ double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
+}
+
+double percentile(std::vector<double> values, double fraction)
+{
+    std::sort(values.begin(), values.end());
+    const auto index = static_cast<std::size_t>(fraction * double(values.size() - 1) + 0.5);
+    return values[std::min(index, values.size() - 1)];
+}
+
+void printPlay(const char* name, const std::vector<PlaySample>& samples)
+{
+    std::vector<double> draws;
+    std::vector<double> resident;
+    std::vector<double> noWord;
+    std::vector<double> countdown;
+    for (const PlaySample& sample : samples) {
+        draws.insert(draws.end(), sample.drawMs.begin(), sample.drawMs.end());
+        if (sample.rssMb)
+            resident.push_back(*sample.rssMb);
+        if (sample.idleNoWordPercent)
+            noWord.push_back(*sample.idleNoWordPercent);
+        if (sample.idleCountdownPercent)
+            countdown.push_back(*sample.idleCountdownPercent);
+    }
+    if (!draws.empty())
+        std::printf("%-22s %-24s p50 %6.2f  p99 %6.2f  max %6.2f  (%zu draws)\n", name,
+                    "draw key->paint ms", percentile(draws, 0.50), percentile(draws, 0.99),
+                    *std::max_element(draws.begin(), draws.end()), draws.size());
+    const auto row = [name](const char* what, const std::vector<double>& values, const char* unit) {
+        if (values.empty())
+            return;
+        std::printf("%-22s %-24s", name, what);
+        for (const double value : values)
+            std::printf(" %7.3f", value);
+        std::printf(" %s\n", unit);
+    };
+    row("RSS after draws", resident, "MB");
+    row("idle, no word", noWord, "% CPU");
+    row("idle, countdown", countdown, "% CPU");
 }
 
 void printRow(const char* name, const char* what, const std::vector<Sample>& samples,
@@ -169,12 +319,31 @@ void printRow(const char* name, const char* what, const std::vector<Sample>& sam
                 *std::max_element(values.begin(), values.end()), values.size());
 }
 
+// The settings file of a first start, but with the countdown at its longest,
+// so that no warning cue plays while the game waits.
+void writeLongCountdown(const QString& settingsFile)
+{
+    QFile file(settingsFile);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write("[Config]\r\nNbMotMin=5\r\nNbMotMax=25\r\nNbPointMin=5\r\nNbPointMax=52\r\n"
+                   "cbType=0\r\ncbCathegorie=0\r\ncbGenre=0\r\nLimitTemps=1\r\nTempsPartie=180\r\n"
+                   "NiveauDuJeu=1\r\nSonDefaut=1\r\nPasDeSon=0\r\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
-    const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+    const QStringList arguments = QCoreApplication::arguments();
+    const auto option = [&](const char* name, const QString& fallback) {
+        const qsizetype at = arguments.indexOf(QLatin1String(name));
+        return at >= 0 ? arguments.value(at + 1, fallback) : fallback;
+    };
+    const int rounds = argc > 1 && argv[1][0] != '-' ? std::max(1, atoi(argv[1])) : 5;
+    const QString baseline = option("--baseline", QString());
+    const int draws = option("--draws", QStringLiteral("500")).toInt();
+    const int idleSeconds = option("--idle", QStringLiteral("60")).toInt();
 
     if (const QStringList missing = XSession::missingTools(); !missing.isEmpty()) {
         std::fprintf(stderr, "not installed: %s\n", qPrintable(missing.join(QLatin1Char(' '))));
@@ -192,6 +361,14 @@ int main(int argc, char** argv)
         return 1;
     }
     const bool hasWordBase = QFileInfo::exists(copy.filePath(QStringLiteral("data/listedemots")));
+    // The baseline's own copy, the same way.
+    QTemporaryDir baselineCopy;
+    if (!baseline.isEmpty() && (!FixtureBase::copyTree(baseline, baselineCopy.path()) ||
+                                (QFile::exists(baselineCopy.filePath("corbelet.ini")) &&
+                                 !QFile::remove(baselineCopy.filePath("corbelet.ini"))))) {
+        std::fprintf(stderr, "cannot copy %s\n", qPrintable(baseline));
+        return 1;
+    }
 
     // The installed layout, in a prefix of its own.
     QTemporaryDir installed;
@@ -237,6 +414,7 @@ int main(int argc, char** argv)
 
     const double loadBefore = loadAverage();
     std::vector<Sample> portable;
+    std::vector<Sample> before;
     std::vector<Sample> firstStart;
     std::vector<Sample> laterStart;
     std::vector<Sample> bare;
@@ -245,12 +423,31 @@ int main(int argc, char** argv)
     for (int round = 0; round < rounds; ++round) {
         portable.push_back(bench.measure(copy.filePath(QStringLiteral("corbelet")), root, true,
                                          true, freshHome()));
+        if (!baseline.isEmpty())
+            before.push_back(bench.measure(baselineCopy.filePath(QStringLiteral("corbelet")), root,
+                                           true, true, freshHome()));
         firstStart.push_back(bench.measure(installedProgram, root, true, true, freshHome()));
         laterStart.push_back(bench.measure(installedProgram, root, true, true, laterHome));
         bare.push_back(bench.measure(QStringLiteral(BARE_WINDOW), root, true, false, freshHome()));
         if (!khangman.isEmpty())
             other.push_back(
                 bench.measure(khangman, QDir::homePath(), false, false, bench.environment()));
+    }
+    // The draws and idle spells, this build's and the baseline's in turn,
+    // with the countdown at its longest.
+    std::vector<PlaySample> played;
+    std::vector<PlaySample> playedBefore;
+    if (draws > 0 || idleSeconds > 0) {
+        writeLongCountdown(copy.filePath(QStringLiteral("corbelet.ini")));
+        if (!baseline.isEmpty())
+            writeLongCountdown(baselineCopy.filePath(QStringLiteral("corbelet.ini")));
+        for (int round = 0; round < std::max(1, rounds / 3); ++round) {
+            played.push_back(bench.play(copy.filePath(QStringLiteral("corbelet")), draws,
+                                        idleSeconds, freshHome()));
+            if (!baseline.isEmpty())
+                playedBefore.push_back(bench.play(baselineCopy.filePath(QStringLiteral("corbelet")),
+                                                  draws, idleSeconds, freshHome()));
+        }
     }
     const double loadAfter = loadAverage();
 
@@ -264,20 +461,65 @@ int main(int argc, char** argv)
         const char* name;
         const std::vector<Sample>& samples;
     } games[] = {{"corbelet portable", portable},
+                 {"baseline portable", before},
                  {"corbelet installed 1st", firstStart},
                  {"corbelet installed", laterStart}};
     for (const auto& [name, samples] : games) {
+        if (samples.empty())
+            continue;
         printRow(name, "to statistics panel ms", samples, &Sample::panelMs);
         printRow(name, "to window painted ms", samples, &Sample::windowMs);
         printRow(name, "RSS MB", samples, &Sample::rssMb);
     }
     printRow("bare Qt window", "to window painted ms", bare, &Sample::windowMs);
     printRow("bare Qt window", "RSS MB", bare, &Sample::rssMb);
+    printPlay("corbelet portable", played);
+    printPlay("baseline portable", playedBefore);
+    // Ratios to the bare window, medians.
+    const auto ratio = [&](const std::vector<Sample>& samples, std::optional<double> Sample::*field,
+                           std::optional<double> Sample::*reference) -> std::optional<double> {
+        std::vector<double> values;
+        std::vector<double> references;
+        for (const Sample& sample : samples)
+            if (sample.*field)
+                values.push_back(*(sample.*field));
+        for (const Sample& sample : bare)
+            if (sample.*reference)
+                references.push_back(*(sample.*reference));
+        if (values.empty() || references.empty())
+            return std::nullopt;
+        return median(values) / median(references);
+    };
+    for (const auto& [name, samples] : games) {
+        if (samples.empty())
+            continue;
+        const auto window = ratio(samples, &Sample::windowMs, &Sample::windowMs);
+        const auto panel = ratio(samples, &Sample::panelMs, &Sample::windowMs);
+        const auto memory = ratio(samples, &Sample::rssMb, &Sample::rssMb);
+        if (window && panel && memory)
+            std::printf("%-22s to the bare window: window x%.2f, panel x%.2f, RSS x%.2f\n", name,
+                        *window, *panel, *memory);
+    }
     if (khangman.isEmpty()) {
         std::printf("%-22s not installed, skipped\n", "khangman");
     } else {
         printRow("khangman", "to window on screen ms", other, &Sample::windowMs);
         printRow("khangman", "RSS MB", other, &Sample::rssMb);
+        const auto window = ratio(portable, &Sample::windowMs, &Sample::windowMs);
+        std::vector<double> theirs;
+        for (const Sample& sample : other)
+            if (sample.windowMs)
+                theirs.push_back(*sample.windowMs);
+        if (window && !theirs.empty() && !portable.empty() && portable.front().windowMs)
+            std::printf("%-22s to khangman: window x%.2f\n", "corbelet portable",
+                        median([&] {
+                            std::vector<double> ours;
+                            for (const Sample& sample : portable)
+                                if (sample.windowMs)
+                                    ours.push_back(*sample.windowMs);
+                            return ours;
+                        }()) /
+                            median(theirs));
     }
     return 0;
 }
