@@ -49,6 +49,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    StartWordServer(layout);
     const ProgramWindows windows = CreateProgramWindows(layout);
     if (!windows.pendForm)
         return 1; // Nothing to show: the error has been reported.

@@ -5,6 +5,26 @@
 
 #include <QFile>
 
+namespace {
+
+// The layout's folders for the word store.
+void placeWordStore(TWordStore& store, const ProgramLayout& layout)
+{
+    store.BaseFolder = layout.baseFolder.string();
+    store.ResourceFolder = layout.resourceFolder.string();
+}
+
+} // namespace
+
+void StartWordServer(const ProgramLayout& layout)
+{
+    // A store with the game window's properties and folders: the server is
+    // one per process, and the game window's store finds it running.
+    TWordStore store;
+    placeWordStore(store, layout);
+    store.StartServerInBackground();
+}
+
 ProgramWindows CreateProgramWindows(const ProgramLayout& layout)
 {
     const QString programDirectory =
@@ -15,9 +35,7 @@ ProgramWindows CreateProgramWindows(const ProgramLayout& layout)
     RunReported([&] { windows.pendForm = std::make_unique<TPendForm>(programDirectory); });
     if (!windows.pendForm)
         return windows;
-    TWordStore& store = windows.pendForm->wordStore();
-    store.BaseFolder = layout.baseFolder.string();
-    store.ResourceFolder = layout.resourceFolder.string();
+    placeWordStore(windows.pendForm->wordStore(), layout);
 
     RunReported([&] {
         auto* cfgJeu = new TCfgJeu(windows.pendForm->wordQuery(), programDirectory, settingsFile,

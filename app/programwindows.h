@@ -30,3 +30,8 @@ struct ProgramWindows
 // raised by a creation is shown by the general error report and the next
 // creation goes on; without a game window nothing else is created.
 ProgramWindows CreateProgramWindows(const ProgramLayout& layout);
+
+// Starts the word server for the layout's word base on a thread of its own, so
+// that its start overlaps the building and showing of the windows; the game
+// window's store waits for it when it first connects.
+void StartWordServer(const ProgramLayout& layout);

@@ -123,6 +123,9 @@ EmbeddedServer& EmbeddedServer::instance()
 
 EmbeddedServer::~EmbeddedServer()
 {
+    // A program that ends before its store connected: the start finishes first.
+    if (m_background.joinable())
+        m_background.join();
     if (m_dataLock >= 0)
         close(m_dataLock);
     // The library is deliberately not unloaded: the server's own exit handlers
@@ -132,21 +135,83 @@ EmbeddedServer::~EmbeddedServer()
 void EmbeddedServer::endServer()
 {
     EmbeddedServer& server = instance();
-    if (server.m_state == State::Running && server.m_api.server_end)
+    if (server.m_state == State::Running && server.m_api.server_end) {
+        // Started in the background for a store that never connected.
+        if (server.m_startedElsewhere && !server.m_threadReady && server.m_api.thread_init)
+            server.m_api.thread_init();
         server.m_api.server_end();
+    }
     server.m_state = State::Ended;
 }
 
 void EmbeddedServer::requireOwnThread() const
 {
-    if (m_library && std::this_thread::get_id() != m_thread)
+    if (m_thread && std::this_thread::get_id() != *m_thread)
         throw std::runtime_error(
             "La base de mots ne s'utilise que depuis le fil de l'interface du jeu");
 }
 
+void EmbeddedServer::startInBackground(const std::vector<std::string>& fileNames,
+                                       const std::vector<std::string>& arguments)
+{
+    if (m_thread || m_background.joinable())
+        return;
+    // The server sets the process's umask while it starts: from its UMASK
+    // variable, which it reads then, it is told to set the one the process
+    // has, so that a file the program writes meanwhile on its own thread
+    // (the settings file at a first start) gets its usual permissions. (The
+    // variable is put back once the start is over, in load().)
+    const mode_t mask = umask(022);
+    umask(mask);
+    char octal[8];
+    std::snprintf(octal, sizeof octal, "0%o", 0666 & ~mask);
+    if (const char* previous = std::getenv("UMASK"))
+        m_umaskVariable = previous;
+    setenv("UMASK", octal, 1);
+    m_background = std::thread([this, fileNames, arguments] {
+        try {
+            loadLibrary(fileNames);
+        } catch (const std::exception&) {
+            return; // load() tries again and reports the failure
+        }
+        start(arguments);
+        if (m_state == State::Running && m_api.server_init) {
+            m_startedElsewhere = true;
+            // This thread's share of the library goes with it.
+            if (m_api.thread_end)
+                m_api.thread_end();
+        }
+    });
+}
+
+void EmbeddedServer::waitForBackgroundStart()
+{
+    if (!m_background.joinable())
+        return;
+    m_background.join();
+    if (m_umaskVariable)
+        setenv("UMASK", m_umaskVariable->c_str(), 1);
+    else
+        unsetenv("UMASK");
+}
+
 void EmbeddedServer::load(const std::vector<std::string>& fileNames)
 {
+    waitForBackgroundStart();
     requireOwnThread();
+    m_thread = std::this_thread::get_id();
+    loadLibrary(fileNames);
+    // Every thread that uses the client functions of a server it did not
+    // start sets up its own state in the library first.
+    if (m_startedElsewhere && !m_threadReady && m_api.thread_init) {
+        if (m_api.thread_init() != 0)
+            throw std::runtime_error("the embedded server cannot serve this thread");
+        m_threadReady = true;
+    }
+}
+
+void EmbeddedServer::loadLibrary(const std::vector<std::string>& fileNames)
+{
     if (m_library)
         return;
     std::string tried;
@@ -163,7 +228,6 @@ void EmbeddedServer::load(const std::vector<std::string>& fileNames)
         // names the files, as the message has always done.
         throw std::runtime_error("None of the dynamic libraries can be found: " + tried);
     }
-    m_thread = std::this_thread::get_id();
     bind(m_library, m_api.server_init, "mysql_server_init");
     bind(m_library, m_api.server_end, "mysql_server_end");
     bind(m_library, m_api.init, "mysql_init");
@@ -180,6 +244,8 @@ void EmbeddedServer::load(const std::vector<std::string>& fileNames)
     bind(m_library, m_api.error_number, "mysql_errno");
     bind(m_library, m_api.error, "mysql_error");
     bind(m_library, m_api.close, "mysql_close");
+    bind(m_library, m_api.thread_init, "mysql_thread_init");
+    bind(m_library, m_api.thread_end, "mysql_thread_end");
 }
 
 std::string EmbeddedServer::start(const std::vector<std::string>& arguments)
@@ -232,6 +298,11 @@ std::string EmbeddedServer::start(const std::vector<std::string>& arguments)
     const std::string complaints = capture.text();
 
     if (result == 0) {
+        // The server says nothing when it starts well: what was written
+        // meanwhile came from elsewhere in the program (when the start runs in
+        // the background) and goes where it was meant to go.
+        if (!complaints.empty())
+            std::fwrite(complaints.data(), 1, complaints.size(), stderr);
         m_state = State::Running;
         // The server ends at exit, before the library's own globals are torn
         // down: they were set up when the library was loaded, and exit

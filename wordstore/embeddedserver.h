@@ -1,13 +1,15 @@
 #pragma once
 
 // The embedded MariaDB server library, loaded with dlopen the first time the
-// word store connects and kept until the process ends. The server itself is
-// started at most once per process: MariaDB's embedded server cannot be
-// started again after it has ended, and a failed start leaves it unusable, so
-// the outcome of the first start is kept and reported to every later attempt.
+// word store connects (or on a thread of its own, started earlier, so that the
+// start overlaps other work) and kept until the process ends. The server
+// itself is started at most once per process: MariaDB's embedded server cannot
+// be started again after it has ended, and a failed start leaves it unusable,
+// so the outcome of the first start is kept and reported to every later attempt.
 
 #include <mysql.h>
 
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,6 +34,8 @@ struct EmbeddedServerApi
     decltype(&::mysql_errno) error_number = nullptr;
     decltype(&::mysql_error) error = nullptr;
     decltype(&::mysql_close) close = nullptr;
+    decltype(&::mysql_thread_init) thread_init = nullptr;
+    decltype(&::mysql_thread_end) thread_end = nullptr;
 
     // True when every function the word store needs after the start is there.
     bool usable() const;
@@ -73,14 +77,22 @@ public:
     EmbeddedServer(const EmbeddedServer&) = delete;
     EmbeddedServer& operator=(const EmbeddedServer&) = delete;
 
+    // Loads the library and starts the server with `arguments` on a thread of
+    // its own, at once; the next load() waits for it. Does nothing once a load
+    // or a start has begun. A load or a start that fails there is tried again
+    // by the next load() and start(), which report the failure as usual.
+    void startInBackground(const std::vector<std::string>& fileNames,
+                           const std::vector<std::string>& arguments);
+
     // Loads the first of `fileNames` that dlopen accepts and binds its entry
     // points. Raises "None of the dynamic libraries can be found: …" when none
-    // loads. Does nothing once a library is loaded.
-    // Once loaded, the library belongs to the thread that loaded it.
+    // loads. Does nothing more once a library is loaded.
+    // The library belongs to the thread that calls load() first, the store's
+    // thread: a start in the background is waited for here.
     void load(const std::vector<std::string>& fileNames);
-    // Raises an error when called from another thread than the one that
-    // loaded the library: a connection used from a thread the server did not
-    // initialise crashes the process.
+    // Raises an error when called from another thread than the store's: a
+    // connection used from a thread the library did not initialise crashes
+    // the process.
     void requireOwnThread() const;
     bool loaded() const { return m_library != nullptr; }
     const EmbeddedServerApi& api() const { return m_api; }
@@ -103,6 +115,8 @@ private:
     };
     // Ends a running server at exit.
     static void endServer();
+    void loadLibrary(const std::vector<std::string>& fileNames);
+    void waitForBackgroundStart();
 
     void* m_library = nullptr;
     EmbeddedServerApi m_api;
@@ -112,5 +126,15 @@ private:
     std::vector<std::string> m_arguments;
     std::vector<char*> m_argumentPointers;
     int m_dataLock = -1;
-    std::thread::id m_thread;
+    // The store's thread, once it has called load().
+    std::optional<std::thread::id> m_thread;
+    // The start in the background, until load() has waited for it.
+    std::thread m_background;
+    // The server was started on another thread than the store's: the
+    // store's thread sets up the library's per-thread state before using it.
+    bool m_startedElsewhere = false;
+    bool m_threadReady = false;
+    // The process's own UMASK variable, while the start in the background
+    // has it changed.
+    std::optional<std::string> m_umaskVariable;
 };

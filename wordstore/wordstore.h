@@ -11,7 +11,8 @@
 //
 // All calls belong on the GUI thread: the embedded server's client handle is
 // not usable from a thread that did not initialise it, so Connect and Open
-// from another thread raise an error instead of crashing.
+// from another thread raise an error instead of crashing. Only the server's
+// start may run elsewhere (StartServerInBackground).
 
 #include <cstdint>
 #include <memory>
@@ -30,6 +31,13 @@ public:
     ~TWordStore();
     TWordStore(const TWordStore&) = delete;
     TWordStore& operator=(const TWordStore&) = delete;
+
+    // Starts the embedded server with ServerArguments() on a thread of its
+    // own and returns at once, so that the start overlaps the program's other
+    // work; Connect, on the store's thread, waits for it. Does nothing once
+    // the server library is in use. The server is one per process: any store
+    // with the same properties and folders finds it running.
+    void StartServerInBackground() const;
 
     // Opens the connection; does nothing when already connected.
     void Connect();

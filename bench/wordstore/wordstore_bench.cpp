@@ -5,7 +5,12 @@
 //
 //   wordstore_bench            all bases (each measured in a child process:
 //                              the embedded server starts once per process)
-//   wordstore_bench --measure  the base of the current folder
+//   wordstore_bench --measure [changes]
+//                              the base of the current folder; changes: server
+//                              arguments to leave out, or to add with a "+"
+//   wordstore_bench --arguments [runs]
+//                              each server argument's cost in start time and
+//                              memory: the store without it, on the shipped base
 
 #include "wordstore/wordcatalogue.h"
 #include "wordstore/wordstore.h"
@@ -63,20 +68,48 @@ void timeStatement(TWordQuery& query, const char* label, const std::string& stat
                 percentile(0.99), runs);
 }
 
-int measure()
+// The store's server arguments changed: less those named in `changes` (by
+// their whole text), plus those given there with a leading "+".
+void changeArguments(TWordStore& store, const std::vector<std::string>& changes)
+{
+    std::erase_if(store.Properties, [&](const std::string& line) {
+        const auto equals = line.find('=');
+        return line.starts_with("ServerArgument") && equals != std::string::npos &&
+               std::find(changes.begin(), changes.end(), line.substr(equals + 1)) != changes.end();
+    });
+    int number = 100;
+    for (const std::string& change : changes) {
+        if (change.starts_with('+'))
+            store.Properties.push_back("ServerArgument" + std::to_string(number++) + "=" +
+                                       change.substr(1));
+    }
+}
+
+int measure(const std::vector<std::string>& changes, bool brief)
 {
     const double baseline = residentMegabytes();
     auto start = Clock::now();
     void* library = dlopen("libmariadbd.so.19", RTLD_NOW | RTLD_LOCAL);
-    std::printf("  %-34s %7.2f ms\n", "dlopen libmariadbd.so.19", millisecondsSince(start));
+    const double loadMs = millisecondsSince(start);
     if (!library)
         return 1;
 
     TWordStore store;
+    changeArguments(store, changes);
     TWordQuery query(store);
     start = Clock::now();
     store.Connect();
-    std::printf("  %-34s %7.2f ms\n", "server start + connect", millisecondsSince(start));
+    const double startMs = millisecondsSince(start);
+    if (brief) {
+        // One line: load, start, memory of the store (the library included).
+        query.SetSQL(WordCatalogue::drawStatement(WordCatalogue::WordFilter()));
+        query.Open();
+        std::printf("load %6.2f ms  start %6.2f ms  RSS %5.1f MB\n", loadMs, startMs,
+                    residentMegabytes() - baseline);
+        return 0;
+    }
+    std::printf("  %-34s %7.2f ms\n", "dlopen libmariadbd.so.19", loadMs);
+    std::printf("  %-34s %7.2f ms\n", "server start + connect", startMs);
     std::printf("  %-34s %7.1f MB\n", "RSS of the store after start",
                 residentMegabytes() - baseline);
 
@@ -191,13 +224,41 @@ int measureSynthetic(int count, const std::string& self)
     return runIn(folder, {self, "--measure"});
 }
 
+// Each server argument's cost on the shipped base: the store started with all
+// of them, then without each one in turn (a start that fails without it says
+// so), each in a child process, `rounds` times, the medians printed.
+int measureArguments(const std::string& self, int rounds)
+{
+    std::vector<std::string> arguments;
+    for (const std::string& line : TWordStore().Properties) {
+        if (line.starts_with("ServerArgument") && line.find('=') != std::string::npos)
+            arguments.push_back(line.substr(line.find('=') + 1));
+    }
+    arguments.insert(arguments.begin(), std::string()); // all of them
+    std::printf("Server arguments on the shipped base, %d runs each (medians)\n", rounds);
+    for (const std::string& argument : arguments) {
+        std::printf("  %-44s ", argument.empty() ? "(all)" : ("without " + argument).c_str());
+        std::vector<std::string> command{self, "--measure-brief"};
+        if (!argument.empty())
+            command.push_back(argument);
+        int failures = 0;
+        for (int run = 0; run < rounds; ++run)
+            failures += runIn(CORBELET_RUN_DIR, command) != 0;
+        if (failures != 0)
+            std::printf("(%d runs failed)\n", failures);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc == 2 && std::string(argv[1]) == "--measure") {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (!arguments.empty() && (arguments[0] == "--measure" || arguments[0] == "--measure-brief")) {
         try {
-            return measure();
+            return measure({arguments.begin() + 1, arguments.end()},
+                           arguments[0] == "--measure-brief");
         } catch (const std::exception& error) {
             std::printf("  %s\n", error.what());
             return 1;
@@ -205,6 +266,8 @@ int main(int argc, char** argv)
     }
 
     const std::string self = fs::canonical("/proc/self/exe");
+    if (!arguments.empty() && arguments[0] == "--arguments")
+        return measureArguments(self, arguments.size() > 1 ? std::stoi(arguments[1]) : 3);
     std::printf("Shipped base (%s/data)\n", CORBELET_RUN_DIR);
     int failures = runIn(CORBELET_RUN_DIR, {self, "--measure"}) != 0;
     for (const int count : {100000, 300000})

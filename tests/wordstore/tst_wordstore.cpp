@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include <memory>
 #include <thread>
 
@@ -22,6 +24,26 @@ private slots:
     {
         m_fixture = std::make_unique<FixtureBase>(QStringLiteral("wordstore"));
         QVERIFY(m_fixture->isValid());
+        // As in the game: the server starts on a thread of its own, and every
+        // case below uses it from this one.
+        m_umask = umask(022);
+        umask(m_umask);
+        TWordStore().StartServerInBackground();
+    }
+
+    // The start on another thread leaves the process as it was: its umask
+    // (which the server sets while it starts) and its environment.
+    void startedOnAnotherThread()
+    {
+        TWordStore store;
+        TWordQuery query(store);
+        query.SetSQL("SELECT COUNT(id_mots) AS Nb FROM motscommuns LIMIT 1;");
+        query.Open();
+        QCOMPARE(query.FindField("Nb").AsString(), "10"s);
+        const mode_t mask = umask(022);
+        umask(mask);
+        QCOMPARE(mask, m_umask);
+        QVERIFY(qgetenv("UMASK").isNull());
     }
 
     void argumentVector()
@@ -40,7 +62,7 @@ private slots:
             "--character-sets-dir=/usr/share/corbelet/share/charsets",
             "--language=/usr/share/corbelet/share/french",
             "--skip-innodb",
-            "--key_buffer_size=16M"};
+            "--key_buffer_size=256K"};
         QVERIFY(std::equal(serverArguments.begin(), serverArguments.end(), arguments.begin() + 2));
         // Without folders: the current folder, made absolute.
         store.BaseFolder.clear();
@@ -334,6 +356,7 @@ private slots:
 
 private:
     std::unique_ptr<FixtureBase> m_fixture;
+    mode_t m_umask = 0;
 };
 
 QTEST_APPLESS_MAIN(WordStoreTest)
