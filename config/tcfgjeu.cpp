@@ -108,10 +108,13 @@ TCfgJeu::TCfgJeu(TWordQuery& wordQuery, const QString& programDirectory,
     watchToolTips(this);
 
     // Creation: a missing settings file first receives the window's initial
-    // values, then the rules preview is made, then the settings are loaded.
+    // values, then the settings are loaded. The rules preview is made when its
+    // page is first shown: the game's first window needs none of it.
     if (!QFileInfo::exists(m_settingsFile))
         writeNewSettingsFile();
-    createRulesPreview();
+    // The preview lays the document out for the page's size: the page has
+    // the size it will have once the window is shown from the start.
+    tsInfo->resize(PageControl1->pageSize());
     LoadSettings();
 }
 
@@ -457,9 +460,9 @@ void TCfgJeu::createSoundPage()
 
 void TCfgJeu::createRulesPreview()
 {
-    // The preview lays the document out for the page's size: give the page
-    // the size it will have once the window is shown.
-    tsInfo->resize(PageControl1->pageSize());
+    if (m_rulesPreviewMade)
+        return;
+    m_rulesPreviewMade = true;
     // Without the plug-in the page shows a notice and there is no handle.
     if (const std::uint32_t handle = ShowRulesPreview(
             DocRtf(), this, tsInfo, m_programDirectory + QStringLiteral("Pendu.rtf")))
@@ -505,6 +508,10 @@ bool TCfgJeu::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::ToolTip:
         return true;
+    case QEvent::Show:
+        if (watched == tsInfo)
+            createRulesPreview();
+        break;
     case QEvent::ChildAdded:
         if (QObject* child = static_cast<QChildEvent*>(event)->child())
             watchToolTips(child);

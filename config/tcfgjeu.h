@@ -131,6 +131,7 @@ private:
     void createControls();
     void createGeneralPage();
     void createSoundPage();
+    // Made once, when the rules page is first shown.
     void createRulesPreview();
     QLineEdit* createSoundEntry(QWidget* page, const QString& cue, const QString& caption,
                                 const QString& dialogTitle, int x, int y, QToolButton*& button);
@@ -152,6 +153,7 @@ private:
     std::string m_filtreType;
     std::string m_filtreGenre;
     std::optional<std::uint32_t> m_previewHandle;
+    bool m_rulesPreviewMade = false;
     // The entry of each cue, indexed by Cue.
     std::array<QLineEdit*, kCues.size()> m_soundEntries{};
     // The stored controls and the buttons in the window's control order: the

@@ -920,7 +920,10 @@ void TestCfgJeu::previewPageHasItsFinalSize()
     QVERIFY(atCreation.width() > 300 && atCreation.height() > 150);
     cfg->show();
     QVERIFY(QTest::qWaitForWindowExposed(cfg.get()));
+    // The rules are rendered when their page first shows, not before.
+    QVERIFY(cfg->tsInfo->findChildren<QWidget*>().isEmpty());
     cfg->PageControl1->setCurrentWidget(cfg->tsInfo);
+    QVERIFY(!cfg->tsInfo->findChildren<QWidget*>().isEmpty());
     QCOMPARE(cfg->tsInfo->size(), atCreation);
     QCOMPARE(cfg->tsGene->size(), atCreation);
 }
