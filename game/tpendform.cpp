@@ -333,9 +333,6 @@ void TPendForm::FormCreate(const QString& programDirectory)
             button->setIconSize(glyph.size.boundedTo(button->size()));
         }
     }
-
-    // The player works without sound when the library is missing.
-    InitSound();
 }
 
 void TPendForm::setConfiguration(GameSettings* configuration)
@@ -760,8 +757,16 @@ void TPendForm::JoueSon(Cue cue)
     const QString file = soundFileFor(cue, m_configuration, m_programDirectory);
     if (m_cueObserver)
         m_cueObserver(QLatin1String(cueName(cue)), file);
-    if (!file.isEmpty())
-        PlaySoundFile(QFile::encodeName(file).toStdString(), CurrentStream);
+    if (file.isEmpty())
+        return;
+    // The sound library and its output device start with the first cue, not
+    // before the window first shows. The player works without sound when the
+    // library is missing.
+    if (!m_soundStarted) {
+        m_soundStarted = true;
+        InitSound();
+    }
+    PlaySoundFile(QFile::encodeName(file).toStdString(), CurrentStream);
 }
 
 // ---------------------------------------------------------------- small buttons, closing

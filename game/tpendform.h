@@ -159,6 +159,7 @@ private:
     // The countdown ran when the window last lost the activation.
     bool m_countdownWhenLeft = false;
     bool m_closed = false;
+    bool m_soundStarted = false;
     std::function<void(const QString&, const QString&)> m_cueObserver;
     std::function<void()> m_beepObserver;
 };
