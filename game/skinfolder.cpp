@@ -25,9 +25,18 @@ QString SkinFolder::find(const QString& fileName) const
 QImage SkinFolder::load(const QString& fileName, const char* format) const
 {
     const QString path = find(fileName);
-    if (path.isEmpty())
-        return {};
+    return path.isEmpty() ? QImage() : read(path, format);
+}
+
+QImage SkinFolder::read(const QString& path, const char* format, const QSize& fitIn, QSize* ownSize)
+{
     QImageReader reader(path, format);
+    const QSize size = reader.size();
+    if (ownSize != nullptr)
+        *ownSize = size;
+    // Decoded at the size it is shown at (the reader scales smoothly).
+    if (fitIn.isValid() && size.isValid())
+        reader.setScaledSize(size.scaled(fitIn, Qt::KeepAspectRatio));
     QImage image = reader.read();
     if (image.isNull())
         qWarning().noquote() << QStringLiteral(

@@ -22,6 +22,13 @@ public:
     // the latter is reported with one warning line naming the file.
     QImage load(const QString& fileName, const char* format) const;
 
+    // The picture of the file at path, decoded as format and, when fitIn is
+    // valid, at the largest size that fits in it with its aspect ratio kept.
+    // Null when it cannot be decoded, with one warning line naming the file.
+    // ownSize, when given, receives the file's own size.
+    static QImage read(const QString& path, const char* format, const QSize& fitIn = QSize(),
+                       QSize* ownSize = nullptr);
+
 private:
     QString m_folder;
     QHash<QString, QString> m_files; // lower-case name → name on disk

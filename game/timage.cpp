@@ -1,5 +1,7 @@
 #include "game/timage.h"
 
+#include "game/skinfolder.h"
+
 #include <QMouseEvent>
 #include <QPixmap>
 
@@ -8,28 +10,36 @@ TImage::TImage(QWidget* parent) : QLabel(parent)
     setAlignment(Qt::AlignCenter);
 }
 
-void TImage::setPicture(const QImage& picture)
+bool TImage::setPictureFile(const QString& path, const char* format)
 {
-    m_picture = picture;
+    m_path = path;
+    m_format = format;
     m_scaledFor = QSize();
-    updateScaledPixmap();
+    if (updateScaledPixmap())
+        return true;
+    m_path.clear();
+    m_pictureSize = QSize();
+    clear();
+    return false;
 }
 
-void TImage::updateScaledPixmap()
+bool TImage::updateScaledPixmap()
 {
-    if (m_picture.isNull()) {
-        clear();
-        return;
-    }
+    if (m_path.isEmpty())
+        return false;
     const qreal ratio = devicePixelRatioF();
     if (m_scaledFor == size() && qFuzzyCompare(m_scaledRatio, ratio))
-        return;
+        return true;
+    const QImage scaled =
+        SkinFolder::read(m_path, m_format.constData(), size() * ratio, &m_pictureSize);
+    if (scaled.isNull())
+        return false;
     m_scaledFor = size();
     m_scaledRatio = ratio;
-    QPixmap scaled = QPixmap::fromImage(
-        m_picture.scaled(size() * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    scaled.setDevicePixelRatio(ratio);
-    setPixmap(scaled);
+    QPixmap pixmap = QPixmap::fromImage(scaled);
+    pixmap.setDevicePixelRatio(ratio);
+    setPixmap(pixmap);
+    return true;
 }
 
 void TImage::resizeEvent(QResizeEvent* event)

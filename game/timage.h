@@ -1,11 +1,15 @@
 #pragma once
 
-// A picture control: shows its picture stretched to fit, aspect ratio kept,
-// centred, and crisp on high-density screens. Without a picture it is an empty
+// A picture control: shows the picture of a file stretched to fit, aspect
+// ratio kept, centred, and crisp on high-density screens. The file is decoded
+// once at the size it is shown at (again only when that size or the screen's
+// density changes), so only that is kept. Without a picture it is an empty
 // area. Emits clicked() on a left click.
 
-#include <QImage>
+#include <QByteArray>
 #include <QLabel>
+#include <QSize>
+#include <QString>
 
 class TImage : public QLabel
 {
@@ -13,8 +17,11 @@ class TImage : public QLabel
 public:
     explicit TImage(QWidget* parent = nullptr);
 
-    void setPicture(const QImage& picture);
-    const QImage& picture() const { return m_picture; }
+    // Shows the picture of the file at path, decoded as format. False, and
+    // no picture, when it cannot be decoded (with a warning naming the file).
+    bool setPictureFile(const QString& path, const char* format);
+    // The picture's own size, as in its file; empty without a picture.
+    QSize pictureSize() const { return m_pictureSize; }
 
 signals:
     void clicked();
@@ -27,9 +34,12 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void updateScaledPixmap();
+    // False when the file could not be decoded.
+    bool updateScaledPixmap();
 
-    QImage m_picture;
+    QString m_path;
+    QByteArray m_format;
+    QSize m_pictureSize;
     QSize m_scaledFor;
     qreal m_scaledRatio = 0;
     bool m_pressed = false;

@@ -317,11 +317,9 @@ void TPendForm::FormCreate(const QString& programDirectory)
     for (QWidget* component : m_components) {
         const QString name = component->objectName();
         if (auto* image = qobject_cast<TImage*>(component)) {
-            const QImage picture = skin.load(name + QStringLiteral(".png"), "png");
-            if (!picture.isNull()) {
-                image->setPicture(picture);
+            const QString picture = skin.find(name + QStringLiteral(".png"));
+            if (!picture.isEmpty() && image->setPictureFile(picture, "png"))
                 continue;
-            }
         }
         if (auto* button = qobject_cast<QPushButton*>(component)) {
             const QImage bitmap = skin.load(name + QStringLiteral(".bmp"), "bmp");

@@ -938,7 +938,7 @@ void TestGameWindow::skinFiles()
     }
     QVERIFY(m_form->btMot->icon().isNull());
     QCOMPARE(m_form->btMot->text(), QStringLiteral("Commencer"));
-    QVERIFY(m_form->imgLogo->picture().isNull());
+    QVERIFY(m_form->imgLogo->pictureSize().isEmpty());
 
     // Only BTMOT.bmp, in another letter case.
     QTemporaryDir onlyMot;
@@ -951,7 +951,7 @@ void TestGameWindow::skinFiles()
     for (QPushButton* button : {m_form->btFermer, m_form->btCfg, m_form->btValid})
         QVERIFY(button->icon().isNull());
     for (TImage* image : m_form->findChildren<TImage*>())
-        QVERIFY2(image->picture().isNull(), qPrintable(image->objectName()));
+        QVERIFY2(image->pictureSize().isEmpty(), qPrintable(image->objectName()));
 
     // Pictures, two-state glyphs, an undecodable picture and a folder named like a file.
     QTemporaryDir full;
@@ -962,10 +962,10 @@ void TestGameWindow::skinFiles()
     writeBytes(full.path() + "/res/ImgTete.png", "not a picture");
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(".*ImgTete\\.png.*"));
     makeWindow(full.path() + '/');
-    QCOMPARE(m_form->imgLogo->picture().size(), QSize(416, 176));
-    QCOMPARE(m_form->imgInfo->picture().size(), QSize(160, 160));
-    QVERIFY(m_form->ImgTete->picture().isNull());
-    QVERIFY(m_form->ImgCorps->picture().isNull());
+    QCOMPARE(m_form->imgLogo->pictureSize(), QSize(416, 176));
+    QCOMPARE(m_form->imgInfo->pictureSize(), QSize(160, 160));
+    QVERIFY(m_form->ImgTete->pictureSize().isEmpty());
+    QVERIFY(m_form->ImgCorps->pictureSize().isEmpty());
     const QIcon icon = m_form->btFermer->icon();
     QCOMPARE(m_form->btFermer->iconSize(), QSize(24, 24));
     const QImage normal = icon.pixmap(QSize(24, 24), 1.0, QIcon::Normal).toImage();
