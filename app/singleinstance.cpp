@@ -6,19 +6,23 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QThread>
 #include <QWidget>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <pwd.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -45,6 +49,75 @@ bool EnsurePrivateFolder(const QString& path)
     return true;
 }
 
+// The socket address of a path; false when the path is too long for one.
+bool socketAddress(const QString& path, sockaddr_un& address)
+{
+    const QByteArray native = QFile::encodeName(path);
+    address = sockaddr_un{};
+    address.sun_family = AF_UNIX;
+    if (native.isEmpty() || std::size_t(native.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, native.constData(), std::size_t(native.size()));
+    return true;
+}
+
+// One connection of a later start: its request lines, read as they come.
+// Goes when the other side closes it or sends something that is not ours.
+class RequestConnection : public QObject
+{
+public:
+    RequestConnection(int fd, QObject* parent, std::function<void()> onRequest)
+        : QObject(parent), m_fd(fd), m_notifier(fd, QSocketNotifier::Read),
+          m_onRequest(std::move(onRequest))
+    {
+        connect(&m_notifier, &QSocketNotifier::activated, this, &RequestConnection::read);
+    }
+    ~RequestConnection() override { ::close(m_fd); }
+    RequestConnection(const RequestConnection&) = delete;
+    RequestConnection& operator=(const RequestConnection&) = delete;
+
+    void read()
+    {
+        char buffer[kMaxRequestBytes];
+        for (;;) {
+            const ssize_t count = ::read(m_fd, buffer, sizeof buffer);
+            if (count > 0) {
+                m_pending.append(buffer, count);
+                handleLines();
+                if (m_pending.size() >= kMaxRequestBytes)
+                    return end(); // an endless line: not a start of ours
+                continue;
+            }
+            if (count < 0 && (errno == EAGAIN || errno == EINTR))
+                return;
+            return end(); // closed, or broken
+        }
+    }
+
+private:
+    void handleLines()
+    {
+        qsizetype newline;
+        while ((newline = m_pending.indexOf('\n')) >= 0) {
+            const bool request = m_pending.first(newline + 1) == kActivateRequest;
+            m_pending.remove(0, newline + 1);
+            if (request)
+                m_onRequest();
+        }
+    }
+
+    void end()
+    {
+        m_notifier.setEnabled(false);
+        deleteLater();
+    }
+
+    int m_fd;
+    QSocketNotifier m_notifier;
+    QByteArray m_pending;
+    std::function<void()> m_onRequest;
+};
+
 QString UserName()
 {
     if (const passwd* entry = getpwuid(geteuid()); entry != nullptr && entry->pw_name != nullptr)
@@ -70,8 +143,11 @@ SingleInstance::SingleInstance(const QString& executablePath, const QString& run
 
 SingleInstance::~SingleInstance()
 {
-    if (m_server != nullptr)
-        m_server->close();
+    if (m_listenFd >= 0) {
+        // The socket file goes while the lock is still held.
+        ::close(m_listenFd);
+        ::unlink(QFile::encodeName(serverName()).constData());
+    }
     // The lock file stays: removing it would let a start that opened the old
     // file and one that creates a new file both believe they are first.
     if (m_lockFd >= 0)
@@ -119,7 +195,7 @@ QString SingleInstance::serverName() const
 
 bool SingleInstance::isListening() const
 {
-    return m_server != nullptr && m_server->isListening();
+    return m_listenFd >= 0;
 }
 
 SingleInstance::LockResult SingleInstance::takeLock()
@@ -169,14 +245,20 @@ bool SingleInstance::EnsureSingleInstance()
 
 bool SingleInstance::ActivateInstance(int timeoutMs)
 {
+    sockaddr_un address;
+    if (!socketAddress(serverName(), address))
+        return false;
     const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
-        QLocalSocket socket;
-        socket.connectToServer(serverName(), QIODevice::WriteOnly);
-        if (socket.waitForConnected(200)) {
-            socket.write(kActivateRequest);
-            const bool written = socket.waitForBytesWritten(1000);
-            socket.disconnectFromServer();
+        // A connection to a listening Unix socket is made at once, or refused
+        // at once (none there yet, or its queue full): never waited for.
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd >= 0) {
+            const ssize_t size = sizeof kActivateRequest - 1;
+            const bool written =
+                ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+                ::send(fd, kActivateRequest, size, MSG_NOSIGNAL) == size;
+            ::close(fd);
             if (written)
                 return true;
         }
@@ -188,41 +270,41 @@ bool SingleInstance::ActivateInstance(int timeoutMs)
 
 void SingleInstance::startListening()
 {
-    if (m_server != nullptr)
+    if (m_listenFd >= 0)
         return;
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    // A socket file left by an instance that was killed would block listen();
+    // Without a socket the program still runs as the only instance (the lock
+    // sees to that); later starts just cannot bring it forward and end anyway.
+    sockaddr_un address;
+    if (!socketAddress(serverName(), address))
+        return;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return;
+    // A socket file left by an instance that was killed would block bind();
     // holding the lock proves nobody else uses it.
-    QLocalServer::removeServer(serverName());
-    if (!m_server->listen(serverName())) {
-        // The program still runs as the only instance (the lock sees to
-        // that); later starts just cannot bring it forward and end anyway.
+    ::unlink(address.sun_path);
+    // For this user only (in a folder that is already the user's own).
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::chmod(address.sun_path, 0600) != 0 || ::listen(fd, SOMAXCONN) != 0) {
+        ::close(fd);
         return;
     }
-    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::readRequests);
+    m_listenFd = fd;
+    m_listener = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(m_listener, &QSocketNotifier::activated, this, &SingleInstance::acceptConnections);
     connect(this, &SingleInstance::activationRequested, this,
             &SingleInstance::onActivationRequested);
 }
 
-void SingleInstance::readRequests()
+void SingleInstance::acceptConnections()
 {
-    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        socket->setParent(this);
-        socket->setReadBufferSize(kMaxRequestBytes);
-        const auto handle = [this, socket] {
-            while (socket->canReadLine()) {
-                if (socket->readLine(kMaxRequestBytes) == kActivateRequest)
-                    emit activationRequested();
-            }
-            if (socket->bytesAvailable() >= kMaxRequestBytes)
-                socket->abort();
-        };
-        connect(socket, &QLocalSocket::readyRead, socket, handle);
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        handle();
-        if (socket->state() == QLocalSocket::UnconnectedState)
-            socket->deleteLater();
+    int connection;
+    while ((connection = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >=
+           0) {
+        auto* request =
+            new RequestConnection(connection, this, [this] { emit activationRequested(); });
+        // What was sent before the connection was seen is read at once.
+        request->read();
     }
 }
 

@@ -5,15 +5,16 @@
 // The instance that starts first takes an exclusive lock on a file in the
 // user's runtime folder, named after the executable's canonical path, and
 // holds it for the whole run; the kernel drops the lock when the process ends,
-// however it ends. It also listens on a local socket named the same way. A
-// later start of the same file fails to take the lock, connects to that socket,
-// asks the running instance to come to the front and ends.
+// however it ends. It also listens on a Unix socket named the same way (a
+// plain socket watched by the event loop: nothing more is needed for one
+// line). A later start of the same file fails to take the lock, connects to
+// that socket, asks the running instance to come to the front and ends.
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
-class QLocalServer;
+class QSocketNotifier;
 class QWidget;
 
 class SingleInstance : public QObject
@@ -81,13 +82,14 @@ private:
     };
     LockResult takeLock();
     void startListening();
-    void readRequests();
+    void acceptConnections();
     void onActivationRequested();
 
     QString m_identity;
     QString m_directory;
     int m_lockFd = -1;
-    QLocalServer* m_server = nullptr;
+    int m_listenFd = -1;
+    QSocketNotifier* m_listener = nullptr;
     QPointer<QWidget> m_mainWindow;
     QPointer<QWidget> m_lastActive;
     bool m_pendingActivation = false;
