@@ -49,7 +49,6 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    StartWordServer(layout);
     const ProgramWindows windows = CreateProgramWindows(layout);
     if (!windows.pendForm)
         return 1; // Nothing to show: the error has been reported.
@@ -58,6 +57,10 @@ int main(int argc, char** argv)
     InstallStartupTrace(windows.pendForm.get());
     // The game window first becomes active here, after all three exist.
     RunReported([&] { windows.pendForm->show(); });
+    // The word server starts on a thread of its own while the window is
+    // mapped, painted and activated; its first activation waits for it. (Not
+    // earlier: beside the building of the windows it slows their first paint.)
+    StartWordServer(layout);
     QApplication::exec();
     return 0;
 }

@@ -32,6 +32,6 @@ struct ProgramWindows
 ProgramWindows CreateProgramWindows(const ProgramLayout& layout);
 
 // Starts the word server for the layout's word base on a thread of its own, so
-// that its start overlaps the building and showing of the windows; the game
-// window's store waits for it when it first connects.
+// that its start overlaps the showing of the game window; the game window's
+// store waits for it when it first connects.
 void StartWordServer(const ProgramLayout& layout);
