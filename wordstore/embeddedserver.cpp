@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cinttypes>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -30,6 +32,57 @@ std::string dataFolder(const std::vector<std::string>& arguments)
         std::find_if(arguments.rbegin(), arguments.rend(),
                      [&](const std::string& argument) { return argument.starts_with(prefix); });
     return named == arguments.rend() ? "./data" : named->substr(prefix.size());
+}
+
+// The server's start reads most of its 24 MB library once: its relocations
+// and symbols at load, and code and tables that only the start uses. The
+// pages of the library that were only read (never written: not its
+// relocated data) are let go once the server runs; those the queries use
+// come back from the system's file cache on their first use. The library's
+// mappings are those of the file that holds `inside`, one of its functions.
+void releaseStartPages(const void* inside)
+{
+    std::FILE* smaps = std::fopen("/proc/self/smaps", "re");
+    if (smaps == nullptr)
+        return;
+    struct Mapping
+    {
+        std::uintptr_t start = 0;
+        std::uintptr_t end = 0;
+        unsigned long inode = 0;
+        bool readOnly = false;
+        bool written = false;
+    };
+    std::vector<Mapping> mappings;
+    char line[4096];
+    while (std::fgets(line, sizeof line, smaps) != nullptr) {
+        Mapping mapping;
+        char permissions[5] = {};
+        if (std::sscanf(line, "%" SCNxPTR "-%" SCNxPTR " %4s %*s %*s %lu", &mapping.start,
+                        &mapping.end, permissions, &mapping.inode) == 4) {
+            mapping.readOnly = permissions[1] != 'w';
+            mappings.push_back(mapping);
+            continue;
+        }
+        unsigned long kilobytes = 0;
+        if (!mappings.empty() &&
+            (std::sscanf(line, "Private_Dirty: %lu", &kilobytes) == 1 ||
+             std::sscanf(line, "Shared_Dirty: %lu", &kilobytes) == 1) &&
+            kilobytes != 0)
+            mappings.back().written = true;
+    }
+    std::fclose(smaps);
+    const auto address = reinterpret_cast<std::uintptr_t>(inside);
+    const auto library = std::find_if(mappings.begin(), mappings.end(), [&](const Mapping& m) {
+        return m.start <= address && address < m.end;
+    });
+    if (library == mappings.end() || library->inode == 0)
+        return;
+    for (const Mapping& mapping : mappings) {
+        if (mapping.inode == library->inode && mapping.readOnly && !mapping.written)
+            madvise(reinterpret_cast<void*>(mapping.start), mapping.end - mapping.start,
+                    MADV_DONTNEED);
+    }
 }
 
 } // namespace
@@ -304,6 +357,7 @@ std::string EmbeddedServer::start(const std::vector<std::string>& arguments)
         if (!complaints.empty())
             std::fwrite(complaints.data(), 1, complaints.size(), stderr);
         m_state = State::Running;
+        releaseStartPages(reinterpret_cast<const void*>(m_api.server_init));
         // The server ends at exit, before the library's own globals are torn
         // down: they were set up when the library was loaded, and exit
         // handlers run in the reverse order of their registration.
