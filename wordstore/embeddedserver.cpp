@@ -2,9 +2,11 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <link.h>
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <stdexcept>
 #include <string_view>
 #include <thread>
@@ -34,13 +37,29 @@ std::string dataFolder(const std::vector<std::string>& arguments)
     return named == arguments.rend() ? "./data" : named->substr(prefix.size());
 }
 
-// The server's start reads most of its 24 MB library once: its relocations
-// and symbols at load, and code and tables that only the start uses. The
-// pages of the library that were only read (never written: not its
-// relocated data) are let go once the server runs; those the queries use
-// come back from the system's file cache on their first use. The library's
-// mappings are those of the file that holds `inside`, one of its functions.
-void releaseStartPages(const void* inside)
+// The files of the shared objects loaded in the process, by device and inode.
+std::set<FileIdentity> loadedObjects()
+{
+    std::set<FileIdentity> objects;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void* data) {
+            struct stat file;
+            if (info->dlpi_name != nullptr && info->dlpi_name[0] != '\0' &&
+                stat(info->dlpi_name, &file) == 0)
+                static_cast<std::set<FileIdentity>*>(data)->emplace(file.st_dev, file.st_ino);
+            return 0;
+        },
+        &objects);
+    return objects;
+}
+
+// The server's start reads most of its 24 MB library once, and of the
+// libraries loaded with it (OpenSSL's above all): their relocations and
+// symbols at load, and code and tables that only the start uses. The pages
+// of these files that were only read (not their relocated data) are let go
+// once the server runs; those the queries use come back from the system's
+// file cache on their first use.
+void releaseStartPages(const std::set<FileIdentity>& files)
 {
     std::FILE* smaps = std::fopen("/proc/self/smaps", "re");
     if (smaps == nullptr)
@@ -49,8 +68,7 @@ void releaseStartPages(const void* inside)
     {
         std::uintptr_t start = 0;
         std::uintptr_t end = 0;
-        unsigned long inode = 0;
-        bool readOnly = false;
+        bool candidate = false;
         bool written = false;
     };
     std::vector<Mapping> mappings;
@@ -58,9 +76,13 @@ void releaseStartPages(const void* inside)
     while (std::fgets(line, sizeof line, smaps) != nullptr) {
         Mapping mapping;
         char permissions[5] = {};
-        if (std::sscanf(line, "%" SCNxPTR "-%" SCNxPTR " %4s %*s %*s %lu", &mapping.start,
-                        &mapping.end, permissions, &mapping.inode) == 4) {
-            mapping.readOnly = permissions[1] != 'w';
+        unsigned major = 0;
+        unsigned minor = 0;
+        unsigned long inode = 0;
+        if (std::sscanf(line, "%" SCNxPTR "-%" SCNxPTR " %4s %*s %x:%x %lu", &mapping.start,
+                        &mapping.end, permissions, &major, &minor, &inode) == 6) {
+            mapping.candidate = permissions[1] != 'w' &&
+                                files.contains({makedev(major, minor), static_cast<ino_t>(inode)});
             mappings.push_back(mapping);
             continue;
         }
@@ -72,14 +94,8 @@ void releaseStartPages(const void* inside)
             mappings.back().written = true;
     }
     std::fclose(smaps);
-    const auto address = reinterpret_cast<std::uintptr_t>(inside);
-    const auto library = std::find_if(mappings.begin(), mappings.end(), [&](const Mapping& m) {
-        return m.start <= address && address < m.end;
-    });
-    if (library == mappings.end() || library->inode == 0)
-        return;
     for (const Mapping& mapping : mappings) {
-        if (mapping.inode == library->inode && mapping.readOnly && !mapping.written)
+        if (mapping.candidate && !mapping.written)
             madvise(reinterpret_cast<void*>(mapping.start), mapping.end - mapping.start,
                     MADV_DONTNEED);
     }
@@ -267,6 +283,7 @@ void EmbeddedServer::loadLibrary(const std::vector<std::string>& fileNames)
 {
     if (m_library)
         return;
+    const auto before = loadedObjects();
     std::string tried;
     for (const std::string& fileName : fileNames) {
         m_library = dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -281,6 +298,15 @@ void EmbeddedServer::loadLibrary(const std::vector<std::string>& fileNames)
         // names the files, as the message has always done.
         throw std::runtime_error("None of the dynamic libraries can be found: " + tried);
     }
+    // The library itself (which another part of the program may have
+    // loaded already), and the libraries it brought in.
+    std::ranges::set_difference(loadedObjects(), before,
+                                std::inserter(m_libraryFiles, m_libraryFiles.end()));
+    link_map* map = nullptr;
+    struct stat file;
+    if (dlinfo(m_library, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr &&
+        stat(map->l_name, &file) == 0)
+        m_libraryFiles.emplace(file.st_dev, file.st_ino);
     bind(m_library, m_api.server_init, "mysql_server_init");
     bind(m_library, m_api.server_end, "mysql_server_end");
     bind(m_library, m_api.init, "mysql_init");
@@ -357,7 +383,7 @@ std::string EmbeddedServer::start(const std::vector<std::string>& arguments)
         if (!complaints.empty())
             std::fwrite(complaints.data(), 1, complaints.size(), stderr);
         m_state = State::Running;
-        releaseStartPages(reinterpret_cast<const void*>(m_api.server_init));
+        releaseStartPages(m_libraryFiles);
         // The server ends at exit, before the library's own globals are torn
         // down: they were set up when the library was loaded, and exit
         // handlers run in the reverse order of their registration.

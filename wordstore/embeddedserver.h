@@ -9,10 +9,17 @@
 
 #include <mysql.h>
 
+#include <sys/types.h>
+
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
+
+// A file, by device and inode.
+using FileIdentity = std::pair<dev_t, ino_t>;
 
 // The client functions the word store calls, looked up by name. An entry point
 // the library lacks stays null.
@@ -119,6 +126,8 @@ private:
     void waitForBackgroundStart();
 
     void* m_library = nullptr;
+    // The files of the library and of the libraries loaded with it.
+    std::set<FileIdentity> m_libraryFiles;
     EmbeddedServerApi m_api;
     State m_state = State::NotStarted;
     std::string m_failure;
