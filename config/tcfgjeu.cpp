@@ -6,6 +6,7 @@
 #include "config/wordfilters.h"
 #include "game/rules/wordrules.h"
 #include "skin/buttonglyph.h"
+#include "skin/skinimage.h"
 #include "text/qtwindows1252.h"
 
 #include "preview/rulespreview.h"
@@ -606,7 +607,7 @@ void TCfgJeu::loadGlyph(QAbstractButton* button) const
         (twoImages ? button->objectName() + QStringLiteral(".bmp") : QStringLiteral("openson.bmp"));
     // A missing glyph, or one that cannot be decoded, leaves the button
     // without a picture.
-    const QImage image(file, "BMP");
+    const QImage image = readSkinImage(file, "bmp");
     if (image.isNull())
         return;
     const ButtonGlyph glyph = buttonGlyph(image, twoImages);

@@ -1,8 +1,9 @@
 #include "game/skinfolder.h"
 
+#include "skin/skinimage.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QPixmap>
 #include <QtDebug>
 
@@ -30,17 +31,11 @@ QImage SkinFolder::load(const QString& fileName, const char* format) const
 
 QImage SkinFolder::read(const QString& path, const char* format, const QSize& fitIn, QSize* ownSize)
 {
-    QImageReader reader(path, format);
-    const QSize size = reader.size();
-    if (ownSize != nullptr)
-        *ownSize = size;
-    // Decoded at the size it is shown at (the reader scales smoothly).
-    if (fitIn.isValid() && size.isValid())
-        reader.setScaledSize(size.scaled(fitIn, Qt::KeepAspectRatio));
-    QImage image = reader.read();
+    QString error;
+    const QImage image = readSkinImage(path, format, fitIn, ownSize, &error);
     if (image.isNull())
         qWarning().noquote() << QStringLiteral(
                                     "Corbelet : fichier d'habillage illisible, ignoré : %1 (%2)")
-                                    .arg(QDir::toNativeSeparators(path), reader.errorString());
+                                    .arg(QDir::toNativeSeparators(path), error);
     return image;
 }
