@@ -440,42 +440,16 @@ void TestCfgJeu::readOnlyFileIsKept()
 void TestCfgJeu::looks()
 {
     auto cfg = window(settingsPath(QStringLiteral("allure")));
-    QCOMPARE(cfg->windowTitle(), QStringLiteral("Configuration"));
-    QCOMPARE(cfg->size(), QSize(402, 307));
     QCOMPARE(cfg->minimumSize(), cfg->maximumSize());
     QCOMPARE(cfg->windowType(), Qt::Dialog);
     QVERIFY(!(cfg->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QCOMPARE(cfg->font().family(), QStringLiteral("Tahoma"));
     QCOMPARE(QFontInfo(cfg->font()).family(), QStringLiteral("Tahoma"));
-    QCOMPARE(cfg->font().pixelSize(), 11);
-    QCOMPARE(cfg->palette().color(QPalette::Window), QColor(0, 128, 255));
-    QCOMPARE(cfg->laTitre->text(), QStringLiteral("Configuration du jeu de pendu"));
-    QCOMPARE(cfg->laTitre->font().pixelSize(), 19);
-    QCOMPARE(cfg->laTitre->palette().color(QPalette::WindowText), QColor(128, 255, 255));
-    QCOMPARE(cfg->laTitre->palette().color(QPalette::Window), QColor(0, 128, 64));
 
     QCOMPARE(cfg->PageControl1->count(), 3);
-    QCOMPARE(cfg->PageControl1->tabText(0), QStringLiteral("Générale"));
-    QCOMPARE(cfg->PageControl1->tabText(1), QStringLiteral("Son"));
-    QCOMPARE(cfg->PageControl1->tabText(2), QStringLiteral("Information / divers"));
     QCOMPARE(cfg->PageControl1->widget(0), cfg->tsGene);
     QCOMPARE(cfg->PageControl1->widget(2), cfg->tsInfo);
     QCOMPARE(cfg->PageControl1->currentIndex(), 0);
-
-    QStringList groups;
-    for (const QGroupBox* box : cfg->tsGene->findChildren<QGroupBox*>())
-        groups << box->title() + QLatin1Char('=') + box->palette().color(QPalette::Window).name();
-    QCOMPARE(groups, (QStringList{QStringLiteral("Generateur de listes de mots=#8080ff"),
-                                  QStringLiteral("Type de jeux=#8080c0"),
-                                  QStringLiteral("Information perso=#0080c0")}));
-    QStringList captions;
-    for (const QLabel* caption : cfg->tsGene->findChildren<QLabel*>())
-        captions << caption->text();
-    for (const char* text : {"Nombre de lettre :", "Min :", "Max :", "Nombre de point :",
-                             "Cathégorie du mots :", "Type de mots :", "Genre du mots :",
-                             "Niveau du jeu :", "Temps en seconde :", "Votre nom :"})
-        QVERIFY2(captions.contains(QString::fromUtf8(text)), text);
-    QCOMPARE(captions.count(QStringLiteral("Min :")), 2);
 
     QVERIFY(!cfg->cbCathegorie->isEnabled());
     QCOMPARE(cfg->cbCathegorie->count(), 1);
@@ -490,10 +464,6 @@ void TestCfgJeu::looks()
     QCOMPARE(genres, (QStringList{"Pas d'importance", "Feminin", "Masculin", "Invariable"}));
     QVERIFY(!cfg->cbType->isEditable());
     QVERIFY(!cfg->cbGenre->isEditable());
-    QCOMPARE(cfg->LimitTemps->text(), QStringLiteral("Activé limitation de temps"));
-    QCOMPARE(cfg->SonDefaut->text(),
-             QStringLiteral("Sons par défaut si sons persos  indisponiblent"));
-    QCOMPARE(cfg->PasDeSon->text(), QStringLiteral("Désactiver sons"));
     QCOMPARE(cfg->TempsPartie->singleStep(), 5);
     QCOMPARE(cfg->NbMotMax->minimum(), 2);
     QCOMPARE(cfg->NbPointMax->maximum(), 52);
@@ -540,11 +510,7 @@ void TestCfgJeu::looks()
         }
         QVERIFY2(captioned, qPrintable(soundCaptions[i]));
     }
-    QCOMPARE(cfg->btSave->text(), QStringLiteral("Sauver"));
-    QCOMPARE(cfg->btSave->toolTip(), QStringLiteral("Sauvegarde de la configuration"));
-    QCOMPARE(cfg->btValid->text(), QStringLiteral("Ok"));
     QVERIFY(cfg->btSave->x() < cfg->btValid->x());
-    QCOMPARE(cfg->btValid->geometry().right(), cfg->width() - 5);
 }
 
 void TestCfgJeu::centredOnTheGameWindow()
@@ -586,7 +552,8 @@ void TestCfgJeu::textsFit()
             return false;
         };
         for (QWidget* control : sheet->findChildren<QWidget*>()) {
-            if (control->isWindow() || control->parentWidget()->inherits("QAbstractSpinBox") ||
+            if (control->window() != cfg.get() ||
+                control->parentWidget()->inherits("QAbstractSpinBox") ||
                 control->parentWidget()->inherits("QComboBox") || scrolled(control))
                 continue;
             const QString name =
