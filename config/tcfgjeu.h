@@ -1,16 +1,19 @@
 #pragma once
 
 // The configuration window: its controls are the game's live settings, read
-// by the game window whenever it needs a value; it builds the two word-filter
-// fragments that the word queries append, shows the rules preview and keeps
-// the settings file (see inifile.h) in step with its controls through the
-// save and load passes. Its controls and their looks are the form tcfgjeu.ui.
+// by the game window through GameSettings whenever it needs a value; it builds
+// the two word-filter fragments that the word queries append, shows the rules
+// preview and keeps the settings file (see inifile.h) in step with its
+// controls through the save and load passes. Its controls and their looks are
+// the form tcfgjeu.ui.
 
+#include "config/gamesettings.h"
 #include "ui_tcfgjeu.h"
 
 #include <QDialog>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,7 +26,7 @@ class TWordQuery;
 
 // The form's controls are public members named as their objectName
 // (Ui::TCfgJeu); they are the game's live settings.
-class TCfgJeu : public QDialog, public Ui::TCfgJeu
+class TCfgJeu : public QDialog, public GameSettings, public Ui::TCfgJeu
 {
     Q_OBJECT
 public:
@@ -46,6 +49,18 @@ public:
     // builds FiltreGenre from the restored genre selection. A failed genre
     // query raises its error and leaves FiltreGenre empty.
     void RestoreGenreFilter();
+
+    // GameSettings: the controls above, as they are at each call.
+    WordCatalogue::WordFilter wordFilter() const override;
+    int level() const override;
+    bool timeLimited() const override;
+    int secondsPerPick() const override;
+    ChosenSound chosenSound(Cue cue) const override;
+    bool soundsOff() const override;
+    bool defaultSounds() const override;
+    void wordStoreConnected() override;
+    void showSettings() override;
+    void showRules() override;
 
     // The two passes over the stored controls. The save writes key by key and
     // raises std::runtime_error at the first key it cannot write; the load
@@ -72,6 +87,7 @@ private:
     void connectControls();
     void createRulesPreview();
     void watchToolTips(QObject* object);
+    void bindSoundEntries();
 
     // Each stored control's key and value, in the window's control order.
     std::vector<std::pair<std::string, std::string>> storedEntries() const;
@@ -88,6 +104,8 @@ private:
     std::string m_filtreType;
     std::string m_filtreGenre;
     std::optional<std::uint32_t> m_previewHandle;
+    // The entry of each cue, indexed by Cue.
+    std::array<QLineEdit*, kCues.size()> m_soundEntries{};
     // The stored controls and the buttons in the window's control order: the
     // order of the keys in a new file.
     std::vector<QWidget*> m_controlOrder;

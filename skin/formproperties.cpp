@@ -1,4 +1,4 @@
-#include "config/formproperties.h"
+#include "skin/formproperties.h"
 
 #include <QFont>
 #include <QVariant>
