@@ -4,9 +4,9 @@
 
 #include "gamewindowfixture.h"
 
-#include "skin/formproperties.h"
 #include "game/tchecklistbox.h"
 #include "game/timage.h"
+#include "skin/formproperties.h"
 #include "sound/fmoddyn.h"
 #include "sound/gessound.h"
 #include "text/qtwindows1252.h"
@@ -147,40 +147,6 @@ struct
     bool storeConnected;
 } soundShutdown{};
 
-// The controls of the two windows that the code, the settings file, the skin
-// files and the sound cues name, by kind.
-struct DesignedControls
-{
-    const char* kind;
-    QStringList names;
-};
-const DesignedControls kGameControls[] = {
-    {"QFrame", {"Bevel1", "Shape1", "paInfo"}},
-    {"QLabel",
-     {"Label3", "Panel2", "Panel3", "Panel4", "affMot", "laInfo", "laTextInfo", "paTempsRestant"}},
-    {"TImage",
-     {"imgLogo", "ImgBas", "ImgCoter", "ImgPendu", "ImgHaut", "ImgBras1", "ImgBras2", "ImgCorps",
-      "ImgJambe1", "ImgJambe2", "ImgTete", "imgInfo"}},
-    {"QPushButton", {"btFermer", "btCfg", "btMot", "btValid"}},
-    {"TCheckListBox", {"ListeLettre"}},
-    {"QTimer", {"Timer1", "TimerGame"}},
-    {"QAction", {"GetNbMot"}}};
-const DesignedControls kConfigurationControls[] = {
-    {"QLabel", {"laTitre"}},
-    {"TPageControl", {"PageControl1"}},
-    {"QWidget", {"tsGene", "tsSon", "tsInfo"}},
-    {"TSpinEdit",
-     {"NbMotMin", "NbMotMax", "NbPointMin", "NbPointMax", "NiveauDuJeu", "TempsPartie"}},
-    {"QComboBox", {"cbCathegorie", "cbType", "cbGenre"}},
-    {"QCheckBox", {"LimitTemps", "SonDefaut", "PasDeSon"}},
-    {"QLineEdit",
-     {"NomUser", "SonHello", "SonExit", "SonBonneLettre", "SonErreur", "SonGagner", "SonPerdu",
-      "SonNouveau", "SonDecide"}},
-    {"QToolButton",
-     {"btHello", "btExit", "btBonneLettre", "btErreur", "btGagner", "btPerdu", "btNouveau",
-      "btDecide"}},
-    {"QPushButton", {"btSave", "btValid"}}};
-
 // Receives the URLs the window asks the desktop to open.
 class UrlCatcher : public QObject
 {
@@ -202,7 +168,7 @@ private slots:
     void init();
     void cleanup();
 
-    void designedControls();
+    void formFontsInPixels();
     void windowAtStart();
     void firstActivationGreetsAndShowsStatistics();
     void genreFilterRestoredAtFirstConnect();
@@ -265,31 +231,25 @@ void TestGameWindow::pick(const char* letters)
 
 // ---------------------------------------------------------------- the form
 
-// Every control the game's code and files name (settings keys, skin files,
-// sound entries) is in its window, of its kind, and every font that a form
-// sizes in pixels has that size.
-void TestGameWindow::designedControls()
+// The forms give font sizes in pixels beside Designer's point sizes: every
+// such size is the one the control shows, in both windows.
+void TestGameWindow::formFontsInPixels()
 {
-    const auto check = [](const QWidget* window, const auto& controls) {
-        for (const DesignedControls& kind : controls) {
-            for (const QString& name : kind.names) {
-                const auto* object = window->findChild<QObject*>(name);
-                QVERIFY2(object, qPrintable(name));
-                QVERIFY2(qstrcmp(object->metaObject()->className(), kind.kind) == 0,
-                         qPrintable(name));
-            }
-        }
+    for (QWidget* window :
+         {static_cast<QWidget*>(m_form.get()), static_cast<QWidget*>(m_cfg.get())}) {
         QList<QWidget*> widgets = window->findChildren<QWidget*>();
-        widgets.prepend(const_cast<QWidget*>(window));
+        widgets.prepend(window);
+        int sized = 0;
         for (const QWidget* widget : widgets) {
             const QVariant pixelSize = widget->property(kFontPixelSize);
-            if (pixelSize.isValid())
-                QVERIFY2(widget->font().pixelSize() == pixelSize.toInt(),
-                         qPrintable(widget->objectName()));
+            if (!pixelSize.isValid())
+                continue;
+            ++sized;
+            QVERIFY2(widget->font().pixelSize() == pixelSize.toInt(),
+                     qPrintable(widget->objectName()));
         }
-    };
-    check(m_form.get(), kGameControls);
-    check(m_cfg.get(), kConfigurationControls);
+        QVERIFY(sized > 0);
+    }
 }
 
 // The game window before the first draw.
