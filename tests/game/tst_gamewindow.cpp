@@ -1,5 +1,5 @@
 // The game window on a real word base, with the real configuration window:
-// the forms' controls, draw, picks through the letter list, the information
+// the forms' font sizes, draw, picks through the letter list, the information
 // panel, the countdown, activation, skins, sound cues and closing.
 
 #include "gamewindowfixture.h"
