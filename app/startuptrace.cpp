@@ -79,7 +79,7 @@ public:
     explicit DrawProbe(QLabel* counters) : QObject(counters), m_counters(counters)
     {
         m_printed = counters->text();
-        counters->installEventFilter(this);
+        // The application's filter sees every event, the counters' paints too.
         qApp->installEventFilter(this);
     }
 
