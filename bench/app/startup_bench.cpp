@@ -58,19 +58,32 @@ std::optional<double> residentMegabytes(qint64 pid)
     return std::nullopt;
 }
 
-// Processor time of a process so far, all its threads, in ms (the
+// Processor time of each thread of a process so far, in ms, by thread (the
 // scheduler's own count, finer than the clock ticks of /proc/<pid>/stat).
-double processorMilliseconds(qint64 pid)
+std::map<QString, double> processorMilliseconds(qint64 pid)
 {
-    double total = 0;
-    QDirIterator threads(QStringLiteral("/proc/%1/task").arg(pid),
-                         QDir::Dirs | QDir::NoDotAndDotDot);
-    while (threads.hasNext()) {
-        QFile stat(threads.next() + QStringLiteral("/schedstat"));
+    std::map<QString, double> threads;
+    QDirIterator tasks(QStringLiteral("/proc/%1/task").arg(pid), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (tasks.hasNext()) {
+        const QString task = tasks.next();
+        QFile stat(task + QStringLiteral("/schedstat"));
         if (stat.open(QIODevice::ReadOnly))
-            total += stat.readAll().split(' ').value(0).toDouble() / 1e6;
+            threads[task] = stat.readAll().split(' ').value(0).toDouble() / 1e6;
     }
-    return total;
+    return threads;
+}
+
+// What the threads alive at `after` used since `before` (a thread that ended
+// meanwhile, say an idle pool thread, is not counted; a new one wholly).
+double processorUsed(const std::map<QString, double>& before,
+                     const std::map<QString, double>& after)
+{
+    double used = 0;
+    for (const auto& [thread, milliseconds] : after) {
+        const auto earlier = before.find(thread);
+        used += milliseconds - (earlier == before.end() ? 0 : earlier->second);
+    }
+    return used;
 }
 
 struct Sample
@@ -199,11 +212,11 @@ public:
         const auto idle = [&]() -> std::optional<double> {
             QThread::msleep(8000);
             readLines();
-            const double before = processorMilliseconds(pid);
+            const auto before = processorMilliseconds(pid);
             QElapsedTimer clock;
             clock.start();
             QThread::msleep(static_cast<unsigned long>(idleSeconds) * 1000);
-            const double used = processorMilliseconds(pid) - before;
+            const double used = processorUsed(before, processorMilliseconds(pid));
             if (game.state() != QProcess::Running)
                 return std::nullopt;
             return 100.0 * used / double(clock.elapsed());
