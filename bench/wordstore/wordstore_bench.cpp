@@ -104,7 +104,7 @@ int measure(const std::vector<std::string>& changes, bool brief)
         // One line: load, start, memory of the store (the library included).
         query.SetSQL(WordCatalogue::drawStatement(WordCatalogue::WordFilter()));
         query.Open();
-        std::printf("load %6.2f ms  start %6.2f ms  RSS %5.1f MB\n", loadMs, startMs,
+        std::printf("    load %6.2f ms  start %6.2f ms  RSS %5.1f MB\n", loadMs, startMs,
                     residentMegabytes() - baseline);
         return 0;
     }
@@ -226,7 +226,7 @@ int measureSynthetic(int count, const std::string& self)
 
 // Each server argument's cost on the shipped base: the store started with all
 // of them, then without each one in turn (a start that fails without it says
-// so), each in a child process, `rounds` times, the medians printed.
+// so), each in a child process, `rounds` times.
 int measureArguments(const std::string& self, int rounds)
 {
     std::vector<std::string> arguments;
@@ -235,9 +235,11 @@ int measureArguments(const std::string& self, int rounds)
             arguments.push_back(line.substr(line.find('=') + 1));
     }
     arguments.insert(arguments.begin(), std::string()); // all of them
-    std::printf("Server arguments on the shipped base, %d runs each (medians)\n", rounds);
+    std::printf("Server arguments on the shipped base, %d runs each (load, start and memory "
+                "of the store, one draw made)\n",
+                rounds);
     for (const std::string& argument : arguments) {
-        std::printf("  %-44s ", argument.empty() ? "(all)" : ("without " + argument).c_str());
+        std::printf("  %s\n", argument.empty() ? "(all)" : ("without " + argument).c_str());
         std::vector<std::string> command{self, "--measure-brief"};
         if (!argument.empty())
             command.push_back(argument);
