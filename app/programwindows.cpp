@@ -18,6 +18,9 @@ ProgramWindows CreateProgramWindows(const ProgramLayout& layout)
     TWordStore& store = windows.pendForm->wordStore();
     store.BaseFolder = layout.baseFolder.string();
     store.ResourceFolder = layout.resourceFolder.string();
+    // A [Serveur] section, the player's or the machine's, puts the base on a
+    // MariaDB server.
+    store.Server = FindServerSettings(layout.settingsFile);
 
     RunReported([&] {
         auto* cfgJeu = new TCfgJeu(windows.pendForm->wordQuery(), programDirectory, settingsFile,

@@ -2,7 +2,10 @@
 
 #include "text/windows1252.h"
 #include "wordstore/embeddedserver.h"
+#include "wordstore/playerwords.h"
+#include "wordstore/serverconnection.h"
 #include "wordstore/wordcatalogue.h"
+#include "wordstore/wordstoreconnection.h"
 
 #include <unistd.h>
 
@@ -12,12 +15,6 @@
 #include <climits>
 #include <filesystem>
 #include <stdexcept>
-
-// The open connection handle, closed with the library's mysql_close.
-struct WordStoreConnection
-{
-    std::unique_ptr<MYSQL, decltype(EmbeddedServerApi::close)> handle;
-};
 
 namespace {
 
@@ -207,18 +204,25 @@ void TWordStore::Connect()
 {
     if (m_connection)
         return;
+    if (Server) {
+        m_connection =
+            ConnectToServer(*Server, {isYes(propertyValue(Properties, "compress")),
+                                      numberValue(propertyValue(Properties, "timeout"))});
+        return;
+    }
     EmbeddedServer& server = EmbeddedServer::instance();
     server.load(LibraryNames);
 
     // A failed start is final: the library must not be used any further (a
     // connection after it can crash), so every attempt reports it again.
-    const std::string failure = server.start(ServerArguments());
+    const std::vector<std::string> arguments = ServerArguments();
+    const std::string failure = server.start(arguments);
     if (!failure.empty())
         throw std::runtime_error(std::string(kCannotConnect) + ": " + failure);
     const EmbeddedServerApi& api = server.api();
 
-    auto connection =
-        std::make_unique<WordStoreConnection>(WordStoreConnection{{api.init(nullptr), api.close}});
+    auto connection = std::make_unique<WordStoreConnection>(
+        WordStoreConnection{&api, {api.init(nullptr), api.close}});
     MYSQL* handle = connection->handle.get();
     if (!handle)
         throw std::runtime_error(kCannotConnect);
@@ -254,6 +258,17 @@ void TWordStore::Connect()
                           flags))
         throw failed(ServerComplaint(capture.text()));
     m_connection = std::move(connection);
+    ReapplyPlayerWords(*this, arguments);
+}
+
+void TWordStore::Execute(const std::string& statement)
+{
+    TWordQuery query(*this);
+    query.SetSQL(statement);
+    const auto [api, handle] = query.send();
+    // A result nobody reads is still fetched and freed.
+    if (api->field_count(handle) != 0)
+        api->free_result(api->store_result(handle));
 }
 
 void TWordStore::Disconnect()
@@ -318,22 +333,35 @@ void TWordQuery::ClearSQL()
     m_sql.clear();
 }
 
-void TWordQuery::Open()
+std::pair<const EmbeddedServerApi*, MYSQL*> TWordQuery::send()
 {
-    if (m_active)
-        return;
     if (!m_store)
         throw std::runtime_error(kCannotConnect);
     EmbeddedServer::instance().requireOwnThread();
     m_store->Connect();
-    const EmbeddedServerApi& api = EmbeddedServer::instance().api();
+    const EmbeddedServerApi& api = *m_store->m_connection->api;
     MYSQL* handle = m_store->m_connection->handle.get();
 
     std::string statement;
     for (const std::string& line : m_sql)
         statement += line + "\r\n";
-    if (api.query(handle, statement.c_str()) != 0)
-        throw std::runtime_error(serverError(api, handle));
+    if (api.query(handle, statement.c_str()) != 0) {
+        const std::runtime_error error(serverError(api, handle));
+        // A server that went away: this statement fails, the next one
+        // connects again.
+        if (ConnectionLost(api.error_number(handle)))
+            m_store->Disconnect();
+        throw error;
+    }
+    return {&api, handle};
+}
+
+void TWordQuery::Open()
+{
+    if (m_active)
+        return;
+    const auto [apiPointer, handle] = send();
+    const EmbeddedServerApi& api = *apiPointer;
     if (api.field_count(handle) == 0)
         throw std::runtime_error("Can not open a Resultset");
     // Freed on every path, a failed allocation while copying the rows included.

@@ -13,15 +13,20 @@
 // not usable from a thread that did not initialise it, so Connect and Open
 // from another thread raise an error instead of crashing.
 
+#include "wordstore/serversettings.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class TWordQuery;
 struct WordStoreConnection;
+struct EmbeddedServerApi;
+typedef struct st_mysql MYSQL;
 
 class TWordStore
 {
@@ -37,6 +42,10 @@ public:
     // connected.
     void Disconnect();
     bool Connected() const;
+
+    // Runs a statement that changes the base (the word list tool's; the game
+    // only reads). Connects first when needed; raises "SQL Error: …".
+    void Execute(const std::string& statement);
 
     // The server start arguments made from Properties: the executable's path,
     // then the value of every "ServerArgument…" line in list order, then
@@ -57,6 +66,10 @@ public:
     std::vector<std::string> LibraryNames;
     std::string Database;
     unsigned Port = 3306;
+
+    // A MariaDB server that serves the base instead of the embedded server
+    // (its own database name, host, account); none: the embedded server.
+    std::optional<ServerSettings> Server;
 
 private:
     friend class TWordQuery;
@@ -127,6 +140,10 @@ public:
 
 private:
     friend class TWordStore;
+    // Connects the store when needed and sends the statement; raises the
+    // server's error.
+    std::pair<const EmbeddedServerApi*, MYSQL*> send();
+
     TWordStore* m_store; // null once the store is gone
     std::vector<std::string> m_sql;
     std::vector<std::string> m_columns;
