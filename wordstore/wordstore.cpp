@@ -265,7 +265,8 @@ void TWordStore::Execute(const std::string& statement)
 {
     TWordQuery query(*this);
     query.SetSQL(statement);
-    const auto [api, handle] = query.send();
+    // A change is never sent twice: the lost one may have been made.
+    const auto [api, handle] = query.send(false);
     // A result nobody reads is still fetched and freed.
     if (api->field_count(handle) != 0)
         api->free_result(api->store_result(handle));
@@ -333,7 +334,7 @@ void TWordQuery::ClearSQL()
     m_sql.clear();
 }
 
-std::pair<const EmbeddedServerApi*, MYSQL*> TWordQuery::send()
+std::pair<const EmbeddedServerApi*, MYSQL*> TWordQuery::send(bool resendWhenLost)
 {
     if (!m_store)
         throw std::runtime_error(kCannotConnect);
@@ -345,22 +346,34 @@ std::pair<const EmbeddedServerApi*, MYSQL*> TWordQuery::send()
     std::string statement;
     for (const std::string& line : m_sql)
         statement += line + "\r\n";
-    if (api.query(handle, statement.c_str()) != 0) {
-        const std::runtime_error error(serverError(api, handle));
-        // A server that went away: this statement fails, the next one
-        // connects again.
-        if (ConnectionLost(api.error_number(handle)))
+    if (api.query(handle, statement.c_str()) == 0)
+        return {&api, handle};
+    const std::runtime_error error(serverError(api, handle));
+    if (!ConnectionLost(api.error_number(handle)))
+        throw error;
+    // The server went away (restarted, or stopped) since the last statement.
+    // The next statement connects again; a reading one is sent once more at
+    // once, and a server still gone then raises the connect error.
+    m_store->Disconnect();
+    if (!resendWhenLost)
+        throw error;
+    m_store->Connect();
+    const EmbeddedServerApi& again = *m_store->m_connection->api;
+    MYSQL* newHandle = m_store->m_connection->handle.get();
+    if (again.query(newHandle, statement.c_str()) != 0) {
+        const std::runtime_error error(serverError(again, newHandle));
+        if (ConnectionLost(again.error_number(newHandle)))
             m_store->Disconnect();
         throw error;
     }
-    return {&api, handle};
+    return {&again, newHandle};
 }
 
 void TWordQuery::Open()
 {
     if (m_active)
         return;
-    const auto [apiPointer, handle] = send();
+    const auto [apiPointer, handle] = send(true);
     const EmbeddedServerApi& api = *apiPointer;
     if (api.field_count(handle) == 0)
         throw std::runtime_error("Can not open a Resultset");

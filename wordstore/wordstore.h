@@ -141,8 +141,9 @@ public:
 private:
     friend class TWordStore;
     // Connects the store when needed and sends the statement; raises the
-    // server's error.
-    std::pair<const EmbeddedServerApi*, MYSQL*> send();
+    // server's error. A connection found lost is closed, and with
+    // resendWhenLost made again for one more try.
+    std::pair<const EmbeddedServerApi*, MYSQL*> send(bool resendWhenLost);
 
     TWordStore* m_store; // null once the store is gone
     std::vector<std::string> m_sql;
