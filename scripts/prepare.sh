@@ -13,8 +13,12 @@ corbelet_packages=(
     # Qt 6 Widgets, and its French translations for the standard dialogs;
     # Qt SVG for the scalable icon the skin generator writes
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev qt6-svg-dev
-    # the embedded word server, its message files and character sets
+    # the embedded word server, its message files and character sets; the
+    # server mariadbd of the classroom tests and benchmark comes with
+    # mariadb-server-core
     libmariadbd-dev mariadb-server-core
+    # MariaDB's client library, for a word base on a server
+    libmariadb3
     # the audio library: SDL2 output, libsndfile decoding (WAV, MP3)
     libsdl2-dev libsndfile1-dev
     # fonts metric-compatible with Arial and Courier New, and a Tahoma

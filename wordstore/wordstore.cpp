@@ -338,7 +338,9 @@ std::pair<const EmbeddedServerApi*, MYSQL*> TWordQuery::send(bool resendWhenLost
 {
     if (!m_store)
         throw std::runtime_error(kCannotConnect);
-    EmbeddedServer::instance().requireOwnThread();
+    // The client library's connections may each live on their own thread.
+    if (!m_store->Server)
+        EmbeddedServer::instance().requireOwnThread();
     m_store->Connect();
     const EmbeddedServerApi& api = *m_store->m_connection->api;
     MYSQL* handle = m_store->m_connection->handle.get();
