@@ -216,15 +216,8 @@ void prepareServer(TWordStore& server, const CommandLine& line)
              localQuery.FindField(WordCatalogue::kGenreDescription).AsString()},
             WordCatalogue::wordLiteral, database));
     }
-    std::vector<WordCatalogue::WordRow> words;
-    localQuery.SetSQL(WordCatalogue::wordRowsStatement(WordCatalogue::kShippedWordTable));
-    for (localQuery.Open(); !localQuery.Eof(); localQuery.Next()) {
-        words.push_back({localQuery.FindField(WordCatalogue::kWordText).AsString(),
-                         localQuery.FindField(WordCatalogue::kWordLength).AsInteger(),
-                         localQuery.FindField(WordCatalogue::kWordPoints).AsInteger(),
-                         localQuery.FindField(WordCatalogue::kWordType).AsInteger(),
-                         localQuery.FindField(WordCatalogue::kWordGenre).AsInteger()});
-    }
+    const std::vector<WordCatalogue::WordRow> words =
+        ReadWordRows(local, WordCatalogue::kShippedWordTable);
     const std::span<const WordCatalogue::WordRow> all(words);
     constexpr std::size_t kRowsPerStatement = 500;
     for (std::size_t first = 0; first < all.size(); first += kRowsPerStatement) {

@@ -186,24 +186,27 @@ std::vector<ListLine> ReadListFile(const std::string& bytes)
     return lines;
 }
 
-WordList::WordList(TWordStore& store)
+std::vector<WordRow> ReadWordRows(TWordStore& store, std::string_view table)
 {
     TWordQuery query(store);
-    const auto rows = [&](std::string_view table) {
-        std::vector<WordRow> words;
-        query.SetSQL(WordCatalogue::wordRowsStatement(table));
-        for (query.Open(); !query.Eof(); query.Next()) {
-            words.push_back({query.FindField(WordCatalogue::kWordText).AsString(),
-                             query.FindField(WordCatalogue::kWordLength).AsInteger(),
-                             query.FindField(WordCatalogue::kWordPoints).AsInteger(),
-                             query.FindField(WordCatalogue::kWordType).AsInteger(),
-                             query.FindField(WordCatalogue::kWordGenre).AsInteger()});
-        }
-        return words;
-    };
-    for (WordRow& word : rows(WordCatalogue::kShippedWordTable))
+    std::vector<WordRow> words;
+    query.SetSQL(WordCatalogue::wordRowsStatement(table));
+    for (query.Open(); !query.Eof(); query.Next()) {
+        words.push_back({query.FindField(WordCatalogue::kWordText).AsString(),
+                         query.FindField(WordCatalogue::kWordLength).AsInteger(),
+                         query.FindField(WordCatalogue::kWordPoints).AsInteger(),
+                         query.FindField(WordCatalogue::kWordType).AsInteger(),
+                         query.FindField(WordCatalogue::kWordGenre).AsInteger()});
+    }
+    return words;
+}
+
+WordList::WordList(TWordStore& store)
+{
+    for (WordRow& word : ReadWordRows(store, WordCatalogue::kShippedWordTable))
         m_shipped.emplace(word.text, std::move(word));
-    m_added = rows(WordCatalogue::kAddedWordTable);
+    m_added = ReadWordRows(store, WordCatalogue::kAddedWordTable);
+    TWordQuery query(store);
     query.SetSQL(WordCatalogue::removedWordsStatement());
     for (query.Open(); !query.Eof(); query.Next())
         m_removed.insert(query.FindField(WordCatalogue::kWordText).AsString());

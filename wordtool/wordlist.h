@@ -83,5 +83,8 @@ private:
     std::map<WordCatalogue::GenreKind, std::vector<std::string>> m_genres;
 };
 
+// Every row of a table of words (shipped or added).
+std::vector<WordCatalogue::WordRow> ReadWordRows(TWordStore& store, std::string_view table);
+
 // The type of a type name (nom, adjectif, adverbe, verbe, UTF-8).
 std::optional<WordCatalogue::WordType> TypeFromName(std::string_view name);
