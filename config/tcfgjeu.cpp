@@ -2,10 +2,10 @@
 
 #include "config/inifile.h"
 #include "config/tpagecontrol.h"
-#include "config/tspinedit.h"
 #include "config/wordfilters.h"
 #include "game/rules/wordrules.h"
 #include "skin/buttonglyph.h"
+#include "skin/formproperties.h"
 #include "text/qtwindows1252.h"
 
 #include "preview/rulespreview.h"
@@ -17,15 +17,12 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
-#include <QGroupBox>
 #include <QImage>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QToolButton>
 
-#include <iterator>
 #include <stdexcept>
 
 namespace {
@@ -39,42 +36,6 @@ void ensureTahoma()
         return;
     QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"));
     QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/tahomabd.ttf"));
-}
-
-QFont tahoma(int pixelSize)
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(pixelSize);
-    return font;
-}
-
-void setBackground(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
-QLabel* label(QWidget* parent, const QString& text, int x, int y, int width)
-{
-    auto* caption = new QLabel(text, parent);
-    caption->setGeometry(x, y, width, 14);
-    return caption;
-}
-
-QGroupBox* group(QWidget* parent, const QString& title, const QColor& colour, const QRect& geometry)
-{
-    auto* box = new QGroupBox(title, parent);
-    box->setGeometry(geometry);
-    setBackground(box, colour);
-    return box;
-}
-
-// A control's Tag: selects how the save and load passes treat it.
-int tagOf(const QWidget* control)
-{
-    return control->property("Tag").toInt();
 }
 
 // Shows a path in a text entry that keeps a folder: split after its last
@@ -101,7 +62,25 @@ TCfgJeu::TCfgJeu(TWordQuery& wordQuery, const QString& programDirectory,
     : QDialog(parent), m_wordQuery(wordQuery), m_programDirectory(programDirectory),
       m_settingsFile(settingsFile)
 {
-    createControls();
+    ensureTahoma();
+    // A dialog of the game window: a title bar with a close box only, no
+    // minimise or maximise box; with the game window as parent it stays above
+    // it, and it opens centred on it (showEvent).
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setupUi(this);
+    applyFontPixelSizes(this);
+    // The stored controls and the buttons in the window's control order: the
+    // order of the keys in a new file, and the order in which the load sets
+    // them (the min/max coupling of the range boxes depends on it). Each
+    // control's Tag tells the passes how to treat it.
+    m_controlOrder = {
+        NbMotMin,   NbMotMax,       NbPointMin,    NbPointMax, cbType,    cbCathegorie, cbGenre,
+        LimitTemps, TempsPartie,    NiveauDuJeu,   NomUser,    SonGagner, btGagner,     SonPerdu,
+        btPerdu,    SonBonneLettre, btBonneLettre, SonErreur,  btErreur,  SonDefaut,    SonNouveau,
+        btNouveau,  PasDeSon,       SonDecide,     btDecide,   SonExit,   btExit,       SonHello,
+        btHello,    btSave,         btValid};
+    connectControls();
     bindSoundEntries();
     // The levels are those of the game's rules.
     NiveauDuJeu->setRange(1, highestLevel());
@@ -219,240 +198,20 @@ void TCfgJeu::showRules()
 
 // ---------------------------------------------------------------- the window
 
-void TCfgJeu::createControls()
+void TCfgJeu::connectControls()
 {
-    ensureTahoma();
-    setObjectName(QStringLiteral("CfgJeu"));
-    setWindowTitle(QStringLiteral("Configuration"));
-    // A dialog of the game window: a title bar with a close box only, no
-    // minimise or maximise box; with the game window as parent it stays above
-    // it, and it opens centred on it (showEvent).
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(402, 307);
-    setFont(tahoma(11));
-    setBackground(this, QColor(0, 128, 255));
-
-    laTitre = new QLabel(QStringLiteral("Configuration du jeu de pendu"), this);
-    laTitre->setObjectName(QStringLiteral("laTitre"));
-    laTitre->setGeometry(4, 4, 394, 28);
-    laTitre->setAlignment(Qt::AlignCenter);
-    laTitre->setFont(tahoma(19));
-    {
-        QPalette palette = laTitre->palette();
-        palette.setColor(QPalette::Window, QColor(0, 128, 64));
-        palette.setColor(QPalette::WindowText, QColor(128, 255, 255));
-        laTitre->setPalette(palette);
-        laTitre->setAutoFillBackground(true);
-    }
-
-    PageControl1 = new TPageControl(this);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->setGeometry(4, 36, 394, 232);
-
-    tsGene = new QWidget;
-    tsGene->setObjectName(QStringLiteral("tsGene"));
-    PageControl1->addTab(tsGene, QStringLiteral("Générale"));
-    tsSon = new QWidget;
-    tsSon->setObjectName(QStringLiteral("tsSon"));
-    PageControl1->addTab(tsSon, QStringLiteral("Son"));
-    tsInfo = new QWidget;
-    tsInfo->setObjectName(QStringLiteral("tsInfo"));
-    PageControl1->addTab(tsInfo, QStringLiteral("Information / divers"));
-    PageControl1->setCurrentIndex(0);
-
-    createGeneralPage();
-    createSoundPage();
-
-    btSave = new QPushButton(QStringLiteral("Sauver"), this);
-    btSave->setObjectName(QStringLiteral("btSave"));
-    btSave->setToolTip(QStringLiteral("Sauvegarde de la configuration"));
-    btSave->setGeometry(4, 274, 92, 28);
-    btSave->setProperty("Tag", 0);
-    btSave->setAutoDefault(false);
     connect(btSave, &QPushButton::clicked, this, &TCfgJeu::btSaveClick);
-
-    btValid = new QPushButton(QStringLiteral("Ok"), this);
-    btValid->setObjectName(QStringLiteral("btValid"));
-    btValid->setGeometry(306, 274, 92, 28);
-    btValid->setProperty("Tag", 0);
-    btValid->setAutoDefault(false);
     connect(btValid, &QPushButton::clicked, this, &TCfgJeu::btValidClick);
-
-    m_controlOrder.push_back(btSave);
-    m_controlOrder.push_back(btValid);
-}
-
-void TCfgJeu::createGeneralPage()
-{
-    QGroupBox* words = group(tsGene, QStringLiteral("Generateur de listes de mots"),
-                             QColor(128, 128, 255), QRect(2, 2, 390, 126));
-    words->setObjectName(QStringLiteral("gbMots"));
-    const auto spin = [this](QWidget* parent, const QString& name, int minimum, int maximum,
-                             int step, int tag, int x, int y) {
-        auto* box = new TSpinEdit(parent);
-        box->setObjectName(name);
-        box->setRange(minimum, maximum);
-        box->setSingleStep(step);
-        box->setProperty("Tag", tag);
-        box->setGeometry(x, y, 48, 20);
-        m_controlOrder.push_back(box);
-        return box;
-    };
-    label(words, QStringLiteral("Nombre de lettre :"), 10, 18, 170);
-    label(words, QStringLiteral("Min :"), 10, 36, 30);
-    NbMotMin = spin(words, QStringLiteral("NbMotMin"), 4, 25, 1, 0, 40, 33);
-    label(words, QStringLiteral("Max :"), 98, 36, 30);
-    NbMotMax = spin(words, QStringLiteral("NbMotMax"), 2, 25, 1, 1, 128, 33);
-    label(words, QStringLiteral("Nombre de point :"), 10, 62, 170);
-    label(words, QStringLiteral("Min :"), 10, 80, 30);
-    NbPointMin = spin(words, QStringLiteral("NbPointMin"), 4, 52, 1, 0, 40, 77);
-    label(words, QStringLiteral("Max :"), 98, 80, 30);
-    NbPointMax = spin(words, QStringLiteral("NbPointMax"), 2, 52, 1, 1, 128, 77);
-
-    const auto list = [this, words](const QString& name, const QStringList& entries, int y) {
-        auto* box = new QComboBox(words);
-        box->setObjectName(name);
-        box->setEditable(false);
-        box->addItems(entries);
-        box->setGeometry(200, y, 180, 20);
-        box->setProperty("Tag", 0);
-        return box;
-    };
-    label(words, QStringLiteral("Type de mots :"), 200, 52, 180);
-    cbType = list(QStringLiteral("cbType"),
-                  {QStringLiteral("Pas d'importance"), QStringLiteral("Verbe"),
-                   QStringLiteral("Adverbe"), QStringLiteral("Adjectif"), QStringLiteral("Nom")},
-                  66);
-    label(words, QStringLiteral("Cathégorie du mots :"), 200, 16, 180);
-    cbCathegorie = list(QStringLiteral("cbCathegorie"), {QStringLiteral("Pas d'importance")}, 30);
-    cbCathegorie->setEnabled(false);
-    label(words, QStringLiteral("Genre du mots :"), 200, 88, 180);
-    cbGenre = list(QStringLiteral("cbGenre"),
-                   {QStringLiteral("Pas d'importance"), QStringLiteral("Feminin"),
-                    QStringLiteral("Masculin"), QStringLiteral("Invariable")},
-                   102);
-    m_controlOrder.push_back(cbType);
-    m_controlOrder.push_back(cbCathegorie);
-    m_controlOrder.push_back(cbGenre);
     // activated: picks of the player only, not selections set by the program.
     connect(cbType, &QComboBox::activated, this, &TCfgJeu::cbTypeClick);
     connect(cbGenre, &QComboBox::activated, this, &TCfgJeu::cbGenreClick);
-
-    QGroupBox* game = group(tsGene, QStringLiteral("Type de jeux"), QColor(128, 128, 192),
-                            QRect(2, 131, 214, 77));
-    game->setObjectName(QStringLiteral("gbJeu"));
-    LimitTemps = new QCheckBox(QStringLiteral("Activé limitation de temps"), game);
-    LimitTemps->setObjectName(QStringLiteral("LimitTemps"));
-    LimitTemps->setGeometry(10, 58, 196, 16);
-    LimitTemps->setProperty("Tag", 0);
-    m_controlOrder.push_back(LimitTemps);
-    label(game, QStringLiteral("Temps en seconde :"), 10, 39, 120);
-    TempsPartie = spin(game, QStringLiteral("TempsPartie"), 5, 180, 5, 0, 140, 36);
-    label(game, QStringLiteral("Niveau du jeu :"), 10, 18, 120);
-    NiveauDuJeu = spin(game, QStringLiteral("NiveauDuJeu"), 1, 3, 1, 0, 140, 15);
-
-    QGroupBox* player = group(tsGene, QStringLiteral("Information perso"), QColor(0, 128, 192),
-                              QRect(220, 131, 172, 77));
-    player->setObjectName(QStringLiteral("gbPerso"));
-    label(player, QStringLiteral("Votre nom :"), 10, 22, 150);
-    NomUser = new QLineEdit(player);
-    NomUser->setObjectName(QStringLiteral("NomUser"));
-    NomUser->setGeometry(10, 38, 152, 20);
-    NomUser->setProperty("Tag", 1);
-    m_controlOrder.push_back(NomUser);
-
-    // The initial values of the window, which a new settings file receives.
-    NbMotMin->setValue(5);
-    NbMotMax->setValue(25);
-    NbPointMin->setValue(5);
-    NbPointMax->setValue(52);
-    LimitTemps->setChecked(true);
-    TempsPartie->setValue(30);
-    NiveauDuJeu->setValue(1);
-
     connect(NbMotMin, &QSpinBox::valueChanged, this, &TCfgJeu::NbMotMinChange);
     connect(NbMotMax, &QSpinBox::valueChanged, this, &TCfgJeu::NbMotMaxChange);
     connect(NbPointMin, &QSpinBox::valueChanged, this, &TCfgJeu::NbPointMinChange);
     connect(NbPointMax, &QSpinBox::valueChanged, this, &TCfgJeu::NbPointMaxChange);
-}
-
-QLineEdit* TCfgJeu::createSoundEntry(QWidget* page, const QString& cue, const QString& caption,
-                                     const QString& dialogTitle, int x, int y, QToolButton*& button)
-{
-    label(page, caption, x, y, 184);
-    auto* entry = new QLineEdit(page);
-    entry->setObjectName(cue);
-    entry->setGeometry(x, y + 15, 162, 20);
-    entry->setProperty("Tag", 1);
-
-    button = new QToolButton(page);
-    button->setObjectName(QStringLiteral("bt") + cue.mid(3));
-    button->setGeometry(x + 162, y + 15, 21, 20);
-    button->setText(QStringLiteral("..."));
-    button->setToolTip(dialogTitle);
-    button->setProperty("Tag", 1);
-    connect(button, &QToolButton::clicked, this, &TCfgJeu::btNouveauClick);
-    return entry;
-}
-
-void TCfgJeu::createSoundPage()
-{
-    SonDefaut =
-        new QCheckBox(QStringLiteral("Sons par défaut si sons persos  indisponiblent"), tsSon);
-    SonDefaut->setObjectName(QStringLiteral("SonDefaut"));
-    SonDefaut->setGeometry(8, 6, 256, 17);
-    SonDefaut->setProperty("Tag", 0);
-    SonDefaut->setChecked(true);
-    PasDeSon = new QCheckBox(QStringLiteral("Désactiver sons"), tsSon);
-    PasDeSon->setObjectName(QStringLiteral("PasDeSon"));
-    PasDeSon->setGeometry(272, 6, 114, 17);
-    PasDeSon->setProperty("Tag", 0);
-
-    // Two columns of four, left column first, rows top to bottom.
-    struct SoundEntry
-    {
-        QLineEdit* TCfgJeu::*entry;
-        QToolButton* TCfgJeu::*picker;
-        const char* cue;
-        const char* caption;
-        const char* dialogTitle;
-    };
-    static const SoundEntry entries[] = {
-        {&TCfgJeu::SonHello, &TCfgJeu::btHello, "SonHello",
-         "Sur entrer du programe:", "Selection du son au lancement du programme"},
-        {&TCfgJeu::SonExit, &TCfgJeu::btExit, "SonExit",
-         "Sur sorti du programe:", "Selection du son à la sortie du programme"},
-        {&TCfgJeu::SonBonneLettre, &TCfgJeu::btBonneLettre, "SonBonneLettre",
-         "Sur lettre trouvée :", "Selection du son sur une lettre trouvée"},
-        {&TCfgJeu::SonErreur, &TCfgJeu::btErreur, "SonErreur",
-         "Sur lettre non trouvée :", "Selection du son sur une lettre fausse"},
-        {&TCfgJeu::SonGagner, &TCfgJeu::btGagner, "SonGagner",
-         "Sur mot trouvé :", "Selection du son quand vous gagnez"},
-        {&TCfgJeu::SonPerdu, &TCfgJeu::btPerdu, "SonPerdu",
-         "Sur mot non trouvé:", "Selection du son quand vous perdez"},
-        {&TCfgJeu::SonNouveau, &TCfgJeu::btNouveau, "SonNouveau",
-         "Sur nouveau mot :", "Selection du son sur un nouveau mot"},
-        {&TCfgJeu::SonDecide, &TCfgJeu::btDecide, "SonDecide",
-         "Sur indécie :", "Selection du son quand le temps presse"},
-    };
-    constexpr int rowsPerColumn = 4;
-    for (int index = 0; index < int(std::size(entries)); ++index) {
-        const SoundEntry& sound = entries[index];
-        const int x = index < rowsPerColumn ? 8 : 202;
-        const int y = 32 + 44 * (index % rowsPerColumn);
-        this->*sound.entry =
-            createSoundEntry(tsSon, QString::fromUtf8(sound.cue), QString::fromUtf8(sound.caption),
-                             QString::fromUtf8(sound.dialogTitle), x, y, this->*sound.picker);
-    }
-
-    // The window's control order, which is the order of the keys in a new
-    // file; each picker follows its entry.
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             SonGagner, btGagner, SonPerdu, btPerdu, SonBonneLettre, btBonneLettre, SonErreur,
-             btErreur, SonDefaut, SonNouveau, btNouveau, PasDeSon, SonDecide, btDecide, SonExit,
-             btExit, SonHello, btHello})
-        m_controlOrder.push_back(control);
+    for (QToolButton* picker :
+         {btHello, btExit, btBonneLettre, btErreur, btGagner, btPerdu, btNouveau, btDecide})
+        connect(picker, &QToolButton::clicked, this, &TCfgJeu::btNouveauClick);
 }
 
 void TCfgJeu::createRulesPreview()

@@ -4,9 +4,11 @@
 // by the game window through GameSettings whenever it needs a value; it builds
 // the two word-filter fragments that the word queries append, shows the rules
 // preview and keeps the settings file (see inifile.h) in step with its
-// controls through the save and load passes.
+// controls through the save and load passes. Its controls and their looks are
+// the form tcfgjeu.ui.
 
 #include "config/gamesettings.h"
+#include "ui_tcfgjeu.h"
 
 #include <QDialog>
 #include <QString>
@@ -19,18 +21,12 @@
 #include <vector>
 
 class QAbstractButton;
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QSpinBox;
-class QToolButton;
 class TIniSection;
-class TPageControl;
 class TWordQuery;
 
-class TCfgJeu : public QDialog, public GameSettings
+// The form's controls are public members named as their objectName
+// (Ui::TCfgJeu); they are the game's live settings.
+class TCfgJeu : public QDialog, public GameSettings, public Ui::TCfgJeu
 {
     Q_OBJECT
 public:
@@ -41,46 +37,6 @@ public:
     TCfgJeu(TWordQuery& wordQuery, const QString& programDirectory, const QString& settingsFile,
             QWidget* parent = nullptr);
     ~TCfgJeu() override;
-
-    // The live settings: the controls themselves, objectName = the member's name.
-    QSpinBox* NbMotMin = nullptr;
-    QSpinBox* NbMotMax = nullptr;
-    QSpinBox* NbPointMin = nullptr;
-    QSpinBox* NbPointMax = nullptr;
-    QComboBox* cbType = nullptr;
-    QComboBox* cbCathegorie = nullptr;
-    QComboBox* cbGenre = nullptr;
-    QCheckBox* LimitTemps = nullptr;
-    QSpinBox* TempsPartie = nullptr;
-    QSpinBox* NiveauDuJeu = nullptr;
-    QLineEdit* NomUser = nullptr;
-    QLineEdit* SonGagner = nullptr;
-    QLineEdit* SonPerdu = nullptr;
-    QLineEdit* SonBonneLettre = nullptr;
-    QLineEdit* SonErreur = nullptr;
-    QCheckBox* SonDefaut = nullptr;
-    QLineEdit* SonNouveau = nullptr;
-    QCheckBox* PasDeSon = nullptr;
-    QLineEdit* SonDecide = nullptr;
-    QLineEdit* SonExit = nullptr;
-    QLineEdit* SonHello = nullptr;
-
-    // The rest of the window.
-    QLabel* laTitre = nullptr;
-    TPageControl* PageControl1 = nullptr;
-    QWidget* tsGene = nullptr;
-    QWidget* tsSon = nullptr;
-    QWidget* tsInfo = nullptr;
-    QPushButton* btSave = nullptr;
-    QPushButton* btValid = nullptr;
-    QToolButton* btHello = nullptr;
-    QToolButton* btExit = nullptr;
-    QToolButton* btBonneLettre = nullptr;
-    QToolButton* btErreur = nullptr;
-    QToolButton* btGagner = nullptr;
-    QToolButton* btPerdu = nullptr;
-    QToolButton* btNouveau = nullptr;
-    QToolButton* btDecide = nullptr;
 
     // The word-filter fragments (Windows-1252 SQL text, empty or " AND …").
     const std::string& FiltreType() const;
@@ -128,12 +84,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void createControls();
-    void createGeneralPage();
-    void createSoundPage();
+    void connectControls();
     void createRulesPreview();
-    QLineEdit* createSoundEntry(QWidget* page, const QString& cue, const QString& caption,
-                                const QString& dialogTitle, int x, int y, QToolButton*& button);
     void watchToolTips(QObject* object);
     void bindSoundEntries();
 

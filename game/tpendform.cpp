@@ -7,6 +7,7 @@
 #include "game/tchecklistbox.h"
 #include "game/timage.h"
 #include "skin/buttonglyph.h"
+#include "skin/formproperties.h"
 #include "sound/gessound.h"
 #include "text/qtwindows1252.h"
 #include "wordstore/wordcatalogue.h"
@@ -38,43 +39,6 @@ constexpr char kNoWordMessage[] = "Aucun mot ne correspond \xE0 la configuration
 // How a hidden position is drawn: the mask byte has no glyph of its own.
 constexpr char16_t kHiddenMark = u'\u2022';
 
-constexpr int kWordFontSize = 32;
-
-QColor rgb(int red, int green, int blue)
-{
-    return QColor(red, green, blue);
-}
-
-QFont arial(int pixelSize, bool bold = false)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
-
-void setColours(QWidget* widget, const QColor& background, const QColor& text)
-{
-    QPalette palette = widget->palette();
-    if (background.isValid()) {
-        palette.setColor(QPalette::Window, background);
-        widget->setAutoFillBackground(true);
-    }
-    if (text.isValid())
-        palette.setColor(QPalette::WindowText, text);
-    widget->setPalette(palette);
-}
-
-int tagOf(const QObject* object)
-{
-    return object->property("tag").toInt();
-}
-
-void setTag(QObject* object, int tag)
-{
-    object->setProperty("tag", tag);
-}
-
 QString number(std::int32_t value)
 {
     return QString::number(value);
@@ -96,8 +60,23 @@ TPendForm::TPendForm(const QString& programDirectory, QWidget* parent)
     : QWidget(parent), m_boxWatch(new ModalBoxWatch(this))
 {
     installGameAccessibleInterfaces();
-    createControls();
+    // A fixed border: the window can be minimised, never maximised.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setupUi(this);
+    applyFontPixelSizes(this);
+    m_wordFontSize = affMot->font().pixelSize();
+    for (std::size_t piece = 0; piece < m_pieces.size(); ++piece)
+        m_pieces[piece] = findChild<TImage*>(QLatin1String(pieceName(static_cast<Piece>(piece))),
+                                             Qt::FindDirectChildrenOnly);
+    setUpLetterList();
+    createTimers();
+    connectControls();
+    watchKeys();
     FormCreate(programDirectory);
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 TPendForm::~TPendForm()
@@ -116,165 +95,32 @@ TPendForm::~TPendForm()
         CloseSound();
 }
 
-void TPendForm::createControls()
+void TPendForm::setUpLetterList()
 {
-    setWindowTitle(QStringLiteral("Corbelet "));
-    // A fixed border: the window can be minimised, never maximised.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(484, 365);
-    setFont(arial(13));
-    setColours(this, rgb(255, 128, 64), QColor());
-
-    auto remember = [this](auto* control, const char* name, QRect bounds) {
-        control->setObjectName(QLatin1String(name));
-        control->setGeometry(bounds);
-        m_components.push_back(control);
-        return control;
-    };
-    auto makePanel = [&](const char* name, QRect bounds, QColor background, QColor text,
-                         const QString& caption) {
-        auto* panel = remember(new QLabel(caption, this), name, bounds);
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panel->setLineWidth(1);
-        panel->setAlignment(Qt::AlignCenter);
-        setColours(panel, background, text);
-        return panel;
-    };
-    auto makeButton = [&](QWidget* parent, const char* name, QRect bounds, const QString& hint) {
-        auto* button = remember(new QPushButton(parent), name, bounds);
-        button->setCursor(Qt::PointingHandCursor);
-        button->setToolTip(hint);
-        // Reached with Tab, never left focused by a click: Space after a
-        // click on a button must tick a letter, not press the button again.
-        button->setFocusPolicy(Qt::TabFocus);
-        return button;
-    };
-    auto makeImage = [&](QWidget* parent, const char* name, QRect bounds) {
-        return remember(new TImage(parent), name, bounds);
-    };
-
-    Bevel1 = remember(new QFrame(this), "Bevel1", QRect(300, 149, 177, 209));
-    Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-
-    Shape1 = remember(new QFrame(this), "Shape1", QRect(306, 155, 165, 195));
-    Shape1->setFrameStyle(QFrame::Box | QFrame::Plain);
-    Shape1->setLineWidth(1);
-    setColours(Shape1, rgb(196, 247, 230), Qt::black);
-
-    Label3 = remember(new QLabel(QStringLiteral("Mot à : 0 point"), this), "Label3",
-                      QRect(222, 8, 255, 18));
-    Label3->setAlignment(Qt::AlignCenter);
-    Label3->setFont(arial(16, true));
-    setColours(Label3, QColor(), Qt::yellow);
-
-    imgLogo = makeImage(this, "imgLogo", QRect(8, 8, 208, 88));
-    imgLogo->setCursor(Qt::PointingHandCursor);
-    connect(imgLogo, &TImage::clicked, this, &TPendForm::imgLogoClick);
-
-    // The drawing, painted in this order, each piece over the ones before it.
-    const QRect gallows(306, 155, 165, 195);
-    const QRect man(362, 174, 65, 112);
-    ImgBas = makeImage(this, "ImgBas", gallows);
-    ImgCoter = makeImage(this, "ImgCoter", gallows);
-    ImgPendu = makeImage(this, "ImgPendu", gallows);
-    ImgHaut = makeImage(this, "ImgHaut", gallows);
-    ImgBras1 = makeImage(this, "ImgBras1", man);
-    ImgBras2 = makeImage(this, "ImgBras2", man);
-    ImgCorps = makeImage(this, "ImgCorps", man);
-    ImgJambe1 = makeImage(this, "ImgJambe1", man);
-    ImgJambe2 = makeImage(this, "ImgJambe2", man);
-    ImgTete = makeImage(this, "ImgTete", man);
-    for (std::size_t piece = 0; piece < m_pieces.size(); ++piece)
-        m_pieces[piece] = findChild<TImage*>(QLatin1String(pieceName(static_cast<Piece>(piece))),
-                                             Qt::FindDirectChildrenOnly);
-
-    btFermer =
-        makeButton(this, "btFermer", QRect(443, 63, 34, 33), QStringLiteral("Quitter le jeu"));
-    btFermer->setAccessibleName(btFermer->toolTip());
-    connect(btFermer, &QPushButton::clicked, this, &TPendForm::btFermerClick);
-
-    Panel2 = makePanel("Panel2", QRect(8, 325, 137, 25), rgb(0, 0, 128), rgb(255, 0, 128),
-                       QStringLiteral("Juste(s)"));
-    Panel3 = makePanel("Panel3", QRect(157, 325, 137, 24), rgb(0, 0, 255), rgb(255, 255, 0),
-                       QStringLiteral("Score"));
-    Panel4 = makePanel("Panel4", QRect(222, 63, 72, 33), rgb(0, 128, 128), rgb(0, 255, 0),
-                       QStringLiteral("Niveau"));
-
-    ListeLettre = remember(new TCheckListBox(this), "ListeLettre", QRect(8, 155, 286, 166));
-    {
-        QFont letters = arial(28, true);
-        // Cells 28 px high: the largest bold Arial whose line fits them.
-        while (letters.pixelSize() > 8 && QFontMetrics(letters).height() > 28)
-            letters.setPixelSize(letters.pixelSize() - 1);
-        ListeLettre->setFont(letters);
-    }
-    ListeLettre->setCursor(Qt::PointingHandCursor);
-    ListeLettre->viewport()->setCursor(Qt::PointingHandCursor);
-    ListeLettre->setFocusPolicy(Qt::StrongFocus);
+    // Cells 28 px high: the largest font of the form's family and weight whose
+    // line fits them.
+    QFont letters = ListeLettre->font();
+    letters.setPixelSize(28);
+    while (letters.pixelSize() > 8 && QFontMetrics(letters).height() > 28)
+        letters.setPixelSize(letters.pixelSize() - 1);
+    ListeLettre->setFont(letters);
     // Letters typed into the list are picks (see gameKeyPress), never a
     // search through its items nor the start of an input method's composition.
     ListeLettre->setAttribute(Qt::WA_InputMethodEnabled, false);
-    ListeLettre->setAccessibleName(QStringLiteral("Lettres"));
     for (char letter = 'A'; letter <= 'Z'; ++letter)
         ListeLettre->addCheckItem(QString(QLatin1Char(letter)));
     ListeLettre->addCheckItem(QStringLiteral("-"));
     ListeLettre->addCheckItem(QStringLiteral("'"));
     ListeLettre->setColumns(5, 27);
-    ListeLettre->setEnabled(false);
     connect(ListeLettre, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
         // Ticks the game sets itself are not picks.
         if (!m_settingTicks)
             ListeLettreClickCheck(ListeLettre, item);
     });
+}
 
-    btCfg = makeButton(this, "btCfg", QRect(403, 63, 34, 33),
-                       QStringLiteral("Configuration du logiciel"));
-    btCfg->setAccessibleName(btCfg->toolTip());
-    connect(btCfg, &QPushButton::clicked, this, &TPendForm::btCfgClick);
-    btMot = makeButton(this, "btMot", QRect(300, 63, 97, 33),
-                       QStringLiteral("Passer au mot suivant de la liste"));
-    btMot->setText(QStringLiteral("Commencer"));
-    connect(btMot, &QPushButton::clicked, this, &TPendForm::btMotClick);
-
-    affMot = makePanel("affMot", QRect(8, 100, 469, 43), rgb(0, 128, 0), rgb(255, 255, 196),
-                       QStringLiteral("xxx"));
-    {
-        QFont word(QStringLiteral("Courier New"));
-        word.setPixelSize(kWordFontSize);
-        word.setBold(true);
-        affMot->setFont(word);
-    }
-    affMot->setToolTip(QStringLiteral("Le mot à trouver"));
-
-    paInfo = remember(new QFrame(this), "paInfo", QRect(80, 124, 323, 125));
-    paInfo->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    setColours(paInfo, rgb(255, 0, 0), QColor());
-    imgInfo = makeImage(paInfo, "imgInfo", QRect(1, 2, 80, 80));
-    laInfo = remember(new QLabel(QStringLiteral("Information :"), paInfo), "laInfo",
-                      QRect(63, 2, 118, 22));
-    laInfo->setFont(arial(19, true));
-    setColours(laInfo, QColor(), rgb(192, 220, 192));
-    laTextInfo = remember(new QLabel(paInfo), "laTextInfo", QRect(71, 24, 242, 70));
-    laTextInfo->setFixedSize(242, 70);
-    laTextInfo->setWordWrap(true);
-    laTextInfo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    laTextInfo->setTextFormat(Qt::PlainText);
-    laTextInfo->setFont(arial(13, true));
-    setColours(laTextInfo, QColor(), rgb(255, 251, 240));
-    btValid = makeButton(paInfo, "btValid", QRect(279, 92, 35, 25), QString());
-    btValid->setCursor(QCursor());
-    btValid->setAccessibleName(QStringLiteral("OK"));
-    setTag(btValid, 0);
-    connect(btValid, &QPushButton::clicked, this, &TPendForm::btValidClick);
-    paInfo->hide();
-
-    paTempsRestant = makePanel("paTempsRestant", QRect(222, 32, 255, 25), rgb(252, 202, 171),
-                               rgb(255, 0, 128), QString());
-    paTempsRestant->setFont(arial(13, true));
-    paTempsRestant->setAccessibleName(QStringLiteral("Temps restant"));
-
+void TPendForm::createTimers()
+{
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(2500);
@@ -286,24 +132,25 @@ void TPendForm::createControls()
     TimerGame->setInterval(1000);
     setTag(TimerGame, 0);
     connect(TimerGame, &QTimer::timeout, this, &TPendForm::TimerGameTimer);
+}
 
-    GetNbMot = new QAction(this);
-    GetNbMot->setObjectName(QStringLiteral("GetNbMot"));
-    addAction(GetNbMot);
+void TPendForm::connectControls()
+{
+    connect(imgLogo, &TImage::clicked, this, &TPendForm::imgLogoClick);
+    connect(btFermer, &QPushButton::clicked, this, &TPendForm::btFermerClick);
+    connect(btCfg, &QPushButton::clicked, this, &TPendForm::btCfgClick);
+    connect(btMot, &QPushButton::clicked, this, &TPendForm::btMotClick);
+    connect(btValid, &QPushButton::clicked, this, &TPendForm::btValidClick);
     connect(GetNbMot, &QAction::triggered, this, &TPendForm::GetNbMotExecute);
+}
 
-    setTabOrder(ListeLettre, btMot);
-    setTabOrder(btMot, btCfg);
-    setTabOrder(btCfg, btFermer);
-    setTabOrder(btFermer, btValid);
+void TPendForm::watchKeys()
+{
     // Every key typed in the window passes through gameKeyPress first.
     installEventFilter(this);
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
     createShortcuts();
-
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
 }
 
 void TPendForm::FormCreate(const QString& programDirectory)
@@ -314,7 +161,8 @@ void TPendForm::FormCreate(const QString& programDirectory)
         m_programDirectory += QLatin1Char('/');
 
     const SkinFolder skin(m_programDirectory + QStringLiteral("res"));
-    for (QWidget* component : m_components) {
+    // The form's controls, in creation order.
+    for (QWidget* component : findChildren<QWidget*>()) {
         const QString name = component->objectName();
         if (auto* image = qobject_cast<TImage*>(component)) {
             const QImage picture = skin.load(name + QStringLiteral(".png"), "png");
@@ -429,7 +277,7 @@ void TPendForm::showMask()
                  QChar(kHiddenMark));
     // The whole word shows: a long word gets a smaller font rather than clipped.
     QFont font = affMot->font();
-    font.setPixelSize(kWordFontSize);
+    font.setPixelSize(m_wordFontSize);
     const int room = affMot->contentsRect().width() - 2 * affMot->margin() - 4;
     while (font.pixelSize() > 6 && QFontMetrics(font).horizontalAdvance(text) > room)
         font.setPixelSize(font.pixelSize() - 1);

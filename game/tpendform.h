@@ -3,10 +3,12 @@
 // The game window: the word in play, the letter list, the hangman drawing,
 // the information panel, the per-pick countdown and the sound cues. The game
 // rules themselves live in HangmanGame; this window shows their effects and
-// reads the settings live through GameSettings.
+// reads the settings live through GameSettings. Its controls and their looks
+// are the form tpendform.ui.
 
 #include "config/gamesettings.h"
 #include "game/rules/hangmangame.h"
+#include "ui_tpendform.h"
 #include "wordstore/wordstore.h"
 
 #include <QString>
@@ -15,17 +17,10 @@
 #include <array>
 #include <functional>
 #include <string>
-#include <vector>
 
-class QAction;
-class QFrame;
 class QKeyEvent;
-class QLabel;
 class QListWidgetItem;
-class QPushButton;
 class QTimer;
-class TCheckListBox;
-class TImage;
 class ModalBoxWatch;
 
 // The home page that the logo opens (set by the build, with the package's).
@@ -34,7 +29,9 @@ inline constexpr char kHomePage[] = CORBELET_HOME_PAGE;
 // btValid's tag: the information panel's OK draws the next word.
 inline constexpr int kDrawNextTag = 2212;
 
-class TPendForm : public QWidget
+// The form's controls are public members named as their objectName
+// (Ui::TPendForm).
+class TPendForm : public QWidget, public Ui::TPendForm
 {
     Q_OBJECT
 public:
@@ -90,7 +87,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void createControls();
+    void setUpLetterList();
+    void createTimers();
+    void connectControls();
+    void watchKeys();
     void createShortcuts();
     void FormCreate(const QString& programDirectory);
     bool FormCloseQuery();
@@ -108,38 +108,9 @@ private:
     void focusLetters();
 
 public:
-    // The controls, named as their objectName.
-    QFrame* Bevel1 = nullptr;
-    QFrame* Shape1 = nullptr;
-    QLabel* Label3 = nullptr;
-    TImage* imgLogo = nullptr;
-    TImage* ImgBas = nullptr;
-    TImage* ImgCoter = nullptr;
-    TImage* ImgPendu = nullptr;
-    TImage* ImgHaut = nullptr;
-    TImage* ImgBras1 = nullptr;
-    TImage* ImgBras2 = nullptr;
-    TImage* ImgCorps = nullptr;
-    TImage* ImgJambe1 = nullptr;
-    TImage* ImgJambe2 = nullptr;
-    TImage* ImgTete = nullptr;
-    QPushButton* btFermer = nullptr;
-    QLabel* Panel2 = nullptr;
-    QLabel* Panel3 = nullptr;
-    QLabel* Panel4 = nullptr;
-    TCheckListBox* ListeLettre = nullptr;
-    QPushButton* btCfg = nullptr;
-    QPushButton* btMot = nullptr;
-    QLabel* affMot = nullptr;
-    QFrame* paInfo = nullptr;
-    TImage* imgInfo = nullptr;
-    QLabel* laInfo = nullptr;
-    QLabel* laTextInfo = nullptr;
-    QPushButton* btValid = nullptr;
-    QLabel* paTempsRestant = nullptr;
+    // The window's timers (the form holds its controls and the action GetNbMot).
     QTimer* Timer1 = nullptr;
     QTimer* TimerGame = nullptr;
-    QAction* GetNbMot = nullptr;
 
 private:
     // The connection outlives its query.
@@ -150,7 +121,8 @@ private:
     GameSettings* m_configuration = nullptr;
     HangmanGame m_game;
     std::array<TImage*, kPieceCount> m_pieces{}; // indexed by Piece
-    std::vector<QWidget*> m_components;          // in creation order
+    // The word's font size as designed: a long word is shown smaller.
+    int m_wordFontSize = 0;
     bool m_genreFilterRestored = false;
     bool m_settingTicks = false;
     // The panel shows that no word matches the settings.

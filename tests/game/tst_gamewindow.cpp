@@ -1,11 +1,12 @@
 // The game window on a real word base, with the real configuration window:
-// layout, draw, picks through the letter list, the information panel, the
-// countdown, activation, skins, sound cues and closing.
+// the forms' font sizes, draw, picks through the letter list, the information
+// panel, the countdown, activation, skins, sound cues and closing.
 
 #include "gamewindowfixture.h"
 
 #include "game/tchecklistbox.h"
 #include "game/timage.h"
+#include "skin/formproperties.h"
 #include "sound/fmoddyn.h"
 #include "sound/gessound.h"
 #include "text/qtwindows1252.h"
@@ -167,7 +168,8 @@ private slots:
     void init();
     void cleanup();
 
-    void layout();
+    void formFontsInPixels();
+    void windowAtStart();
     void firstActivationGreetsAndShowsStatistics();
     void genreFilterRestoredAtFirstConnect();
     void connectErrorSkipsGreetingAndRetries();
@@ -227,99 +229,44 @@ void TestGameWindow::pick(const char* letters)
         clickBox(*letter);
 }
 
-// ---------------------------------------------------------------- layout
+// ---------------------------------------------------------------- the form
 
-void TestGameWindow::layout()
+// The forms give font sizes in pixels beside Designer's point sizes: every
+// such size is the one the control shows, in both windows.
+void TestGameWindow::formFontsInPixels()
+{
+    for (QWidget* window :
+         {static_cast<QWidget*>(m_form.get()), static_cast<QWidget*>(m_cfg.get())}) {
+        QList<QWidget*> widgets = window->findChildren<QWidget*>();
+        widgets.prepend(window);
+        int sized = 0;
+        for (const QWidget* widget : widgets) {
+            const QVariant pixelSize = widget->property(kFontPixelSize);
+            if (!pixelSize.isValid())
+                continue;
+            ++sized;
+            QVERIFY2(widget->font().pixelSize() == pixelSize.toInt(),
+                     qPrintable(widget->objectName()));
+        }
+        QVERIFY(sized > 0);
+    }
+}
+
+// The game window before the first draw.
+void TestGameWindow::windowAtStart()
 {
     TPendForm& form = *m_form;
-    QCOMPARE(form.windowTitle(), QStringLiteral("Corbelet "));
-    QCOMPARE(form.size(), QSize(484, 365));
-    QCOMPARE(form.minimumSize(), QSize(484, 365));
-    QCOMPARE(form.maximumSize(), QSize(484, 365));
-    QCOMPARE(form.palette().color(QPalette::Window), QColor(255, 128, 64));
-    QCOMPARE(form.font().pixelSize(), 13);
+    QCOMPARE(form.minimumSize(), form.maximumSize());
     QCOMPARE(QFontInfo(form.font()).family(), QStringLiteral("Liberation Sans"));
     QCOMPARE(QFontInfo(form.affMot->font()).family(), QStringLiteral("Liberation Mono"));
-    QVERIFY(form.affMot->font().bold());
-
-    const struct
-    {
-        const char* name;
-        QRect bounds;
-    } controls[] = {
-        {"Bevel1", {300, 149, 177, 209}},    {"Shape1", {306, 155, 165, 195}},
-        {"Label3", {222, 8, 255, 18}},       {"imgLogo", {8, 8, 208, 88}},
-        {"ImgBas", {306, 155, 165, 195}},    {"ImgTete", {362, 174, 65, 112}},
-        {"btFermer", {443, 63, 34, 33}},     {"Panel2", {8, 325, 137, 25}},
-        {"Panel3", {157, 325, 137, 24}},     {"Panel4", {222, 63, 72, 33}},
-        {"ListeLettre", {8, 155, 286, 166}}, {"btCfg", {403, 63, 34, 33}},
-        {"btMot", {300, 63, 97, 33}},        {"affMot", {8, 100, 469, 43}},
-        {"paInfo", {80, 124, 323, 125}},     {"imgInfo", {1, 2, 80, 80}},
-        {"laInfo", {63, 2, 118, 22}},        {"laTextInfo", {71, 24, 242, 70}},
-        {"btValid", {279, 92, 35, 25}},      {"paTempsRestant", {222, 32, 255, 25}},
-    };
-    for (const auto& control : controls) {
-        auto* widget = form.findChild<QWidget*>(QLatin1String(control.name));
-        QVERIFY2(widget, control.name);
-        QCOMPARE(widget->geometry(), control.bounds);
-    }
-    QVERIFY(form.findChild<QTimer*>(QStringLiteral("Timer1")));
-    QCOMPARE(form.Timer1->interval(), 2500);
+    QCOMPARE(QFontInfo(form.Label3->font()).family(), QStringLiteral("Liberation Sans"));
     QVERIFY(form.Timer1->isSingleShot());
+    QCOMPARE(form.Timer1->interval(), 2500);
     QVERIFY(!form.Timer1->isActive());
     QCOMPARE(form.TimerGame->interval(), 1000);
     QVERIFY(!form.TimerGame->isActive());
-    QVERIFY(form.findChild<QAction*>(QStringLiteral("GetNbMot")));
-
-    // Initial texts, hints and colours.
-    QCOMPARE(form.Label3->text(), QStringLiteral("Mot à : 0 point"));
-    QCOMPARE(form.btMot->text(), QStringLiteral("Commencer"));
-    QCOMPARE(form.affMot->text(), QStringLiteral("xxx"));
-    QCOMPARE(form.Panel2->text(), QStringLiteral("Juste(s)"));
-    QCOMPARE(form.Panel3->text(), QStringLiteral("Score"));
-    QCOMPARE(form.Panel4->text(), QStringLiteral("Niveau"));
-    QCOMPARE(form.laInfo->text(), QStringLiteral("Information :"));
-    QVERIFY(form.paTempsRestant->text().isEmpty());
-    QCOMPARE(form.btFermer->toolTip(), QStringLiteral("Quitter le jeu"));
-    QCOMPARE(form.btCfg->toolTip(), QStringLiteral("Configuration du logiciel"));
-    QCOMPARE(form.btMot->toolTip(), QStringLiteral("Passer au mot suivant de la liste"));
-    QCOMPARE(form.affMot->toolTip(), QStringLiteral("Le mot à trouver"));
-    QVERIFY(form.ListeLettre->toolTip().isEmpty());
-    QCOMPARE(form.Panel2->palette().color(QPalette::Window), QColor(0, 0, 128));
-    QCOMPARE(form.Panel2->palette().color(QPalette::WindowText), QColor(255, 0, 128));
-    QCOMPARE(form.affMot->palette().color(QPalette::Window), QColor(0, 128, 0));
-    QCOMPARE(form.affMot->palette().color(QPalette::WindowText), QColor(255, 255, 196));
-    QCOMPARE(form.Shape1->palette().color(QPalette::Window), QColor(196, 247, 230));
-    QCOMPARE(form.paInfo->palette().color(QPalette::Window), QColor(255, 0, 0));
-    QCOMPARE(form.paTempsRestant->palette().color(QPalette::Window), QColor(252, 202, 171));
-    QCOMPARE(form.Panel3->palette().color(QPalette::Window), QColor(0, 0, 255));
-    QCOMPARE(form.Panel3->palette().color(QPalette::WindowText), QColor(255, 255, 0));
-    QCOMPARE(form.Panel4->palette().color(QPalette::Window), QColor(0, 128, 128));
-    QCOMPARE(form.Panel4->palette().color(QPalette::WindowText), QColor(0, 255, 0));
-    QCOMPARE(form.paTempsRestant->palette().color(QPalette::WindowText), QColor(255, 0, 128));
-    QCOMPARE(form.Label3->palette().color(QPalette::WindowText), QColor(255, 255, 0));
-    QVERIFY(!form.Label3->autoFillBackground()); // transparent
-    QCOMPARE(form.laInfo->palette().color(QPalette::WindowText), QColor(192, 220, 192));
-    QCOMPARE(form.laTextInfo->palette().color(QPalette::WindowText), QColor(255, 251, 240));
-    const struct
-    {
-        QWidget* control;
-        int pixelSize;
-    } boldArial[] = {
-        {form.Label3, 16}, {form.laInfo, 19}, {form.laTextInfo, 13}, {form.paTempsRestant, 13}};
-    for (const auto& text : boldArial) {
-        QCOMPARE(text.control->font().pixelSize(), text.pixelSize);
-        QVERIFY(text.control->font().bold());
-        QCOMPARE(QFontInfo(text.control->font()).family(), QStringLiteral("Liberation Sans"));
-    }
-    QCOMPARE(form.affMot->font().pixelSize(), 32);
-    QCOMPARE(form.laTextInfo->minimumSize(), form.laTextInfo->maximumSize());
-    for (QWidget* control :
-         {static_cast<QWidget*>(form.btMot), static_cast<QWidget*>(form.btCfg),
-          static_cast<QWidget*>(form.btFermer), static_cast<QWidget*>(form.imgLogo)})
-        QCOMPARE(control->cursor().shape(), Qt::PointingHandCursor);
     QVERIFY(form.paInfo->isHidden());
-    QCOMPARE(form.btValid->property("tag").toInt(), 0);
+    QCOMPARE(tagOf(form.btValid), 0);
     // The whole drawing shows until the first draw.
     for (const char* piece : {"ImgBas", "ImgCoter", "ImgPendu", "ImgHaut", "ImgBras1", "ImgBras2",
                               "ImgCorps", "ImgJambe1", "ImgJambe2", "ImgTete"})
@@ -394,14 +341,14 @@ void TestGameWindow::firstActivationGreetsAndShowsStatistics()
     QCOMPARE(m_form->laTextInfo->text(),
              QStringLiteral("Nombre de mots :\r\nTotal dans le programme : 10\r\nDisponible avec "
                             "configuration : 9\r\n"));
-    QCOMPARE(m_form->btValid->property("tag").toInt(), 0);
+    QCOMPARE(tagOf(m_form->btValid), 0);
 
     // OK on the statistics only closes them.
     QTest::mouseClick(m_form->btValid, Qt::LeftButton);
     QVERIFY(!m_form->paInfo->isVisible());
     QCOMPARE(m_form->btMot->text(), QStringLiteral("Commencer"));
     QCOMPARE(m_form->game().record().NbMotJoue, -1);
-    QCOMPARE(m_form->btValid->property("tag").toInt(), kDrawNextTag);
+    QCOMPARE(tagOf(m_form->btValid), kDrawNextTag);
 
     // Until the first draw, later activations show nothing more.
     m_cues.clear();
@@ -518,13 +465,13 @@ void TestGameWindow::drawErrorKeepsTheGame()
     QCOMPARE(m_form->game().record().NbMotJoue, 0);
     QCOMPARE(m_form->affMot->text(), QStringLiteral("C") + bullets(4));
     QVERIFY(m_form->TimerGame->isActive());
-    QCOMPARE(m_form->TimerGame->property("tag").toInt(), 2);
+    QCOMPARE(tagOf(m_form->TimerGame), 2);
 
     // Its report, over the window, does not bring the statistics back.
     showModalBoxOver(m_form.get());
     QVERIFY(!m_form->paInfo->isVisible());
     QVERIFY(m_form->TimerGame->isActive());
-    QCOMPARE(m_form->TimerGame->property("tag").toInt(), 2);
+    QCOMPARE(tagOf(m_form->TimerGame), 2);
 
     m_form->wordStore().Database = "listedemots";
     QTest::mouseClick(m_form->btMot, Qt::LeftButton);
@@ -633,7 +580,7 @@ void TestGameWindow::noMatchingWordKeepsTheGame()
     QCOMPARE(m_form->affMot->text(), QStringLiteral("C") + bullets(4));
     QCOMPARE(m_form->Label3->text(), QStringLiteral("Mot à : 10 points"));
     QVERIFY(m_form->TimerGame->isActive());
-    QCOMPARE(m_form->TimerGame->property("tag").toInt(), 3);
+    QCOMPARE(tagOf(m_form->TimerGame), 3);
     QTest::mouseClick(m_form->btValid, Qt::LeftButton);
     QVERIFY(!m_form->paInfo->isVisible());
     QCOMPARE(m_form->game().record().NbMotJoue, 0);
@@ -734,7 +681,7 @@ void TestGameWindow::picksIgnoredWhileThePanelShows()
     QCOMPARE(m_form->ListeLettre->item(0)->checkState(), Qt::Checked);
     QCOMPARE(m_form->game().word().NbEssai, 0);
     QCOMPARE(m_form->affMot->text(), bullets(5));
-    QCOMPARE(m_form->TimerGame->property("tag").toInt(), 2);
+    QCOMPARE(tagOf(m_form->TimerGame), 2);
     // Nor is a time-out; it still starts the next countdown.
     m_cfg->TempsPartie->setValue(5);
     fire(m_form->TimerGame, 3);
@@ -760,7 +707,7 @@ void TestGameWindow::wonWordAndTheNextDraw()
     QVERIFY(m_form->affMot->text().isEmpty());
     QVERIFY(!m_form->TimerGame->isActive());
     QCOMPARE(cues().last(), QStringLiteral("SonGagner"));
-    QCOMPARE(m_form->btValid->property("tag").toInt(), kDrawNextTag);
+    QCOMPARE(tagOf(m_form->btValid), kDrawNextTag);
 
     // The panel shows its lines as lines.
     const QFontMetrics metrics(m_form->laTextInfo->font());
@@ -815,7 +762,7 @@ void TestGameWindow::finishedWordTakesNoMorePicks()
     // Coming back shows the statistics; the countdown of the won word stays off.
     sendActivation(m_form.get(), false);
     sendActivation(m_form.get(), true);
-    QCOMPARE(m_form->btValid->property("tag").toInt(), 0);
+    QCOMPARE(tagOf(m_form->btValid), 0);
     QVERIFY(!m_form->TimerGame->isActive());
     QTest::mouseClick(m_form->btValid, Qt::LeftButton); // only closes
     QCOMPARE(m_form->game().record().NbMotJoue, 0);
@@ -896,14 +843,14 @@ void TestGameWindow::deactivationPausesTheCountdown()
     fire(m_form->TimerGame, 3);
     sendActivation(m_form.get(), false);
     QVERIFY(!m_form->TimerGame->isActive());
-    QCOMPARE(m_form->TimerGame->property("tag").toInt(), 3);
+    QCOMPARE(tagOf(m_form->TimerGame), 3);
 
     m_cues.clear();
     sendActivation(m_form.get(), true);
     QVERIFY(m_form->TimerGame->isActive());
     QVERIFY(m_form->paInfo->isVisible());
     QVERIFY(m_form->laTextInfo->text().startsWith(QStringLiteral("Nombre de mots :\r\n")));
-    QCOMPARE(m_form->btValid->property("tag").toInt(), 0);
+    QCOMPARE(tagOf(m_form->btValid), 0);
     QVERIFY(!cues().contains(QStringLiteral("SonHello")));
     QTest::mouseClick(m_form->btValid, Qt::LeftButton);
     QCOMPARE(m_form->game().record().NbMotJoue, 0);
@@ -1089,9 +1036,9 @@ void TestGameWindow::closing()
     QCOMPARE(m_form->game().word().NbEssai, 1);
     QCOMPARE(m_form->affMot->text(), QStringLiteral("C") + bullets(4));
     QVERIFY(!m_form->paInfo->isVisible());
-    QCOMPARE(m_form->btValid->property("tag").toInt(), kDrawNextTag);
+    QCOMPARE(tagOf(m_form->btValid), kDrawNextTag);
     QVERIFY(m_form->TimerGame->isActive());
-    QCOMPARE(m_form->TimerGame->property("tag").toInt(), 2);
+    QCOMPARE(tagOf(m_form->TimerGame), 2);
 
     // "Oui": the sound player shuts down first, then the word store goes.
     ModalBoxActivation watch(m_form.get());
