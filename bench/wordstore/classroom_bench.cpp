@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <fstream>
 #include <mutex>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -32,13 +33,20 @@ namespace {
 constexpr int kClients = 30;
 constexpr int kDraws = 200;
 
-// The draws of one client on its own store; the latencies in milliseconds.
-std::vector<double> drawMany(TWordStore& store, int draws)
+// The draws of one client on its own store, with a pause of `pause` on
+// average between two (spread evenly from none to twice that, so that the
+// clients do not keep in step); the latencies in milliseconds.
+std::vector<double> drawMany(TWordStore& store, int draws,
+                             std::chrono::milliseconds pause = std::chrono::milliseconds(0))
 {
     TWordQuery query(store);
     const std::string statement = WordCatalogue::drawStatement({});
     std::vector<double> times;
+    std::minstd_rand random(std::random_device{}());
     for (int draw = 0; draw < draws; ++draw) {
+        if (pause.count() > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(
+                std::uniform_int_distribution<long>(0, 2 * pause.count())(random)));
         const auto start = Clock::now();
         query.SetSQL(statement);
         query.Open();
@@ -149,31 +157,40 @@ int main(int argc, char** argv)
     }
 
     // Every client connects first, as the machines of a room are already
-    // playing; then all draw at once.
+    // playing; then all draw at once: back to back (the worst case, each
+    // client pressing "Suivant" again as soon as a word comes), then with a
+    // pause between draws (still far more often than a pupil plays a word).
     std::vector<std::unique_ptr<TWordStore>> stores;
     for (int client = 0; client < kClients; ++client) {
         stores.push_back(std::make_unique<TWordStore>());
         stores.back()->Server = pupil(server, password);
         stores.back()->Connect();
     }
-    std::vector<double> all;
-    std::mutex allLock;
-    const double cpuBefore = processorSeconds(server.pid());
-    const auto start = Clock::now();
-    {
-        std::vector<std::jthread> clients;
-        for (int client = 0; client < kClients; ++client) {
-            clients.emplace_back([&, client] {
-                const std::vector<double> times = drawMany(*stores[std::size_t(client)], kDraws);
-                const std::lock_guard lock(allLock);
-                all.insert(all.end(), times.begin(), times.end());
-            });
+    for (const int pause : {0, 100}) {
+        std::vector<double> all;
+        std::mutex allLock;
+        const double cpuBefore = processorSeconds(server.pid());
+        const auto start = Clock::now();
+        {
+            std::vector<std::jthread> clients;
+            for (int client = 0; client < kClients; ++client) {
+                clients.emplace_back([&, client] {
+                    const std::vector<double> times = drawMany(*stores[std::size_t(client)], kDraws,
+                                                               std::chrono::milliseconds(pause));
+                    const std::lock_guard lock(allLock);
+                    all.insert(all.end(), times.begin(), times.end());
+                });
+            }
         }
+        const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+        const double cpu = 100.0 * (processorSeconds(server.pid()) - cpuBefore) / wall;
+        const std::string label =
+            pause == 0 ? "30 clients at once, back to back"
+                       : "30 clients at once, ~" + std::to_string(pause) + " ms apart";
+        print(label.c_str(), all, cpu);
+        std::printf("  %-36s %7.0f draws/s over %.1f s\n", "", double(all.size()) / wall, wall);
     }
-    const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-    const double cpu = 100.0 * (processorSeconds(server.pid()) - cpuBefore) / wall;
-    print("MariaDB server, 30 clients at once", all, cpu);
-    std::printf("  %-36s %7.0f draws/s over %.1f s (server CPU: %% of one core)\n", "throughput",
-                double(all.size()) / wall, wall);
+    std::printf("  (server CPU: %% of one core; this machine has %ld)\n",
+                sysconf(_SC_NPROCESSORS_ONLN));
     return 0;
 }
