@@ -258,7 +258,13 @@ void TWordStore::Connect()
                           flags))
         throw failed(ServerComplaint(capture.text()));
     m_connection = std::move(connection);
-    ReapplyPlayerWords(*this, arguments);
+    try {
+        ReapplyPlayerWords(*this, arguments);
+    } catch (...) {
+        // Not connected, so that the next connection tries again.
+        m_connection.reset();
+        throw;
+    }
 }
 
 void TWordStore::Execute(const std::string& statement)
