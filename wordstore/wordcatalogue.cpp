@@ -312,6 +312,12 @@ std::string genreRowsStatement()
         .append(kGenreId);
 }
 
+std::string toolLockStatement(std::string_view database)
+{
+    return "SELECT GET_LOCK(" + wordLiteral(std::string(database) + ".corbelet-mots") + ", 0) AS " +
+           std::string(kCountColumn);
+}
+
 std::string fillWordTableStatement(std::string_view database)
 {
     return fillWordTable(database, qualified(database, kWordTable),

@@ -201,6 +201,12 @@ std::string removedWordsStatement();
 // The genre rows: read kGenreId and kGenreDescription.
 std::string genreRowsStatement();
 
+// Takes the server's named lock of the word list of `database` for the
+// connection, without waiting: read kCountColumn, "1" when taken. Keeps two
+// word list tools from changing one server's list at once (on this machine's
+// base, the server's data folder lock does).
+std::string toolLockStatement(std::string_view database);
+
 // The statements that put `added` and `removed` in place of the player's two
 // tables and refill kWordTable from them, all or nothing: the three tables are
 // filled under other names, then swapped in by one RENAME TABLE, which the

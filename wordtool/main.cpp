@@ -198,6 +198,12 @@ void configureLocal(TWordStore& store, const CommandLine& line)
 void prepareServer(TWordStore& server, const CommandLine& line)
 {
     const std::string database = databaseOf(server);
+    TWordQuery lock(server);
+    lock.SetSQL(WordCatalogue::toolLockStatement(database));
+    lock.Open();
+    if (lock.FindField(WordCatalogue::kCountColumn).AsInteger() != 1)
+        throw std::runtime_error("la liste de mots de ce serveur est déjà en cours de "
+                                 "modification par un autre corbelet-mots");
     for (const WordCatalogue::Table& table : WordCatalogue::schema())
         server.Execute(WordCatalogue::createTableStatement(table, database, true));
     TWordQuery query(server);
