@@ -115,6 +115,16 @@ private slots:
         QCOMPARE(
             tool({QStringLiteral("--socket"), m_server.socket(), QStringLiteral("lister")}).out,
             QStringLiteral("cahier\n"));
+
+        // Another teacher's tool at work on the list: this one keeps off.
+        TWordStore other;
+        other.Server =
+            ServerSettings{{}, 3306, m_server.socket().toStdString(), "mysql", "root", {}};
+        other.Execute("SELECT GET_LOCK('listedemots.corbelet-mots', 0)");
+        const Result busy =
+            tool({QStringLiteral("--socket"), m_server.socket(), QStringLiteral("lister")});
+        QCOMPARE(busy.code, 1);
+        QVERIFY2(busy.err.contains(u"déjà en cours de modification"), qPrintable(busy.err));
     }
 
     // The word store of a player whose settings name the server: the draw,
