@@ -347,34 +347,26 @@ std::pair<const EmbeddedServerApi*, MYSQL*> TWordQuery::send(bool resendWhenLost
     // The client library's connections may each live on their own thread.
     if (!m_store->Server)
         EmbeddedServer::instance().requireOwnThread();
-    m_store->Connect();
-    const EmbeddedServerApi& api = *m_store->m_connection->api;
-    MYSQL* handle = m_store->m_connection->handle.get();
-
     std::string statement;
     for (const std::string& line : m_sql)
         statement += line + "\r\n";
-    if (api.query(handle, statement.c_str()) == 0)
-        return {&api, handle};
-    const std::runtime_error error(serverError(api, handle));
-    if (!ConnectionLost(api.error_number(handle)))
-        throw error;
-    // The server went away (restarted, or stopped) since the last statement.
-    // The next statement connects again; a reading one is sent once more at
-    // once, and a server still gone then raises the connect error.
-    m_store->Disconnect();
-    if (!resendWhenLost)
-        throw error;
-    m_store->Connect();
-    const EmbeddedServerApi& again = *m_store->m_connection->api;
-    MYSQL* newHandle = m_store->m_connection->handle.get();
-    if (again.query(newHandle, statement.c_str()) != 0) {
-        const std::runtime_error error(serverError(again, newHandle));
-        if (ConnectionLost(again.error_number(newHandle)))
-            m_store->Disconnect();
-        throw error;
+    for (int attempt = 1;; ++attempt) {
+        m_store->Connect();
+        const EmbeddedServerApi& api = *m_store->m_connection->api;
+        MYSQL* handle = m_store->m_connection->handle.get();
+        if (api.query(handle, statement.c_str()) == 0)
+            return {&api, handle};
+        const std::runtime_error error(serverError(api, handle));
+        if (!ConnectionLost(api.error_number(handle)))
+            throw error;
+        // The server went away (restarted, or stopped) since the last
+        // statement. The next statement connects again; a reading one is sent
+        // once more at once, and a server still gone then raises the connect
+        // error.
+        m_store->Disconnect();
+        if (!resendWhenLost || attempt == 2)
+            throw error;
     }
-    return {&again, newHandle};
 }
 
 void TWordQuery::Open()

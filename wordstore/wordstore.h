@@ -1,17 +1,19 @@
 #pragma once
 
 // The word store: one connection to the embedded MariaDB server that runs
-// inside the game's process, and read-only queries over it. Every statement
-// the game issues is a SELECT; results are fetched whole.
+// inside the game's process (or, with Server set, to a MariaDB server through
+// the client library), and read-only queries over it. Every statement the
+// game issues is a SELECT; results are fetched whole.
 //
 // Failures are raised as std::runtime_error whose text (UTF-8) is the one the
 // player sees: "SQL Error: …", "Cannot connect to SQL server…",
 // "Can not open a Resultset", "Cannot retrieve Resultset data",
 // "None of the dynamic libraries can be found: …".
 //
-// All calls belong on the GUI thread: the embedded server's client handle is
-// not usable from a thread that did not initialise it, so Connect and Open
-// from another thread raise an error instead of crashing.
+// All calls on the embedded server belong on the GUI thread: its client
+// handle is not usable from a thread that did not initialise it, so Connect
+// and Open from another thread raise an error instead of crashing. A store on
+// a server may live on any one thread.
 
 #include "wordstore/serversettings.h"
 
