@@ -312,6 +312,11 @@ std::string genreRowsStatement()
         .append(kGenreId);
 }
 
+std::string clearTableStatement(std::string_view table, std::string_view database)
+{
+    return "DELETE FROM " + qualified(database, table);
+}
+
 std::string toolLockStatement(std::string_view database)
 {
     return "SELECT GET_LOCK(" + wordLiteral(std::string(database) + ".corbelet-mots") + ", 0) AS " +

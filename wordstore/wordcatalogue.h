@@ -201,6 +201,9 @@ std::string removedWordsStatement();
 // The genre rows: read kGenreId and kGenreDescription.
 std::string genreRowsStatement();
 
+// Empties a table of `database`.
+std::string clearTableStatement(std::string_view table, std::string_view database);
+
 // Takes the server's named lock of the word list of `database` for the
 // connection, without waiting: read kCountColumn, "1" when taken. Keeps two
 // word list tools from changing one server's list at once (on this machine's

@@ -212,18 +212,13 @@ void prepareServer(TWordStore& server, const CommandLine& line)
     if (!query.Eof())
         return;
 
+    // The genres go last: a run stopped before them leaves the genres empty,
+    // and the next run fills the shipped words again.
     TWordStore local;
     configureLocal(local, line);
-    TWordQuery localQuery(local);
-    localQuery.SetSQL(WordCatalogue::genreRowsStatement());
-    for (localQuery.Open(); !localQuery.Eof(); localQuery.Next()) {
-        server.Execute(WordCatalogue::insertGenreStatement(
-            {localQuery.FindField(WordCatalogue::kGenreId).AsInteger(),
-             localQuery.FindField(WordCatalogue::kGenreDescription).AsString()},
-            WordCatalogue::wordLiteral, database));
-    }
     const std::vector<WordCatalogue::WordRow> words =
         ReadWordRows(local, WordCatalogue::kShippedWordTable);
+    server.Execute(WordCatalogue::clearTableStatement(WordCatalogue::kShippedWordTable, database));
     const std::span<const WordCatalogue::WordRow> all(words);
     constexpr std::size_t kRowsPerStatement = 500;
     for (std::size_t first = 0; first < all.size(); first += kRowsPerStatement) {
@@ -233,6 +228,14 @@ void prepareServer(TWordStore& server, const CommandLine& line)
     }
     for (const std::string& statement : WordCatalogue::reapplyPlayerTablesStatements(database))
         server.Execute(statement);
+    TWordQuery localQuery(local);
+    localQuery.SetSQL(WordCatalogue::genreRowsStatement());
+    for (localQuery.Open(); !localQuery.Eof(); localQuery.Next()) {
+        server.Execute(WordCatalogue::insertGenreStatement(
+            {localQuery.FindField(WordCatalogue::kGenreId).AsInteger(),
+             localQuery.FindField(WordCatalogue::kGenreDescription).AsString()},
+            WordCatalogue::wordLiteral, database));
+    }
     std::cout << "Base préparée sur le serveur : " << words.size() << " mots livrés.\n";
 }
 
