@@ -74,11 +74,15 @@ endfunction()
 # fixtures.
 function(corbelet_stage_word_base root words genres target)
     set(table ${root}/data/listedemots/motscommuns.MYD)
-    set(builder ${CMAKE_SOURCE_DIR}/tools/wordbase/makewordbase.cpp)
+    # The builder: its own source and the catalogue's schema it creates.
+    set(builder ${CMAKE_SOURCE_DIR}/tools/wordbase/makewordbase.cpp
+        ${CMAKE_SOURCE_DIR}/wordstore/wordcatalogue.h
+        ${CMAKE_SOURCE_DIR}/wordstore/wordcatalogue.cpp)
+    list(JOIN builder "$<SEMICOLON>" builderInputs)
     add_custom_command(OUTPUT ${table}
         COMMAND makewordbase --words ${words} --genres ${genres} --output ${root}/data
         COMMAND ${CMAKE_COMMAND} -DOUTPUT=${root}/data/${CORBELET_BASE_STAMP}
-                "-DINPUTS=${words}$<SEMICOLON>${genres}$<SEMICOLON>${builder}"
+                "-DINPUTS=${words}$<SEMICOLON>${genres}$<SEMICOLON>${builderInputs}"
                 -P ${CMAKE_SOURCE_DIR}/cmake/wordbasestamp.cmake
         DEPENDS makewordbase ${words} ${genres} ${builder}
                 ${CMAKE_SOURCE_DIR}/cmake/wordbasestamp.cmake

@@ -1,10 +1,11 @@
 #include "config/tcfgjeu.h"
 
-#include "config/buttonglyph.h"
 #include "config/inifile.h"
 #include "config/tpagecontrol.h"
 #include "config/tspinedit.h"
 #include "config/wordfilters.h"
+#include "game/rules/wordrules.h"
+#include "skin/buttonglyph.h"
 #include "text/qtwindows1252.h"
 
 #include "preview/rulespreview.h"
@@ -101,6 +102,9 @@ TCfgJeu::TCfgJeu(TWordQuery& wordQuery, const QString& programDirectory,
       m_settingsFile(settingsFile)
 {
     createControls();
+    bindSoundEntries();
+    // The levels are those of the game's rules.
+    NiveauDuJeu->setRange(1, highestLevel());
     watchToolTips(this);
 
     // Creation: a missing settings file first receives the window's initial
@@ -135,6 +139,82 @@ QWidget* TCfgJeu::FindComponent(const QString& name) const
             return child;
     }
     return nullptr;
+}
+
+// Each cue's entry is the control named after the cue, which also makes it
+// the cue's key in the settings file. A window without one cannot keep that
+// cue's file: it is not made.
+void TCfgJeu::bindSoundEntries()
+{
+    for (const auto& [cue, name] : kCues) {
+        auto* entry = qobject_cast<QLineEdit*>(FindComponent(QLatin1String(name)));
+        if (!entry || entry->objectName() != QLatin1String(name))
+            throw std::logic_error("La fenêtre de configuration n'a pas de champ " +
+                                   std::string(name) + ".");
+        m_soundEntries[static_cast<std::size_t>(cue)] = entry;
+    }
+}
+
+// ---------------------------------------------------------------- the game's settings
+
+WordCatalogue::WordFilter TCfgJeu::wordFilter() const
+{
+    return {.NbMotMin = NbMotMin->value(),
+            .NbMotMax = NbMotMax->value(),
+            .NbPointMin = NbPointMin->value(),
+            .NbPointMax = NbPointMax->value(),
+            .FiltreType = m_filtreType,
+            .FiltreGenre = m_filtreGenre};
+}
+
+int TCfgJeu::level() const
+{
+    return NiveauDuJeu->value();
+}
+
+bool TCfgJeu::timeLimited() const
+{
+    return LimitTemps->isChecked();
+}
+
+int TCfgJeu::secondsPerPick() const
+{
+    return TempsPartie->value();
+}
+
+ChosenSound TCfgJeu::chosenSound(Cue cue) const
+{
+    // The picker keeps the folder in the entry's hint, the name in its text.
+    const QLineEdit* entry = m_soundEntries[static_cast<std::size_t>(cue)];
+    return {entry->toolTip(), entry->text()};
+}
+
+bool TCfgJeu::soundsOff() const
+{
+    return PasDeSon->isChecked();
+}
+
+bool TCfgJeu::defaultSounds() const
+{
+    return SonDefaut->isChecked();
+}
+
+void TCfgJeu::wordStoreConnected()
+{
+    RestoreGenreFilter();
+}
+
+void TCfgJeu::showSettings()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+void TCfgJeu::showRules()
+{
+    PageControl1->setCurrentWidget(tsInfo);
+    showSettings();
 }
 
 // ---------------------------------------------------------------- the window

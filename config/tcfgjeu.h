@@ -1,14 +1,17 @@
 #pragma once
 
 // The configuration window: its controls are the game's live settings, read
-// by the game window whenever it needs a value; it builds the two word-filter
-// fragments that the word queries append, shows the rules preview and keeps
-// the settings file (see inifile.h) in step with its controls through the
-// save and load passes.
+// by the game window through GameSettings whenever it needs a value; it builds
+// the two word-filter fragments that the word queries append, shows the rules
+// preview and keeps the settings file (see inifile.h) in step with its
+// controls through the save and load passes.
+
+#include "config/gamesettings.h"
 
 #include <QDialog>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -27,7 +30,7 @@ class TIniSection;
 class TPageControl;
 class TWordQuery;
 
-class TCfgJeu : public QDialog
+class TCfgJeu : public QDialog, public GameSettings
 {
     Q_OBJECT
 public:
@@ -91,6 +94,18 @@ public:
     // query raises its error and leaves FiltreGenre empty.
     void RestoreGenreFilter();
 
+    // GameSettings: the controls above, as they are at each call.
+    WordCatalogue::WordFilter wordFilter() const override;
+    int level() const override;
+    bool timeLimited() const override;
+    int secondsPerPick() const override;
+    ChosenSound chosenSound(Cue cue) const override;
+    bool soundsOff() const override;
+    bool defaultSounds() const override;
+    void wordStoreConnected() override;
+    void showSettings() override;
+    void showRules() override;
+
     // The two passes over the stored controls. The save writes key by key and
     // raises std::runtime_error at the first key it cannot write; the load
     // never fails (an unreadable file reads as a file without keys).
@@ -120,6 +135,7 @@ private:
     QLineEdit* createSoundEntry(QWidget* page, const QString& cue, const QString& caption,
                                 const QString& dialogTitle, int x, int y, QToolButton*& button);
     void watchToolTips(QObject* object);
+    void bindSoundEntries();
 
     // Each stored control's key and value, in the window's control order.
     std::vector<std::pair<std::string, std::string>> storedEntries() const;
@@ -136,6 +152,8 @@ private:
     std::string m_filtreType;
     std::string m_filtreGenre;
     std::optional<std::uint32_t> m_previewHandle;
+    // The entry of each cue, indexed by Cue.
+    std::array<QLineEdit*, kCues.size()> m_soundEntries{};
     // The stored controls and the buttons in the window's control order: the
     // order of the keys in a new file.
     std::vector<QWidget*> m_controlOrder;

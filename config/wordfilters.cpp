@@ -1,77 +1,68 @@
 #include "config/wordfilters.h"
 
+#include "wordstore/wordcatalogue.h"
 #include "wordstore/wordstore.h"
+
+#include <optional>
+#include <vector>
 
 namespace WordFilters {
 
-std::string typeFilter(int typeIndex)
-{
-    switch (typeIndex) {
-    case Verb:
-        return " AND ref_type = 9 AND ref_genre = 35";
-    case Adverb:
-        return " AND ref_type = 2";
-    case Adjective:
-        return " AND ref_type = 1";
-    case Noun:
-        return " AND ref_type = 6";
-    default:
-        return {};
-    }
-}
+namespace {
 
-std::string_view genrePattern(int genreIndex)
+// The genres an entry of the genre list asks for; none for "Pas d'importance"
+// and no selection.
+std::optional<WordCatalogue::GenreKind> genreKind(int genreIndex)
 {
     switch (genreIndex) {
     case 1:
-        return "%Fem%";
+        return WordCatalogue::GenreKind::Feminine;
     case 2:
-        return "%Mas%";
+        return WordCatalogue::GenreKind::Masculine;
     case 3:
-        return "%Inv%";
+        return WordCatalogue::GenreKind::Invariable;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+std::string typeFilter(int typeIndex)
+{
+    using WordCatalogue::WordType;
+    switch (typeIndex) {
+    case Verb:
+        return WordCatalogue::typeFilter(WordType::Verb);
+    case Adverb:
+        return WordCatalogue::typeFilter(WordType::Adverb);
+    case Adjective:
+        return WordCatalogue::typeFilter(WordType::Adjective);
+    case Noun:
+        return WordCatalogue::typeFilter(WordType::Noun);
     default:
         return {};
     }
-}
-
-bool isGenreIdentifier(std::string_view value)
-{
-    if (value.empty())
-        return false;
-    for (const char c : value) {
-        if (c < '0' || c > '9')
-            return false;
-    }
-    return true;
-}
-
-std::string genreFilter(const std::vector<std::string>& identifiers)
-{
-    std::string filter = " AND ref_genre IN (";
-    for (const std::string& identifier : identifiers) {
-        if (isGenreIdentifier(identifier))
-            filter.append(identifier).append(", ");
-    }
-    filter.append("0)");
-    return filter;
 }
 
 std::string queryGenreFilter(TWordQuery& query, int genreIndex)
 {
-    const std::string_view pattern = genrePattern(genreIndex);
-    if (pattern.empty())
+    const std::optional<WordCatalogue::GenreKind> kind = genreKind(genreIndex);
+    if (!kind)
         return {};
-    query.SetSQL("SELECT * FROM isgenre WHERE desc_genre LIKE");
-    query.AddSQL(std::string(" \"").append(pattern).append("\""));
+    const std::vector<std::string> lines = WordCatalogue::genreIdentifiersStatement(*kind);
+    query.SetSQL(lines.front());
+    for (auto line = lines.begin() + 1; line != lines.end(); ++line)
+        query.AddSQL(*line);
     query.Open();
     std::vector<std::string> identifiers;
     query.First();
     while (!query.Eof()) {
-        identifiers.push_back(query.FindField("id_genre").AsString());
+        identifiers.push_back(query.FindField(WordCatalogue::kGenreId).AsString());
         query.Next();
     }
     // The query stays open: the game sets its own statement before its next use.
-    return genreFilter(identifiers);
+    return WordCatalogue::genreFilter(identifiers);
 }
 
 } // namespace WordFilters

@@ -1,37 +1,28 @@
 #include "game/soundcue.h"
 
-#include "config/tcfgjeu.h"
-
-#include <QCheckBox>
 #include <QFileInfo>
-#include <QLineEdit>
 
-QString soundFileFor(const QString& cueName, const TCfgJeu* configuration,
-                     const QString& programDirectory)
+QString soundFileFor(Cue cue, const GameSettings* settings, const QString& programDirectory)
 {
     bool useDefault = true;
-    if (configuration) {
-        if (configuration->PasDeSon->isChecked())
+    if (settings) {
+        if (settings->soundsOff())
             return {};
-        // The chosen file: the folder kept in the entry's hint, which ends with
-        // its separator or is empty, followed by the entry's text. A name
-        // without a folder lies in the program's resource folder, never in the
-        // current one.
+        // The chosen file: its folder, which ends with its separator or is
+        // empty, followed by its name. A name without a folder lies in the
+        // program's resource folder, never in the current one.
         QString chosen;
-        if (const auto* entry =
-                qobject_cast<const QLineEdit*>(configuration->FindComponent(cueName));
-            entry && !entry->text().isEmpty()) {
-            chosen = entry->toolTip() + entry->text();
+        if (const ChosenSound sound = settings->chosenSound(cue); !sound.name.isEmpty()) {
+            chosen = sound.folder + sound.name;
             if (QFileInfo(chosen).isRelative())
                 chosen.prepend(programDirectory);
         }
         if (QFileInfo(chosen).isFile())
             return chosen;
-        useDefault = configuration->SonDefaut->isChecked();
+        useDefault = settings->defaultSounds();
     }
     if (!useDefault)
         return {};
-    const QString fallback =
-        programDirectory + QStringLiteral("res/") + cueName + QStringLiteral(".mp3");
+    const QString fallback = programDirectory + QString::fromStdString(defaultCueFile(cue));
     return QFileInfo(fallback).isFile() ? fallback : QString();
 }

@@ -1,21 +1,19 @@
 #include "game/tpendform.h"
 
-#include "config/buttonglyph.h"
-#include "config/tcfgjeu.h"
-#include "config/tpagecontrol.h"
 #include "game/gameaccessibility.h"
 #include "game/modalboxwatch.h"
 #include "game/skinfolder.h"
 #include "game/soundcue.h"
 #include "game/tchecklistbox.h"
 #include "game/timage.h"
+#include "skin/buttonglyph.h"
 #include "sound/gessound.h"
 #include "text/qtwindows1252.h"
+#include "wordstore/wordcatalogue.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -26,7 +24,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <QSpinBox>
 #include <QTimer>
 #include <QUrl>
 
@@ -105,6 +102,9 @@ TPendForm::TPendForm(const QString& programDirectory, QWidget* parent)
 
 TPendForm::~TPendForm()
 {
+    // The settings may be one of the windows that go below: nothing reads
+    // them from here on.
+    m_configuration = nullptr;
     // Windows owned by this one (the configuration window) go first: they may
     // borrow the word query, which is destroyed before the children are.
     const QList<QWidget*> children = findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
@@ -338,29 +338,16 @@ void TPendForm::FormCreate(const QString& programDirectory)
     InitSound();
 }
 
-void TPendForm::setConfiguration(TCfgJeu* configuration)
+void TPendForm::setConfiguration(GameSettings* configuration)
 {
     m_configuration = configuration;
 }
 
-TCfgJeu& TPendForm::configuration() const
+GameSettings& TPendForm::configuration() const
 {
     if (!m_configuration)
         throw std::runtime_error("La fenêtre de configuration n'existe pas.");
     return *m_configuration;
-}
-
-WordFilter TPendForm::currentFilter() const
-{
-    const TCfgJeu& settings = configuration();
-    WordFilter filter;
-    filter.NbMotMin = settings.NbMotMin->value();
-    filter.NbMotMax = settings.NbMotMax->value();
-    filter.NbPointMin = settings.NbPointMin->value();
-    filter.NbPointMax = settings.NbPointMax->value();
-    filter.FiltreType = settings.FiltreType();
-    filter.FiltreGenre = settings.FiltreGenre();
-    return filter;
 }
 
 void TPendForm::setCueObserver(std::function<void(const QString&, const QString&)> observer)
@@ -380,14 +367,12 @@ void TPendForm::btMotClick()
     if (paInfo->isVisibleTo(this))
         return;
     const WaitCursor wait;
-    const WordFilter filter = currentFilter();
-
-    ZQueryMySQL.SetSQL(DrawStatement(filter));
+    ZQueryMySQL.SetSQL(WordCatalogue::drawStatement(configuration().wordFilter()));
     ZQueryMySQL.Open();
     ZQueryMySQL.First();
     const bool found = !ZQueryMySQL.Eof();
-    const std::string stored = ZQueryMySQL.FindField("mots").AsString();
-    const std::int32_t points = ZQueryMySQL.FindField("point").AsInteger();
+    const std::string stored = ZQueryMySQL.FindField(WordCatalogue::kWordText).AsString();
+    const std::int32_t points = ZQueryMySQL.FindField(WordCatalogue::kWordPoints).AsInteger();
     ZQueryMySQL.Close();
     if (!found || PlayedWord(stored).empty()) {
         // No word within the settings (or an empty one, which could never be
@@ -401,14 +386,14 @@ void TPendForm::btMotClick()
     btMot->setText(QStringLiteral("Suivant >>"));
     ListeLettre->setEnabled(true);
 
-    JoueSon(QStringLiteral("SonNouveau"));
-    m_game.NewWord(stored, points, configuration().NiveauDuJeu->value());
+    JoueSon(Cue::SonNouveau);
+    m_game.NewWord(stored, points, configuration().level());
     Label3->setText(wordValueText());
     EffacePendu();
     refreshCounters();
     Panel4->setText(QStringLiteral(" Niveau : ") + number(m_game.record().Niveau));
     showMask();
-    if (configuration().LimitTemps->isChecked())
+    if (configuration().timeLimited())
         enableCountdown();
     focusLetters();
 }
@@ -520,7 +505,7 @@ void TPendForm::playEffects(const PickOutcome& outcome)
                 Timer1->start();
             break;
         case Kind::Cue:
-            JoueSon(QString::fromStdString(effect.text));
+            JoueSon(effect.cue);
             break;
         case Kind::ShowMask:
             showMask();
@@ -668,25 +653,23 @@ void TPendForm::pickTypedLetter(char letter)
 
 void TPendForm::showRules()
 {
-    TCfgJeu& settings = configuration();
-    settings.PageControl1->setCurrentWidget(settings.tsInfo);
-    btCfgClick();
+    configuration().showRules();
 }
 
 // ---------------------------------------------------------------- countdown
 
 void TPendForm::TimerGameTimer()
 {
-    const TCfgJeu& settings = configuration();
-    if (!settings.LimitTemps->isChecked())
+    const GameSettings& settings = configuration();
+    if (!settings.timeLimited())
         return;
     const int elapsed = tagOf(TimerGame) + 1;
     setTag(TimerGame, elapsed);
-    const int allowed = settings.TempsPartie->value();
+    const int allowed = settings.secondsPerPick();
     const int remaining = allowed - elapsed;
     paTempsRestant->setText(QStringLiteral("Reste : ") + number(remaining) + QLatin1Char('s'));
     if (remaining == 4 && allowed > 5) {
-        JoueSon(QStringLiteral("SonDecide"));
+        JoueSon(Cue::SonDecide);
         // The only moment the countdown is announced, not every second.
         QAccessibleEvent alert(paTempsRestant, QAccessible::Alert);
         QAccessible::updateAccessibility(&alert);
@@ -730,19 +713,19 @@ void TPendForm::FormActivate()
         // application's error report; the next activation tries again).
         ZConnectionMySQL.Connect();
         if (!m_genreFilterRestored && m_configuration) {
-            m_configuration->RestoreGenreFilter();
+            m_configuration->wordStoreConnected();
             m_genreFilterRestored = true;
         }
         // The greeting, until the player closes it; a message about the
         // settings that the panel shows instead stays as it is.
         if (tagOf(btValid) == 0 && !m_showsNoWord) {
-            JoueSon(QStringLiteral("SonHello"));
+            JoueSon(Cue::SonHello);
             GetNbMot->trigger();
         }
         return;
     }
     // A word already won or lost has no countdown to resume.
-    if (configuration().LimitTemps->isChecked() && m_game.acceptsPicks())
+    if (configuration().timeLimited() && m_game.acceptsPicks())
         enableCountdown();
     setTag(btValid, 0);
     GetNbMot->trigger();
@@ -756,24 +739,27 @@ void TPendForm::FormDeactivate()
 void TPendForm::GetNbMotExecute()
 {
     std::string text = "Nombre de mots :\r\n";
-    ZQueryMySQL.SetSQL(CountAllStatement());
+    const auto count = [this] {
+        return ZQueryMySQL.FindField(WordCatalogue::kCountColumn).AsString();
+    };
+    ZQueryMySQL.SetSQL(WordCatalogue::countAllStatement());
     ZQueryMySQL.Open();
     ZQueryMySQL.First();
-    text += "Total dans le programme : " + ZQueryMySQL.FindField("Nb").AsString() + "\r\n";
-    ZQueryMySQL.SetSQL(CountStatement(currentFilter()));
+    text += "Total dans le programme : " + count() + "\r\n";
+    ZQueryMySQL.SetSQL(WordCatalogue::countStatement(configuration().wordFilter()));
     ZQueryMySQL.Open();
     ZQueryMySQL.First();
-    text += "Disponible avec configuration : " + ZQueryMySQL.FindField("Nb").AsString() + "\r\n";
+    text += "Disponible avec configuration : " + count() + "\r\n";
     AfficheInfo(text);
 }
 
 // ---------------------------------------------------------------- sound cues
 
-void TPendForm::JoueSon(const QString& cue)
+void TPendForm::JoueSon(Cue cue)
 {
     const QString file = soundFileFor(cue, m_configuration, m_programDirectory);
     if (m_cueObserver)
-        m_cueObserver(cue, file);
+        m_cueObserver(QLatin1String(cueName(cue)), file);
     if (!file.isEmpty())
         PlaySoundFile(QFile::encodeName(file).toStdString(), CurrentStream);
 }
@@ -782,16 +768,13 @@ void TPendForm::JoueSon(const QString& cue)
 
 void TPendForm::btFermerClick()
 {
-    JoueSon(QStringLiteral("SonExit"));
+    JoueSon(Cue::SonExit);
     close();
 }
 
 void TPendForm::btCfgClick()
 {
-    TCfgJeu& settings = configuration();
-    settings.show();
-    settings.raise();
-    settings.activateWindow();
+    configuration().showSettings();
 }
 
 void TPendForm::imgLogoClick()

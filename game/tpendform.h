@@ -3,12 +3,12 @@
 // The game window: the word in play, the letter list, the hangman drawing,
 // the information panel, the per-pick countdown and the sound cues. The game
 // rules themselves live in HangmanGame; this window shows their effects and
-// reads the settings live from the configuration window's controls.
+// reads the settings live through GameSettings.
 
+#include "config/gamesettings.h"
 #include "game/rules/hangmangame.h"
 #include "wordstore/wordstore.h"
 
-#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -24,7 +24,6 @@ class QLabel;
 class QListWidgetItem;
 class QPushButton;
 class QTimer;
-class TCfgJeu;
 class TCheckListBox;
 class TImage;
 class ModalBoxWatch;
@@ -46,8 +45,10 @@ public:
     explicit TPendForm(const QString& programDirectory = QString(), QWidget* parent = nullptr);
     ~TPendForm() override;
 
-    // The configuration window, whose controls hold the live settings.
-    void setConfiguration(TCfgJeu* configuration);
+    // The live settings (the configuration window). They outlive this window,
+    // or are unset first; without them every use of a setting raises an error
+    // and the sound cues play with the settings' initial values.
+    void setConfiguration(GameSettings* configuration);
 
     TWordStore& wordStore() { return ZConnectionMySQL; }
     TWordQuery& wordQuery() { return ZQueryMySQL; }
@@ -55,8 +56,9 @@ public:
     // The game record and the word in play.
     const HangmanGame& game() const { return m_game; }
 
-    // Observers of what the window asks to hear: every cue request with the
-    // file chosen for it (empty when nothing plays), and every system beep.
+    // Observers of what the window asks to hear: every cue request, by the
+    // cue's name, with the file chosen for it (empty when nothing plays), and
+    // every system beep.
     void setCueObserver(std::function<void(const QString& cue, const QString& file)> observer);
     void setBeepObserver(std::function<void()> observer);
 
@@ -73,7 +75,7 @@ public:
     void btFermerClick();
     void btCfgClick();
     void imgLogoClick();
-    void JoueSon(const QString& cue);
+    void JoueSon(Cue cue);
     void EffacePendu();
 
     // Keyboard play: a letter typed anywhere in the window picks its item of
@@ -94,8 +96,7 @@ private:
     bool FormCloseQuery();
     void FormClose();
 
-    TCfgJeu& configuration() const;
-    WordFilter currentFilter() const;
+    GameSettings& configuration() const;
     void playEffects(const PickOutcome& outcome);
     void showMask();
     void refreshCounters();
@@ -146,7 +147,7 @@ private:
     TWordQuery ZQueryMySQL{ZConnectionMySQL};
 
     QString m_programDirectory;
-    QPointer<TCfgJeu> m_configuration;
+    GameSettings* m_configuration = nullptr;
     HangmanGame m_game;
     std::array<TImage*, kPieceCount> m_pieces{}; // indexed by Piece
     std::vector<QWidget*> m_components;          // in creation order

@@ -2,6 +2,7 @@
 
 #include "text/windows1252.h"
 #include "wordstore/embeddedserver.h"
+#include "wordstore/wordcatalogue.h"
 
 #include <unistd.h>
 
@@ -141,7 +142,7 @@ TWordStore::TWordStore()
                  // The server's temporary files stay with the base it serves,
                  // in the player's own folder, like its lock and logs.
                  "ServerArgument13=--tmpdir=./data/"},
-      LibraryNames{"libmariadbd.so.19", "libmariadbd.so"}, Database("listedemots")
+      LibraryNames{"libmariadbd.so.19", "libmariadbd.so"}, Database(WordCatalogue::kDatabase)
 {}
 
 TWordStore::~TWordStore()

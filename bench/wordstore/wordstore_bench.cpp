@@ -7,6 +7,7 @@
 //                              the embedded server starts once per process)
 //   wordstore_bench --measure  the base of the current folder
 
+#include "wordstore/wordcatalogue.h"
 #include "wordstore/wordstore.h"
 
 #include <dlfcn.h>
@@ -42,13 +43,6 @@ double residentMegabytes()
     return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-std::string drawStatement(const std::string& fragments)
-{
-    return "SELECT * FROM motscommuns WHERE taille >= 5  AND taille <= 25  AND point >= 5  AND "
-           "point <= 52" +
-           fragments + " ORDER BY rand() LIMIT 1;";
-}
-
 void timeStatement(TWordQuery& query, const char* label, const std::string& statement, int runs)
 {
     std::vector<double> times;
@@ -57,7 +51,7 @@ void timeStatement(TWordQuery& query, const char* label, const std::string& stat
         query.SetSQL(statement);
         query.Open();
         query.First();
-        const std::string value = query.FindField("mots").AsString();
+        const std::string value = query.FindField(WordCatalogue::kWordText).AsString();
         query.Close();
         times.push_back(millisecondsSince(start));
     }
@@ -86,19 +80,21 @@ int measure()
     std::printf("  %-34s %7.1f MB\n", "RSS of the store after start",
                 residentMegabytes() - baseline);
 
-    query.SetSQL("SELECT COUNT(id_mots) AS Nb FROM motscommuns LIMIT 1;");
+    query.SetSQL(WordCatalogue::countAllStatement());
     query.Open();
-    std::printf("  %-34s %s\n", "words in the base", query.FindField("Nb").AsString().c_str());
+    std::printf("  %-34s %s\n", "words in the base",
+                query.FindField(WordCatalogue::kCountColumn).AsString().c_str());
 
-    timeStatement(query, "draw, default settings", drawStatement(""), 200);
-    timeStatement(query, "draw, type and genre fragments",
-                  drawStatement(" AND ref_type = 6 AND ref_genre IN (2, 3, 0)"), 200);
-    timeStatement(query, "count of all words",
-                  "SELECT COUNT(id_mots) AS Nb FROM motscommuns LIMIT 1;", 200);
-    timeStatement(query, "count with the settings",
-                  "SELECT COUNT(id_mots) AS Nb FROM motscommuns WHERE taille >= 5  AND taille <= "
-                  "25  AND point >= 5  AND point <= 52 LIMIT 1;",
+    // The settings' initial values, then with a type and a genre chosen.
+    const WordCatalogue::WordFilter settings;
+    WordCatalogue::WordFilter nouns;
+    nouns.FiltreType = WordCatalogue::typeFilter(WordCatalogue::WordType::Noun);
+    nouns.FiltreGenre = WordCatalogue::genreFilter({"2", "3"});
+    timeStatement(query, "draw, default settings", WordCatalogue::drawStatement(settings), 200);
+    timeStatement(query, "draw, type and genre fragments", WordCatalogue::drawStatement(nouns),
                   200);
+    timeStatement(query, "count of all words", WordCatalogue::countAllStatement(), 200);
+    timeStatement(query, "count with the settings", WordCatalogue::countStatement(settings), 200);
     std::printf("  %-34s %7.1f MB\n", "RSS of the store after the draws",
                 residentMegabytes() - baseline);
     return 0;
@@ -109,20 +105,22 @@ void writeSyntheticList(const fs::path& words, const fs::path& genres, int count
 {
     std::mt19937 random(20261209);
     std::uniform_int_distribution<int> length(4, 25), letter('a', 'z'), points(2, 52), type(0, 3);
-    const int types[] = {1, 2, 6, 9};
+    using WordCatalogue::WordType;
+    const WordType types[] = {WordType::Adjective, WordType::Adverb, WordType::Noun,
+                              WordType::Verb};
     std::ofstream out(words, std::ios::binary);
     for (int index = 0; index < count; ++index) {
         std::string word;
         const int size = length(random);
         for (int position = 0; position < size; ++position)
             word.push_back(char(letter(random)));
-        const int wordType = types[type(random)];
-        const int genre = wordType == 9 ? 35 : 1 + index % 3;
-        out << word << '\t' << size << '\t' << points(random) << '\t' << wordType << '\t' << genre
-            << '\n';
+        const WordType wordType = types[type(random)];
+        const int genre = wordType == WordType::Verb ? WordCatalogue::kVerbGenre : 1 + index % 3;
+        out << word << '\t' << size << '\t' << points(random) << '\t' << static_cast<int>(wordType)
+            << '\t' << genre << '\n';
     }
-    std::ofstream(genres, std::ios::binary)
-        << "1\tMasculin\n2\tFeminin\n3\tInvariable\n35\tVerbe\n";
+    std::ofstream(genres, std::ios::binary) << "1\tMasculin\n2\tFeminin\n3\tInvariable\n"
+                                            << WordCatalogue::kVerbGenre << "\tVerbe\n";
 }
 
 // Runs `arguments` (the program first) in `folder` without a shell, its

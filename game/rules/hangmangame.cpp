@@ -8,7 +8,12 @@ using Kind = PickEffect::Kind;
 
 PickEffect effect(Kind kind, std::string text = {})
 {
-    return PickEffect{kind, std::move(text), Piece::ImgBas};
+    return PickEffect{.kind = kind, .text = std::move(text)};
+}
+
+PickEffect cueEffect(Cue cue)
+{
+    return PickEffect{.kind = Kind::Cue, .cue = cue};
 }
 
 } // namespace
@@ -81,7 +86,7 @@ PickOutcome HangmanGame::apply(char letter, bool fromList)
         else
             m_word.MotMasque[i] = letter;
         found = true;
-        outcome.effects.push_back(effect(Kind::Cue, "SonBonneLettre"));
+        outcome.effects.push_back(cueEffect(Cue::SonBonneLettre));
     }
     outcome.effects.push_back(effect(Kind::ShowMask));
 
@@ -89,16 +94,16 @@ PickOutcome HangmanGame::apply(char letter, bool fromList)
         m_word.NbErreur += 1;
 
     for (const Piece piece : piecesToShow(m_record.Niveau, m_word.NbErreur))
-        outcome.effects.push_back(PickEffect{Kind::ShowPiece, {}, piece});
+        outcome.effects.push_back(PickEffect{.kind = Kind::ShowPiece, .piece = piece});
     const std::int32_t limit = errorLimit(m_record.Niveau);
 
     if (!found && m_word.NbErreur != limit)
-        outcome.effects.push_back(effect(Kind::Cue, "SonErreur"));
+        outcome.effects.push_back(cueEffect(Cue::SonErreur));
 
     outcome.status = found ? PickOutcome::Status::Found : PickOutcome::Status::NotFound;
     if (m_word.NbErreur == limit) {
         MotPerdu(m_word.PointMot, m_record.Niveau);
-        outcome.effects.push_back(effect(Kind::Cue, "SonPerdu"));
+        outcome.effects.push_back(cueEffect(Cue::SonPerdu));
         outcome.effects.push_back(effect(Kind::ShowInfo, "Perdu !\r\nC'\xE9tait : " + m_word.Mot));
         outcome.effects.push_back(effect(Kind::ClearWord));
         outcome.effects.push_back(effect(Kind::StopCountdown));
@@ -107,7 +112,7 @@ PickOutcome HangmanGame::apply(char letter, bool fromList)
     } else if (m_word.MotMasque == m_word.Mot) {
         // A lost word's display is already empty, so it is never also won.
         MotGagne(m_word.PointMot + 2 * (m_word.NbEssai - m_word.NbErreur), m_record.Niveau);
-        outcome.effects.push_back(effect(Kind::Cue, "SonGagner"));
+        outcome.effects.push_back(cueEffect(Cue::SonGagner));
         outcome.effects.push_back(
             effect(Kind::ShowInfo, "BRAVO !!!\r\nC'\xE9tait : " + m_word.Mot + "\r\n" +
                                        "Gagner en :" + std::to_string(m_word.NbEssai)));

@@ -3,6 +3,7 @@
 // The game record and the word in play, and the rule of a pick. The window
 // feeds picks in and plays back the ordered effects each pick reports.
 
+#include "game/rules/cues.h"
 #include "game/rules/wordrules.h"
 
 #include <array>
@@ -43,7 +44,7 @@ struct PickEffect
     {
         Beep,            // the system's default beep
         RepeatedLetter,  // "Lettre déjà essayée" in Label3, Timer1 enabled
-        Cue,             // JoueSon(text)
+        Cue,             // JoueSon(cue)
         ShowMask,        // MotMasque into affMot
         ShowPiece,       // piece becomes visible
         ShowInfo,        // AfficheInfo(text)
@@ -52,8 +53,9 @@ struct PickEffect
         RefreshCounters, // Panel2 and Panel3
     };
     Kind kind;
-    std::string text; // Cue: the cue name; ShowInfo: the message (Windows-1252)
+    std::string text{}; // ShowInfo: the message (Windows-1252)
     Piece piece = Piece::ImgBas;
+    Cue cue = Cue::SonHello;
 
     bool operator==(const PickEffect&) const = default;
 };
@@ -84,7 +86,7 @@ public:
 
     // A new word from the store: folds and upper-cases it, masks every
     // position, resets the per-word picks, counts one more drawn word and takes
-    // the level (levels outside 1..3 play as the nearest one).
+    // the level (levels outside 1..highestLevel() play as the nearest one).
     void NewWord(std::string_view storedWord, std::int32_t points, std::int32_t level);
 
     // Points of the word in play as Label3 shows them.

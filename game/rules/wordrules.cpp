@@ -44,19 +44,43 @@ constexpr std::array<char, 256> makeFoldTable()
 
 constexpr std::array<char, 256> kFoldTable = makeFoldTable();
 
-std::string boundsClause(const WordFilter& filter)
+// The pieces each wrong pick reveals, one table per level: row n of a table
+// holds the pieces of the n-th wrong pick, and its last row loses the word.
+const std::vector<std::vector<std::vector<Piece>>>& levelTables()
 {
-    std::string clause;
-    clause += std::to_string(filter.NbMotMin);
-    clause += "  AND taille <= ";
-    clause += std::to_string(filter.NbMotMax);
-    clause += "  AND point >= ";
-    clause += std::to_string(filter.NbPointMin);
-    clause += "  AND point <= ";
-    clause += std::to_string(filter.NbPointMax);
-    clause += filter.FiltreType;
-    clause += filter.FiltreGenre;
-    return clause;
+    using enum Piece;
+    static const std::vector<std::vector<std::vector<Piece>>> tables = {
+        {{ImgBas},
+         {ImgCoter},
+         {ImgHaut},
+         {ImgPendu},
+         {ImgTete},
+         {ImgCorps},
+         {ImgBras1},
+         {ImgBras2},
+         {ImgJambe1},
+         {ImgJambe2}},
+        {{ImgBas},
+         {ImgCoter},
+         {ImgHaut},
+         {ImgPendu},
+         {ImgTete},
+         {ImgCorps},
+         {ImgBras1, ImgBras2},
+         {ImgJambe1, ImgJambe2}},
+        {{ImgBas, ImgCoter},
+         {ImgHaut, ImgPendu},
+         {ImgTete},
+         {ImgCorps},
+         {ImgBras1, ImgBras2},
+         {ImgJambe1, ImgJambe2}},
+    };
+    return tables;
+}
+
+const std::vector<std::vector<Piece>>& levelTable(std::int32_t level)
+{
+    return levelTables()[static_cast<std::size_t>(clampLevel(level) - 1)];
 }
 
 } // namespace
@@ -90,28 +114,6 @@ char typedLetter(char32_t character)
     return listed ? symbol : 0;
 }
 
-std::string DrawStatement(const WordFilter& filter)
-{
-    std::string statement = "SELECT * FROM motscommuns WHERE taille >= ";
-    statement += boundsClause(filter);
-    statement += " ORDER BY rand()";
-    statement += " LIMIT 1;";
-    return statement;
-}
-
-std::string CountAllStatement()
-{
-    return "SELECT COUNT(id_mots) AS Nb FROM motscommuns LIMIT 1;";
-}
-
-std::string CountStatement(const WordFilter& filter)
-{
-    std::string statement = "SELECT COUNT(id_mots) AS Nb FROM motscommuns WHERE taille >= ";
-    statement += boundsClause(filter);
-    statement += " LIMIT 1;";
-    return statement;
-}
-
 const char* pieceName(Piece piece)
 {
     static constexpr std::array<const char*, kPieceCount> names = {
@@ -120,38 +122,24 @@ const char* pieceName(Piece piece)
     return names[static_cast<std::size_t>(piece)];
 }
 
+std::int32_t highestLevel()
+{
+    return static_cast<std::int32_t>(levelTables().size());
+}
+
 std::int32_t clampLevel(std::int32_t level)
 {
-    return std::clamp<std::int32_t>(level, 1, 3);
+    return std::clamp<std::int32_t>(level, 1, highestLevel());
 }
 
 std::int32_t errorLimit(std::int32_t level)
 {
-    // The count that loses the word is the last row of the level's table.
-    return clampLevel(level) == 1 ? 10 : clampLevel(level) == 2 ? 8 : 6;
+    return static_cast<std::int32_t>(levelTable(level).size());
 }
 
 std::vector<Piece> piecesToShow(std::int32_t level, std::int32_t nbErreur)
 {
-    using enum Piece;
-    // The pieces each wrong pick reveals, by level: row n is the n-th wrong pick.
-    static const std::vector<std::vector<Piece>> levelOne = {
-        {ImgBas},   {ImgCoter}, {ImgHaut},  {ImgPendu},  {ImgTete},
-        {ImgCorps}, {ImgBras1}, {ImgBras2}, {ImgJambe1}, {ImgJambe2}};
-    static const std::vector<std::vector<Piece>> levelTwo = {{ImgBas},
-                                                             {ImgCoter},
-                                                             {ImgHaut},
-                                                             {ImgPendu},
-                                                             {ImgTete},
-                                                             {ImgCorps},
-                                                             {ImgBras1, ImgBras2},
-                                                             {ImgJambe1, ImgJambe2}};
-    static const std::vector<std::vector<Piece>> levelThree = {
-        {ImgBas, ImgCoter}, {ImgHaut, ImgPendu},  {ImgTete},
-        {ImgCorps},         {ImgBras1, ImgBras2}, {ImgJambe1, ImgJambe2}};
-    const auto& table = clampLevel(level) == 1   ? levelOne
-                        : clampLevel(level) == 2 ? levelTwo
-                                                 : levelThree;
+    const auto& table = levelTable(level);
     if (nbErreur < 1 || nbErreur > static_cast<std::int32_t>(table.size()))
         return {};
     return table[static_cast<std::size_t>(nbErreur - 1)];

@@ -1,8 +1,8 @@
 #pragma once
 
 // The word-level rules of the game that need no window: accent folding, the
-// statements that draw and count words, the level limits and the pieces of
-// the hangman drawing. Words are Windows-1252 byte strings.
+// levels and the pieces of the hangman drawing. Words are Windows-1252 byte
+// strings.
 
 #include <cstdint>
 #include <string>
@@ -30,25 +30,6 @@ std::string PlayedWord(std::string_view storedWord);
 // apostrophe. 0 when the character picks nothing (a digit, œ, a control…).
 char typedLetter(char32_t character);
 
-// The word-length and point bounds that the draw and the count apply, with the
-// two filter fragments (empty or beginning with " AND").
-struct WordFilter
-{
-    std::int32_t NbMotMin = 5;
-    std::int32_t NbMotMax = 25;
-    std::int32_t NbPointMin = 5;
-    std::int32_t NbPointMax = 52;
-    std::string FiltreType;
-    std::string FiltreGenre;
-};
-
-// One random word within the filter.
-std::string DrawStatement(const WordFilter& filter);
-// The number of words in the store ("Nb").
-std::string CountAllStatement();
-// The number of words within the filter ("Nb").
-std::string CountStatement(const WordFilter& filter);
-
 // The ten pieces of the hangman drawing.
 enum class Piece
 {
@@ -67,9 +48,12 @@ inline constexpr int kPieceCount = 10;
 // The piece's control name ("ImgBas"…).
 const char* pieceName(Piece piece);
 
-// The levels are 1 to 3; any other value plays as the nearest of them.
+// The levels are 1 to highestLevel(), the number of tables of pieces; any
+// other value plays as the nearest of them.
+std::int32_t highestLevel();
 std::int32_t clampLevel(std::int32_t level);
-// The count of wrong picks that loses a word: 10, 8 or 6.
+// The count of wrong picks that loses a word: the length of the level's table
+// of pieces (10, 8 or 6).
 std::int32_t errorLimit(std::int32_t level);
 // The pieces that become visible when the wrong picks reach nbErreur (nothing
 // for 0 or beyond the limit).

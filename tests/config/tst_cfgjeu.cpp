@@ -6,6 +6,8 @@
 #include "app/errorreport.h"
 #include "config/tcfgjeu.h"
 #include "config/tpagecontrol.h"
+#include "config/wordfilters.h"
+#include "game/rules/wordrules.h"
 #include "tests/config/cfgtesthelpers.h"
 #include "tests/support/reportboxes.h"
 #include "wordstore/wordstore.h"
@@ -31,6 +33,7 @@
 #include <QToolButton>
 #include <QToolTip>
 
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -119,6 +122,7 @@ private slots:
     void glyphs();
     void previewPageHasItsFinalSize();
     void findComponent();
+    void gameSettingsReadTheControls();
 
 private:
     std::unique_ptr<TCfgJeu> window(const QString& settings, const QString& programDirectory = {});
@@ -928,6 +932,48 @@ void TestCfgJeu::findComponent()
     QCOMPARE(cfg->FindComponent(QStringLiteral("NBMOTMIN")), cfg->NbMotMin);
     QCOMPARE(cfg->FindComponent(QStringLiteral("btvalid")), cfg->btValid);
     QCOMPARE(cfg->FindComponent(QStringLiteral("absent")), nullptr);
+}
+
+// What the game reads is the controls as they are at that moment.
+void TestCfgJeu::gameSettingsReadTheControls()
+{
+    auto cfg = window(settingsPath(QStringLiteral("vue")));
+    const GameSettings& settings = *cfg;
+    // Each cue's file is in the entry named after the cue.
+    for (const auto& [cue, name] : kCues) {
+        auto* entry = qobject_cast<QLineEdit*>(cfg->FindComponent(QLatin1String(name)));
+        QVERIFY(entry);
+        entry->setToolTip(QStringLiteral("/sons/"));
+        entry->setText(QLatin1String(name) + QStringLiteral(".wav"));
+        QCOMPARE(settings.chosenSound(cue).folder, QStringLiteral("/sons/"));
+        QCOMPARE(settings.chosenSound(cue).name, QLatin1String(name) + QStringLiteral(".wav"));
+    }
+
+    cfg->NbMotMin->setValue(6);
+    cfg->NbMotMax->setValue(9);
+    cfg->NbPointMin->setValue(12);
+    cfg->NbPointMax->setValue(40);
+    QVERIFY(pick(cfg->cbType, WordFilters::Noun));
+    const WordCatalogue::WordFilter filter = settings.wordFilter();
+    QCOMPARE((std::array{filter.NbMotMin, filter.NbMotMax, filter.NbPointMin, filter.NbPointMax}),
+             (std::array{6, 9, 12, 40}));
+    QCOMPARE(filter.FiltreType, cfg->FiltreType());
+    QVERIFY(!filter.FiltreType.empty());
+
+    // The levels are those of the game's rules.
+    QCOMPARE(cfg->NiveauDuJeu->maximum(), highestLevel());
+    cfg->NiveauDuJeu->setValue(highestLevel());
+    QCOMPARE(settings.level(), highestLevel());
+    cfg->TempsPartie->setValue(45);
+    QCOMPARE(settings.secondsPerPick(), 45);
+    for (const bool ticked : {false, true}) {
+        cfg->LimitTemps->setChecked(ticked);
+        cfg->PasDeSon->setChecked(ticked);
+        cfg->SonDefaut->setChecked(!ticked);
+        QCOMPARE(settings.timeLimited(), ticked);
+        QCOMPARE(settings.soundsOff(), ticked);
+        QCOMPARE(settings.defaultSounds(), !ticked);
+    }
 }
 
 int main(int argc, char** argv)

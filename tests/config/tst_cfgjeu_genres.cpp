@@ -7,6 +7,7 @@
 #include "config/wordfilters.h"
 #include "tests/config/cfgtesthelpers.h"
 #include "tests/support/fixturebase.h"
+#include "wordstore/wordcatalogue.h"
 #include "wordstore/wordstore.h"
 
 #include <QComboBox>
@@ -67,9 +68,9 @@ void TestCfgJeuGenres::fragments()
     QCOMPARE(WordFilters::typeFilter(1), " AND ref_type = 9 AND ref_genre = 35"s);
     QCOMPARE(WordFilters::typeFilter(5), ""s);
     // Only decimal identifiers reach the SQL text.
-    QCOMPARE(WordFilters::genreFilter({"3", "12) OR (1=1", "", "-1", " 4", "7"}),
+    QCOMPARE(WordCatalogue::genreFilter({"3", "12) OR (1=1", "", "-1", " 4", "7"}),
              " AND ref_genre IN (3, 7, 0)"s);
-    QCOMPARE(WordFilters::genreFilter({}), " AND ref_genre IN (0)"s);
+    QCOMPARE(WordCatalogue::genreFilter({}), " AND ref_genre IN (0)"s);
 }
 
 void TestCfgJeuGenres::genrePicks()

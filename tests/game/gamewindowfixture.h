@@ -1,12 +1,14 @@
 #pragma once
 
 // The game window of the window tests: the real TPendForm with the real
-// configuration window, on a private copy of the fixture word base "game"
+// configuration window (or, where that window is not the point, a plain
+// stand-in), on a private copy of the fixture word base "game"
 // (tests/game/words.tsv), with every sound cue and beep it asks for recorded.
 
 #include "config/tcfgjeu.h"
 #include "game/tchecklistbox.h"
 #include "game/tpendform.h"
+#include "tests/game/settingsstandin.h"
 #include "tests/support/fixturebase.h"
 
 #include <QCoreApplication>
@@ -48,6 +50,7 @@ protected:
     void makeWindow(const QString& programDirectory = QString())
     {
         destroyWindow();
+        m_standIn = SettingsStandIn();
         m_cues.clear();
         m_beeps = 0;
         const QString folder =
@@ -62,6 +65,10 @@ protected:
         });
         m_form->setBeepObserver([this] { ++m_beeps; });
     }
+
+    // The window reads its settings from m_standIn instead of the
+    // configuration window, where that window is not the point.
+    void useStandIn() { m_form->setConfiguration(&m_standIn); }
 
     void destroyWindow()
     {
@@ -114,6 +121,7 @@ protected:
 
     std::unique_ptr<FixtureBase> m_base;
     QTemporaryDir m_program;
+    SettingsStandIn m_standIn; // outlives the window that may read it
     std::unique_ptr<TPendForm> m_form;
     std::unique_ptr<TCfgJeu> m_cfg;
     QList<QPair<QString, QString>> m_cues; // cue, file

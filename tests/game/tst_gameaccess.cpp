@@ -425,7 +425,7 @@ void TestGameAccess::machineWithoutSoundShowsOneBox()
         m_form->TimerGameTimer();
     type(QStringLiteral("zyxwvqkjgf"));
     QVERIFY(m_form->laTextInfo->text().startsWith(QStringLiteral("Perdu !")));
-    m_form->JoueSon(QStringLiteral("SonExit"));
+    m_form->JoueSon(Cue::SonExit);
     for (const QString& cue : allCues.mid(1)) // the greeting came before the list was cleared
         QVERIFY2(cues().contains(cue), qPrintable(cue));
     for (const auto& [cue, file] : m_cues)

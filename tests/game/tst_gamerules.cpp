@@ -1,5 +1,5 @@
-// The rules of the game without a window: word folding, statements, picks,
-// the drawing, win, loss and score.
+// The rules of the game without a window: word folding, picks, the drawing,
+// win, loss and score.
 
 #include "game/rules/hangmangame.h"
 #include "game/rules/wordrules.h"
@@ -14,12 +14,17 @@ namespace {
 using Kind = PickEffect::Kind;
 using Status = PickOutcome::Status;
 
-int countEffects(const PickOutcome& outcome, Kind kind, const std::string& text = {})
+int countEffects(const PickOutcome& outcome, Kind kind)
+{
+    return static_cast<int>(std::count_if(outcome.effects.begin(), outcome.effects.end(),
+                                          [&](const PickEffect& e) { return e.kind == kind; }));
+}
+
+int countCues(const PickOutcome& outcome, Cue cue)
 {
     return static_cast<int>(
-        std::count_if(outcome.effects.begin(), outcome.effects.end(), [&](const PickEffect& e) {
-            return e.kind == kind && (text.empty() || e.text == text);
-        }));
+        std::count_if(outcome.effects.begin(), outcome.effects.end(),
+                      [&](const PickEffect& e) { return e.kind == Kind::Cue && e.cue == cue; }));
 }
 
 std::set<Piece> piecesShownBy(const PickOutcome& outcome)
@@ -66,7 +71,6 @@ private slots:
     void foldingStopsAtTheFirstZeroByte();
     void foldingTable();
     void typedCharacters();
-    void statements();
     void newWordMasksEveryPosition();
     void letterFoundAtSeveralPositions();
     void repeatedLetterCountsNothing();
@@ -171,35 +175,6 @@ void TestGameRules::typedCharacters()
                  qPrintable(QString::number(static_cast<uint>(key.typed), 16)));
 }
 
-void TestGameRules::statements()
-{
-    WordFilter filter; // the settings' initial values, no fragment
-    QCOMPARE(DrawStatement(filter), std::string("SELECT * FROM motscommuns WHERE taille >= 5  AND "
-                                                "taille <= 25  AND point >= 5  AND point <= 52 "
-                                                "ORDER BY rand() LIMIT 1;"));
-    QCOMPARE(CountAllStatement(),
-             std::string("SELECT COUNT(id_mots) AS Nb FROM motscommuns LIMIT 1;"));
-    QCOMPARE(
-        CountStatement(filter),
-        std::string("SELECT COUNT(id_mots) AS Nb FROM motscommuns WHERE taille >= 5  AND taille "
-                    "<= 25  AND point >= 5  AND point <= 52 LIMIT 1;"));
-
-    filter = WordFilter{
-        4, 4, 12, 12, " AND ref_type = 9 AND ref_genre = 35", " AND ref_genre IN (3, 7, 0)"};
-    QCOMPARE(
-        DrawStatement(filter),
-        std::string("SELECT * FROM motscommuns WHERE taille >= 4  AND taille <= 4  AND point >= "
-                    "12  AND point <= 12 AND ref_type = 9 AND ref_genre = 35 AND ref_genre IN "
-                    "(3, 7, 0) ORDER BY rand() LIMIT 1;"));
-    QCOMPARE(
-        CountStatement(filter),
-        std::string("SELECT COUNT(id_mots) AS Nb FROM motscommuns WHERE taille >= 4  AND taille "
-                    "<= 4  AND point >= 12  AND point <= 12 AND ref_type = 9 AND ref_genre = 35 "
-                    "AND ref_genre IN (3, 7, 0) LIMIT 1;"));
-    filter.NbPointMin = -3;
-    QVERIFY(DrawStatement(filter).find("point >= -3  AND") != std::string::npos);
-}
-
 void TestGameRules::newWordMasksEveryPosition()
 {
     HangmanGame game;
@@ -233,13 +208,11 @@ void TestGameRules::letterFoundAtSeveralPositions()
     QCOMPARE(game.word().MotMasque, std::string("A\x81"
                                                 "A\x81"
                                                 "A\x81"));
-    QCOMPARE(countEffects(outcome, Kind::Cue, "SonBonneLettre"), 3);
+    QCOMPARE(countCues(outcome, Cue::SonBonneLettre), 3);
     QCOMPARE(countEffects(outcome, Kind::Beep), 0);
-    const std::vector<PickEffect> expected = {{Kind::Cue, "SonBonneLettre"},
-                                              {Kind::Cue, "SonBonneLettre"},
-                                              {Kind::Cue, "SonBonneLettre"},
-                                              {Kind::ShowMask, {}},
-                                              {Kind::RefreshCounters, {}}};
+    const PickEffect found{.kind = Kind::Cue, .cue = Cue::SonBonneLettre};
+    const std::vector<PickEffect> expected = {
+        found, found, found, {Kind::ShowMask, {}}, {Kind::RefreshCounters, {}}};
     QVERIFY(outcome.effects == expected);
 }
 
@@ -273,7 +246,7 @@ void TestGameRules::uncoveredPositionBeepsAgain()
     PickOutcome second = game.TimeOut();
     QCOMPARE(second.status, Status::Found);
     QCOMPARE(second.effects.front().kind, Kind::Beep);
-    QCOMPARE(countEffects(second, Kind::Cue, "SonBonneLettre"), 1);
+    QCOMPARE(countCues(second, Cue::SonBonneLettre), 1);
     QCOMPARE(game.word().NbEssai, 2);
     QCOMPARE(game.word().NbErreur, 0);
 }
@@ -298,8 +271,8 @@ void TestGameRules::lossAtTheLevelLimit()
     for (int i = 0; i < limit - 1; ++i) {
         const PickOutcome outcome = game.Pick(wrong[static_cast<std::size_t>(i)]);
         QCOMPARE(outcome.status, Status::NotFound);
-        QCOMPARE(countEffects(outcome, Kind::Cue, "SonErreur"), 1);
-        QCOMPARE(countEffects(outcome, Kind::Cue, "SonPerdu"), 0);
+        QCOMPARE(countCues(outcome, Cue::SonErreur), 1);
+        QCOMPARE(countCues(outcome, Cue::SonPerdu), 0);
         const std::set<Piece> now = piecesShownBy(outcome);
         QVERIFY(!now.empty());
         shown.insert(now.begin(), now.end());
@@ -308,8 +281,8 @@ void TestGameRules::lossAtTheLevelLimit()
     const PickOutcome last = game.Pick(wrong[static_cast<std::size_t>(limit - 1)]);
     QCOMPARE(last.status, Status::Lost);
     QCOMPARE(game.word().NbErreur, limit);
-    QCOMPARE(countEffects(last, Kind::Cue, "SonErreur"), 0);
-    QCOMPARE(countEffects(last, Kind::Cue, "SonPerdu"), 1);
+    QCOMPARE(countCues(last, Cue::SonErreur), 0);
+    QCOMPARE(countCues(last, Cue::SonPerdu), 1);
     const std::set<Piece> now = piecesShownBy(last);
     shown.insert(now.begin(), now.end());
     QCOMPARE(shown.size(), std::size_t(10));
@@ -337,7 +310,7 @@ void TestGameRules::timeOutCountsAsAWrongPick()
     QCOMPARE(game.word().NbEssai, 2);
     QCOMPARE(game.word().NbErreur, 1);
     QVERIFY(piecesShownBy(outcome) == (std::set<Piece>{Piece::ImgBas, Piece::ImgCoter}));
-    QCOMPARE(countEffects(outcome, Kind::Cue, "SonErreur"), 1);
+    QCOMPARE(countCues(outcome, Cue::SonErreur), 1);
     // No tried-letter flag for "@": time-outs never count as repeats.
     QVERIFY(!game.word().LettreEssayee['@' - 32]);
     for (int i = 2; i < 6; ++i)
@@ -363,7 +336,7 @@ void TestGameRules::winAddsPointsAndRightPicksTimesLevel()
     QCOMPARE(game.word().NbEssai, 7);
     QVERIFY(infoText(last));
     QCOMPARE(*infoText(last), std::string("BRAVO !!!\r\nC'\xE9tait : CHIEN\r\nGagner en :7"));
-    QCOMPARE(countEffects(last, Kind::Cue, "SonGagner"), 1);
+    QCOMPARE(countCues(last, Cue::SonGagner), 1);
     QCOMPARE(countEffects(last, Kind::ClearWord), 1);
     QCOMPARE(countEffects(last, Kind::StopCountdown), 1);
     QCOMPARE(last.effects.back().kind, Kind::RefreshCounters);
@@ -482,6 +455,7 @@ void TestGameRules::piecesTable()
                                                                  {ImgCorps},
                                                                  {ImgBras1, ImgBras2},
                                                                  {ImgJambe1, ImgJambe2}}};
+    QCOMPARE(highestLevel(), static_cast<int>(table.size()));
     for (int level = 1; level <= 3; ++level) {
         const auto& rows = table[static_cast<std::size_t>(level - 1)];
         QCOMPARE(errorLimit(level), static_cast<int>(rows.size()));

@@ -440,9 +440,11 @@ void TestGameWindow::genreFilterRestoredAtFirstConnect()
 
 void TestGameWindow::connectErrorSkipsGreetingAndRetries()
 {
+    useStandIn();
     m_form->wordStore().Database = "absente";
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, sendActivation(m_form.get(), true));
     QVERIFY(!m_form->wordStore().Connected());
+    QCOMPARE(m_standIn.storeConnections, 0);
     QVERIFY(m_cues.isEmpty());
     QVERIFY(m_form->paInfo->isHidden());
 
@@ -460,6 +462,11 @@ void TestGameWindow::connectErrorSkipsGreetingAndRetries()
     QVERIFY(m_form->wordStore().Connected());
     QCOMPARE(cues(), QStringList({"SonHello"}));
     QVERIFY(!m_form->paInfo->isHidden());
+    // The settings hear of the first connection only.
+    QCOMPARE(m_standIn.storeConnections, 1);
+    sendActivation(m_form.get(), false);
+    sendActivation(m_form.get(), true);
+    QCOMPARE(m_standIn.storeConnections, 1);
 }
 
 // ---------------------------------------------------------------- the draw
@@ -984,29 +991,29 @@ void TestGameWindow::soundCueFiles()
     QTemporaryDir chosenFolder;
     const QString chosen = chosenFolder.path() + "/gagne.mp3";
     QVERIFY(QFile::copy(QStringLiteral(GAME_TEST_TONE), chosen));
-    m_cfg->SonGagner->setText("gagne.mp3");
-    m_cfg->SonGagner->setToolTip(chosenFolder.path() + '/');
+    useStandIn();
+    m_standIn.sounds[Cue::SonGagner] = {chosenFolder.path() + '/', QStringLiteral("gagne.mp3")};
 
-    auto fileFor = [this](const char* cue) {
+    auto fileFor = [this](Cue cue) {
         m_cues.clear();
-        m_form->JoueSon(QLatin1String(cue));
+        m_form->JoueSon(cue);
         return m_cues.value(0).second;
     };
     // The chosen file, then the default one, then nothing.
-    QCOMPARE(QFileInfo(fileFor("SonGagner")).canonicalFilePath(),
+    QCOMPARE(QFileInfo(fileFor(Cue::SonGagner)).canonicalFilePath(),
              QFileInfo(chosen).canonicalFilePath());
-    QCOMPARE(fileFor("SonNouveau"), res + "SonNouveau.mp3");
-    QCOMPARE(fileFor("SonPerdu"), QString());
+    QCOMPARE(fileFor(Cue::SonNouveau), res + "SonNouveau.mp3");
+    QCOMPARE(fileFor(Cue::SonPerdu), QString());
     QVERIFY(QFile::remove(chosen));
-    QCOMPARE(fileFor("SonGagner"), res + "SonGagner.mp3");
-    m_cfg->SonDefaut->setChecked(false);
-    QCOMPARE(fileFor("SonGagner"), QString());
-    QCOMPARE(fileFor("SonNouveau"), QString());
+    QCOMPARE(fileFor(Cue::SonGagner), res + "SonGagner.mp3");
+    m_standIn.useDefaults = false;
+    QCOMPARE(fileFor(Cue::SonGagner), QString());
+    QCOMPARE(fileFor(Cue::SonNouveau), QString());
     // Sounds off: nothing whatever the rest.
-    m_cfg->SonDefaut->setChecked(true);
-    m_cfg->PasDeSon->setChecked(true);
-    QCOMPARE(fileFor("SonNouveau"), QString());
-    QCOMPARE(fileFor("SonGagner"), QString());
+    m_standIn.useDefaults = true;
+    m_standIn.muted = true;
+    QCOMPARE(fileFor(Cue::SonNouveau), QString());
+    QCOMPARE(fileFor(Cue::SonGagner), QString());
 
     // A file stored without a folder lies in the program's folder, whatever
     // the current folder.
@@ -1014,7 +1021,7 @@ void TestGameWindow::soundCueFiles()
     QVERIFY(QFile::copy(QStringLiteral(GAME_TEST_TONE), program.path() + "/bravo.mp3"));
     writeBytes(program.path() + "/corbelet.ini", "[Config]\r\nSonGagner=bravo.mp3\r\n");
     makeWindow(program.path() + '/');
-    QCOMPARE(fileFor("SonGagner"), program.path() + "/bravo.mp3");
+    QCOMPARE(fileFor(Cue::SonGagner), program.path() + "/bravo.mp3");
 
     // A draw plays its cue through the audio library.
     makeWindow();

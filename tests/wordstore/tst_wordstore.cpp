@@ -2,6 +2,7 @@
 // The server starts once per process, so every case here shares one base.
 
 #include "tests/support/fixturebase.h"
+#include "wordstore/wordcatalogue.h"
 #include "wordstore/wordstore.h"
 
 #include <QDir>
@@ -232,6 +233,54 @@ private slots:
         QCOMPARE(query.FindField("id_genre").AsString(), "2"s);
         query.Next();
         QVERIFY(query.Eof());
+    }
+
+    // The catalogue's texts, byte for byte as the game and the base builder
+    // have always sent them.
+    void catalogueStatements()
+    {
+        using namespace WordCatalogue;
+        WordFilter filter; // the settings' initial values, no fragment
+        QCOMPARE(drawStatement(filter), "SELECT * FROM motscommuns WHERE taille >= 5  AND taille "
+                                        "<= 25  AND point >= 5  AND point <= 52 ORDER BY rand() "
+                                        "LIMIT 1;"s);
+        QCOMPARE(countAllStatement(), "SELECT COUNT(id_mots) AS Nb FROM motscommuns LIMIT 1;"s);
+        QCOMPARE(countStatement(filter), "SELECT COUNT(id_mots) AS Nb FROM motscommuns WHERE "
+                                         "taille >= 5  AND taille <= 25  AND point >= 5  AND "
+                                         "point <= 52 LIMIT 1;"s);
+        filter = WordFilter{4, 4, -3, 12, typeFilter(WordType::Verb), genreFilter({"3", "7"})};
+        QCOMPARE(drawStatement(filter),
+                 "SELECT * FROM motscommuns WHERE taille >= 4  AND taille <= 4  AND point >= -3  "
+                 "AND point <= 12 AND ref_type = 9 AND ref_genre = 35 AND ref_genre IN (3, 7, 0) "
+                 "ORDER BY rand() LIMIT 1;"s);
+        QCOMPARE(countStatement(filter),
+                 "SELECT COUNT(id_mots) AS Nb FROM motscommuns WHERE taille >= 4  AND taille <= 4 "
+                 " AND point >= -3  AND point <= 12 AND ref_type = 9 AND ref_genre = 35 AND "
+                 "ref_genre IN (3, 7, 0) LIMIT 1;"s);
+
+        QCOMPARE(typeFilter(WordType::Adverb), " AND ref_type = 2"s);
+        QCOMPARE(typeFilter(WordType::Adjective), " AND ref_type = 1"s);
+        QCOMPARE(typeFilter(WordType::Noun), " AND ref_type = 6"s);
+        const std::vector<std::string> genreLines{"SELECT * FROM isgenre WHERE desc_genre LIKE",
+                                                  " \"%Mas%\""};
+        QCOMPARE(genreIdentifiersStatement(GenreKind::Masculine), genreLines);
+        QCOMPARE(genreIdentifiersStatement(GenreKind::Feminine).back(), " \"%Fem%\""s);
+        QCOMPARE(genreIdentifiersStatement(GenreKind::Invariable).back(), " \"%Inv%\""s);
+
+        // The schema: a VARCHAR word (a TEXT one would make every draw sort on
+        // disk) and no index but the key. The rows it takes are checked by
+        // every base the tests build.
+        QCOMPARE(schema().size(), std::size_t(2));
+        QCOMPARE(createDatabaseStatement(),
+                 "CREATE DATABASE listedemots CHARACTER SET latin1 COLLATE latin1_swedish_ci"s);
+        QCOMPARE(createTableStatement(schema()[0]),
+                 "CREATE TABLE listedemots.isgenre (id_genre INT NOT NULL PRIMARY KEY, desc_genre "
+                 "VARCHAR(60) NOT NULL) ENGINE=MyISAM DEFAULT CHARSET=latin1"s);
+        QCOMPARE(createTableStatement(schema()[1]),
+                 "CREATE TABLE listedemots.motscommuns (id_mots INT NOT NULL AUTO_INCREMENT "
+                 "PRIMARY KEY, mots VARCHAR(40) NOT NULL, taille TINYINT UNSIGNED NOT NULL, point "
+                 "TINYINT UNSIGNED NOT NULL, ref_type INT NOT NULL, ref_genre INT NOT NULL) "
+                 "ENGINE=MyISAM DEFAULT CHARSET=latin1"s);
     }
 
     void theDrawStatement()

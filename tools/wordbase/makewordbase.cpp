@@ -1,15 +1,18 @@
 // makewordbase --words mots.tsv --genres isgenre.tsv --output <folder>/data
 //
-// Builds the game's word base: a MariaDB data folder holding the database
-// `listedemots` (tables `motscommuns` and `isgenre`, MyISAM, latin1 — MySQL's
-// latin1 is Windows-1252) and the empty `mysql.plugin` and `mysql.func` tables
-// the server looks for at start. The folder is built under a temporary name
-// beside the output and renamed into place at the end, so an interrupted build
-// never leaves a half-written (crashed) table where the game looks.
+// Builds the game's word base: a MariaDB data folder holding the database and
+// tables of the word catalogue (wordstore/wordcatalogue.h; MyISAM, latin1 —
+// MySQL's latin1 is Windows-1252) and the empty `mysql.plugin` and
+// `mysql.func` tables the server looks for at start. The folder is built under
+// a temporary name beside the output and renamed into place at the end, so an
+// interrupted build never leaves a half-written (crashed) table where the game
+// looks.
 //
 // Input files are Windows-1252 text, one record per line, fields separated by
 // tabs: words "mots, taille, point, ref_type, ref_genre"; genres
-// "id_genre, desc_genre".
+// "id_genre, desc_genre", the columns of the catalogue's tables.
+
+#include "wordstore/wordcatalogue.h"
 
 #include <mysql.h>
 
@@ -21,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -30,20 +34,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Word
-{
-    std::string text;
-    int length = 0;
-    int points = 0;
-    int type = 0;
-    int genre = 0;
-};
-
-struct Genre
-{
-    int id = 0;
-    std::string description;
-};
+using WordCatalogue::GenreRow;
+using WordCatalogue::WordRow;
 
 std::vector<std::string_view> splitFields(std::string_view line)
 {
@@ -91,23 +83,26 @@ void readRecords(const fs::path& path, std::size_t fieldCount, Handler handle)
     }
 }
 
-std::vector<Word> readWords(const fs::path& path)
+std::vector<WordRow> readWords(const fs::path& path)
 {
-    std::vector<Word> words;
+    std::vector<WordRow> words;
     readRecords(path, 5, [&](const auto& fields, const std::string& where) {
-        Word word;
+        WordRow word;
         word.text = std::string(fields[0]);
         word.length = parseInteger(fields[1], where);
         word.points = parseInteger(fields[2], where);
         word.type = parseInteger(fields[3], where);
         word.genre = parseInteger(fields[4], where);
         // The columns would otherwise clip or truncate a bad value silently.
-        if (word.text.empty() || word.text.size() > 40)
-            throw std::runtime_error(where + ": a word has 1 to 40 characters");
+        if (word.text.empty() || word.text.size() > WordCatalogue::kMaxWordBytes)
+            throw std::runtime_error(where + ": a word has 1 to " +
+                                     std::to_string(WordCatalogue::kMaxWordBytes) + " characters");
         if (word.length != static_cast<int>(word.text.size()))
-            throw std::runtime_error(where + ": taille is not the number of characters");
-        if (word.points < 0 || word.points > 255)
-            throw std::runtime_error(where + ": point is not in 0-255");
+            throw std::runtime_error(where + ": " + std::string(WordCatalogue::kWordLength) +
+                                     " is not the number of characters");
+        if (word.points < 0 || word.points > WordCatalogue::kMaxPoints)
+            throw std::runtime_error(where + ": " + std::string(WordCatalogue::kWordPoints) +
+                                     " is not in 0-" + std::to_string(WordCatalogue::kMaxPoints));
         // Control bytes and the bytes Windows-1252 leaves undefined mean the
         // file is not Windows-1252 text.
         for (const char byte : word.text) {
@@ -121,12 +116,14 @@ std::vector<Word> readWords(const fs::path& path)
     return words;
 }
 
-std::vector<Genre> readGenres(const fs::path& path)
+std::vector<GenreRow> readGenres(const fs::path& path)
 {
-    std::vector<Genre> genres;
+    std::vector<GenreRow> genres;
     readRecords(path, 2, [&](const auto& fields, const std::string& where) {
-        if (fields[1].empty() || fields[1].size() > 60)
-            throw std::runtime_error(where + ": a genre description has 1 to 60 characters");
+        if (fields[1].empty() || fields[1].size() > WordCatalogue::kMaxGenreDescriptionBytes)
+            throw std::runtime_error(where + ": a genre description has 1 to " +
+                                     std::to_string(WordCatalogue::kMaxGenreDescriptionBytes) +
+                                     " characters");
         genres.push_back({parseInteger(fields[0], where), std::string(fields[1])});
     });
     return genres;
@@ -160,7 +157,8 @@ private:
     MYSQL* m_handle;
 };
 
-void fillDatabase(Connection& db, const std::vector<Word>& words, const std::vector<Genre>& genres)
+void fillDatabase(Connection& db, const std::vector<WordRow>& words,
+                  const std::vector<GenreRow>& genres)
 {
     db.run("CREATE DATABASE mysql");
     db.run("CREATE TABLE mysql.plugin (name VARCHAR(64) NOT NULL DEFAULT '' PRIMARY KEY,"
@@ -169,44 +167,26 @@ void fillDatabase(Connection& db, const std::vector<Word>& words, const std::vec
            " ret TINYINT NOT NULL DEFAULT 0, dl CHAR(128) NOT NULL DEFAULT '',"
            " type ENUM('function','aggregate') NOT NULL) ENGINE=MyISAM DEFAULT CHARSET=utf8mb3");
 
-    db.run("CREATE DATABASE listedemots CHARACTER SET latin1 COLLATE latin1_swedish_ci");
-    db.run("CREATE TABLE listedemots.isgenre (id_genre INT NOT NULL PRIMARY KEY,"
-           " desc_genre VARCHAR(60) NOT NULL) ENGINE=MyISAM DEFAULT CHARSET=latin1");
-    // `mots` is a VARCHAR: a TEXT column would force an on-disk temporary table
-    // at every ORDER BY rand(). No index on (taille, point): with one, the
-    // optimizer range-scans nearly every row and the draw gets several times
-    // slower than the plain table scan.
-    db.run("CREATE TABLE listedemots.motscommuns (id_mots INT NOT NULL AUTO_INCREMENT PRIMARY KEY,"
-           " mots VARCHAR(40) NOT NULL, taille TINYINT UNSIGNED NOT NULL,"
-           " point TINYINT UNSIGNED NOT NULL, ref_type INT NOT NULL, ref_genre INT NOT NULL)"
-           " ENGINE=MyISAM DEFAULT CHARSET=latin1");
+    db.run(WordCatalogue::createDatabaseStatement());
+    for (const WordCatalogue::Table& table : WordCatalogue::schema())
+        db.run(WordCatalogue::createTableStatement(table));
 
-    for (const Genre& genre : genres) {
-        db.run("INSERT INTO listedemots.isgenre VALUES (" + std::to_string(genre.id) + ", " +
-               db.quoted(genre.description) + ")");
-    }
+    const WordCatalogue::Quote quote = [&db](const std::string& text) { return db.quoted(text); };
+    for (const GenreRow& genre : genres)
+        db.run(WordCatalogue::insertGenreStatement(genre, quote));
 
     constexpr std::size_t kRowsPerStatement = 500;
-    for (std::size_t first = 0; first < words.size(); first += kRowsPerStatement) {
-        std::string statement = "INSERT INTO listedemots.motscommuns"
-                                " (mots, taille, point, ref_type, ref_genre) VALUES ";
-        const std::size_t last = std::min(words.size(), first + kRowsPerStatement);
-        for (std::size_t index = first; index < last; ++index) {
-            const Word& word = words[index];
-            if (index != first)
-                statement += ", ";
-            statement += "(" + db.quoted(word.text) + ", " + std::to_string(word.length) + ", " +
-                         std::to_string(word.points) + ", " + std::to_string(word.type) + ", " +
-                         std::to_string(word.genre) + ")";
-        }
-        db.run(statement);
+    const std::span<const WordRow> all(words);
+    for (std::size_t first = 0; first < all.size(); first += kRowsPerStatement) {
+        const std::size_t count = std::min(kRowsPerStatement, all.size() - first);
+        db.run(WordCatalogue::insertWordsStatement(all.subspan(first, count), quote));
     }
     db.run("FLUSH TABLES");
 }
 
 // Starts the embedded server on `dataFolder`, fills it and ends the server.
-void buildDataFolder(const fs::path& dataFolder, const std::vector<Word>& words,
-                     const std::vector<Genre>& genres)
+void buildDataFolder(const fs::path& dataFolder, const std::vector<WordRow>& words,
+                     const std::vector<GenreRow>& genres)
 {
     const std::string datadir = "--datadir=" + dataFolder.string();
     const std::string charsets =

@@ -1,4 +1,4 @@
-#include "config/buttonglyph.h"
+#include "skin/buttonglyph.h"
 
 #include <QBitmap>
 #include <QPixmap>

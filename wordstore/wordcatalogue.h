@@ -1,0 +1,163 @@
+#pragma once
+
+// The catalogue of the word base: the one place that knows its tables. It
+// holds the database and its tables with their columns (the schema, as data),
+// the codes the rows carry, the statements the game issues to draw and count
+// words and to list genres, the filter fragments those statements take, and
+// the statements that create and fill the base. The game, the configuration
+// window and the base builder name no table and no column but through it.
+//
+// Every text is Windows-1252: the base is latin1, which is Windows-1252 to
+// MariaDB. Plain C++, without the server: the base builder links it alone.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace WordCatalogue {
+
+// ---------------------------------------------------------------- names
+
+// The database that holds the word base.
+inline constexpr std::string_view kDatabase = "listedemots";
+
+// The words, one row each.
+inline constexpr std::string_view kWordTable = "motscommuns";
+inline constexpr std::string_view kWordId = "id_mots";      // numbered by the server
+inline constexpr std::string_view kWordText = "mots";       // the word as stored
+inline constexpr std::string_view kWordLength = "taille";   // its number of characters
+inline constexpr std::string_view kWordPoints = "point";    // its value
+inline constexpr std::string_view kWordType = "ref_type";   // a WordType code
+inline constexpr std::string_view kWordGenre = "ref_genre"; // an identifier of the genres
+
+// The genres.
+inline constexpr std::string_view kGenreTable = "isgenre";
+inline constexpr std::string_view kGenreId = "id_genre";
+inline constexpr std::string_view kGenreDescription = "desc_genre";
+
+// The column of the single row of a count.
+inline constexpr std::string_view kCountColumn = "Nb";
+
+// ---------------------------------------------------------------- codes
+
+// The type of a word, as kWordType holds it.
+enum class WordType : std::int32_t
+{
+    Adjective = 1,
+    Adverb = 2,
+    Noun = 6,
+    Verb = 9, // in the infinitive, with the genre kVerbGenre
+};
+
+// The genre of every verb.
+inline constexpr std::int32_t kVerbGenre = 35;
+
+// The kinds of genre a player may ask for, each matching the genres whose
+// description holds a word ("Fem", "Mas", "Inv").
+enum class GenreKind
+{
+    Feminine,
+    Masculine,
+    Invariable,
+};
+
+// ---------------------------------------------------------------- the schema
+
+// What the columns hold at most; the schema below declares them so.
+inline constexpr std::size_t kMaxWordBytes = 40;
+inline constexpr std::int32_t kMaxPoints = 255;
+inline constexpr std::size_t kMaxGenreDescriptionBytes = 60;
+
+// A column: its name and its definition in CREATE TABLE.
+struct Column
+{
+    std::string_view name;
+    std::string definition;
+};
+
+// A table: its name and its columns, in order.
+struct Table
+{
+    std::string_view name;
+    std::vector<Column> columns;
+};
+
+// The tables of the base, in the order they are created and filled: the
+// genres, then the words.
+const std::vector<Table>& schema();
+
+// "CREATE DATABASE <database> …" with the base's character set.
+std::string createDatabaseStatement(std::string_view database = kDatabase);
+// "CREATE TABLE <database>.<table> (<columns>) …" with the base's engine and
+// character set.
+std::string createTableStatement(const Table& table, std::string_view database = kDatabase);
+
+// A row of each table, as the base builder reads them.
+struct WordRow
+{
+    std::string text;
+    std::int32_t length = 0;
+    std::int32_t points = 0;
+    std::int32_t type = 0;
+    std::int32_t genre = 0;
+};
+
+struct GenreRow
+{
+    std::int32_t id = 0;
+    std::string description;
+};
+
+// A text as an SQL string literal, escaped for the connection that runs the
+// statement.
+using Quote = std::function<std::string(const std::string& text)>;
+
+// Inserts one genre.
+std::string insertGenreStatement(const GenreRow& genre, const Quote& quote,
+                                 std::string_view database = kDatabase);
+// Inserts the words, in one statement; the server numbers them.
+std::string insertWordsStatement(std::span<const WordRow> words, const Quote& quote,
+                                 std::string_view database = kDatabase);
+
+// ---------------------------------------------------------------- the game's statements
+
+// The word-length and point bounds that the draw and the count apply, with the
+// two filter fragments (empty or beginning with " AND"), appended in this
+// order.
+struct WordFilter
+{
+    std::int32_t NbMotMin = 5;
+    std::int32_t NbMotMax = 25;
+    std::int32_t NbPointMin = 5;
+    std::int32_t NbPointMax = 52;
+    std::string FiltreType;
+    std::string FiltreGenre;
+};
+
+// One random word within the filter: read kWordText and kWordPoints.
+std::string drawStatement(const WordFilter& filter);
+// The number of words in the base: read kCountColumn.
+std::string countAllStatement();
+// The number of words within the filter: read kCountColumn.
+std::string countStatement(const WordFilter& filter);
+
+// The genres of a kind, as the lines of one statement: read kGenreId of every
+// row.
+std::vector<std::string> genreIdentifiersStatement(GenreKind kind);
+
+// The type fragment: the words of that type (verbs: of the verbs' genre too).
+std::string typeFilter(WordType type);
+
+// Whether a value of kGenreId may go into the SQL text: decimal digits only,
+// so that a tampered word base cannot inject SQL.
+bool isGenreIdentifier(std::string_view value);
+
+// The genre fragment: the words of those genres, or without genre (0). Values
+// that are not genre identifiers are skipped.
+std::string genreFilter(const std::vector<std::string>& identifiers);
+
+} // namespace WordCatalogue
