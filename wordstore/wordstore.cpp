@@ -312,12 +312,6 @@ void TWordQuery::AddSQL(std::string_view line)
     m_sql.emplace_back(line);
 }
 
-void TWordQuery::ClearSQL()
-{
-    Close();
-    m_sql.clear();
-}
-
 void TWordQuery::Open()
 {
     if (m_active)
