@@ -8,8 +8,8 @@ CORBELET_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 CORBELET_BUILD=${CORBELET_BUILD:-$CORBELET_ROOT/build}
 
 corbelet_packages=(
-    # toolchain
-    build-essential cmake pkg-config clang libclang-rt-14-dev
+    # toolchain, and the formatter the tests check the sources with
+    build-essential cmake pkg-config clang libclang-rt-14-dev clang-format
     # Qt 6 Widgets, and its French translations for the standard dialogs;
     # Qt SVG for the scalable icon the skin generator writes
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev qt6-svg-dev
@@ -61,7 +61,8 @@ corbelet_install_packages() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# corbelet_build [cmake option...]: configures and builds into $CORBELET_BUILD.
 corbelet_build() {
-    cmake -S "$CORBELET_ROOT" -B "$CORBELET_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake -S "$CORBELET_ROOT" -B "$CORBELET_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
     cmake --build "$CORBELET_BUILD" --parallel "$(nproc)"
 }

@@ -334,12 +334,6 @@ void TWordQuery::AddSQL(std::string_view line)
     m_sql.emplace_back(line);
 }
 
-void TWordQuery::ClearSQL()
-{
-    Close();
-    m_sql.clear();
-}
-
 std::pair<const EmbeddedServerApi*, MYSQL*> TWordQuery::send(bool resendWhenLost)
 {
     if (!m_store)

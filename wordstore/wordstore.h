@@ -104,7 +104,6 @@ public:
     std::string AsString() const { return m_value.value_or(std::string()); }
     // The value as a signed 32-bit integer; 0 when it is not one.
     std::int32_t AsInteger() const;
-    bool IsNull() const { return !m_value.has_value(); }
 
 private:
     std::optional<std::string> m_value;
@@ -123,7 +122,6 @@ public:
     const std::vector<std::string>& SQL() const { return m_sql; }
     void SetSQL(std::string_view line); // replaces the text with one line
     void AddSQL(std::string_view line); // appends a line
-    void ClearSQL();
 
     // Connects the store when needed, runs the statement and stands on the
     // first row. On failure the query stays closed and the error is raised.
