@@ -1,6 +1,21 @@
 #!/usr/bin/env bash
 # Builds Corbelet and runs every test.
+#   ./test.sh             builds into build/
+#   ./test.sh --sanitize  builds into build-asan/ with AddressSanitizer and
+#                         UndefinedBehaviorSanitizer, and runs every test there
 source "$(dirname "$0")/scripts/prepare.sh"
+options=(-DCORBELET_SANITIZE=OFF)
+case "${1-}" in
+    "") ;;
+    --sanitize)
+        CORBELET_BUILD=$CORBELET_ROOT/build-asan
+        options=(-DCORBELET_SANITIZE=ON)
+        ;;
+    *)
+        echo "usage: $0 [--sanitize]" >&2
+        exit 2
+        ;;
+esac
 corbelet_install_packages
-corbelet_build
+corbelet_build "${options[@]}"
 ctest --test-dir "$CORBELET_BUILD" --output-on-failure --timeout 600

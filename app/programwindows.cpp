@@ -7,19 +7,24 @@
 
 namespace {
 
-// The layout's folders for the word store.
+// The layout's folders for the word store, and its server when the settings
+// name one.
 void placeWordStore(TWordStore& store, const ProgramLayout& layout)
 {
     store.BaseFolder = layout.baseFolder.string();
     store.ResourceFolder = layout.resourceFolder.string();
+    // A [Serveur] section, the player's or the machine's, puts the base on a
+    // MariaDB server.
+    store.Server = FindServerSettings(layout.settingsFile);
 }
 
 } // namespace
 
 void StartWordServer(const ProgramLayout& layout)
 {
-    // A store with the game window's properties and folders: the server is
-    // one per process, and the game window's store finds it running.
+    // A store with the game window's properties, folders and server: the
+    // embedded server is one per process, and the game window's store finds
+    // it running. (With a MariaDB server there is nothing to start.)
     TWordStore store;
     placeWordStore(store, layout);
     store.StartServerInBackground();

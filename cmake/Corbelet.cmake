@@ -1,8 +1,28 @@
 # Shared helpers of the build.
 
-# The project's own code builds without a single warning.
+# The project's own code builds without a single warning (CORBELET_WERROR).
 function(corbelet_warnings target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+    target_compile_options(${target} PRIVATE -Wall -Wextra $<$<BOOL:${CORBELET_WERROR}>:-Werror>)
+endfunction()
+
+# corbelet_sanitize_everything(): everything compiled from here on runs under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and undefined behaviour stops
+# the program as a memory error does. Every program carries the sanitizers'
+# settings and the leak suppressions of cmake/sanitizers/, so that a program a
+# test starts with an environment of its own runs under the same rules.
+function(corbelet_sanitize_everything)
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
+        -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+    set(folder ${CMAKE_SOURCE_DIR}/cmake/sanitizers)
+    file(READ ${folder}/leaks.supp CORBELET_LEAK_SUPPRESSIONS)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${folder}/leaks.supp)
+    set(options ${CMAKE_BINARY_DIR}/sanitizeroptions.cpp)
+    configure_file(${folder}/sanitizeroptions.cpp.in ${options} @ONLY)
+    add_library(corbelet_sanitizer_options INTERFACE)
+    target_sources(corbelet_sanitizer_options INTERFACE
+        $<$<STREQUAL:$<TARGET_PROPERTY:TYPE>,EXECUTABLE>:${options}>)
+    link_libraries(corbelet_sanitizer_options)
 endfunction()
 
 # corbelet_add_test(NAME name SOURCES ... LIBRARIES ... [GUI] [TIMEOUT s]
@@ -36,13 +56,6 @@ function(corbelet_add_test)
     endif()
     set_tests_properties(${ARG_NAME} PROPERTIES
         ENVIRONMENT "${environment}" TIMEOUT ${ARG_TIMEOUT})
-endfunction()
-
-# A subdirectory that a later step fills in may still be empty.
-function(corbelet_optional_subdirectory dir)
-    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
-        add_subdirectory(${dir})
-    endif()
 endfunction()
 
 # corbelet_add_word_base(NAME name WORDS words.tsv GENRES genres.tsv)
@@ -84,14 +97,10 @@ endfunction()
 
 # corbelet_needs_run_directory(target): building `target` first stages the
 # whole run directory (the program, its two run-time libraries, resources,
-# skin and word base). Targets a configuration lacks are left out.
+# skin and word base).
 function(corbelet_needs_run_directory target)
-    foreach(part corbelet corbeletsound corbeletpreview corbelet_resources corbelet_skin
-            corbelet_word_base)
-        if(TARGET ${part})
-            add_dependencies(${target} ${part})
-        endif()
-    endforeach()
+    add_dependencies(${target} corbelet corbeletsound corbeletpreview corbelet_resources
+        corbelet_skin corbelet_word_base)
 endfunction()
 
 # corbelet_needs_installed_tree(target): building `target` first builds all that
@@ -99,9 +108,6 @@ endfunction()
 # installed layout has (the shipped base, the icon, the manual pages...).
 function(corbelet_needs_installed_tree target)
     corbelet_needs_run_directory(${target})
-    foreach(part corbelet_shipped_word_base corbelet_icons corbelet_packaging_files)
-        if(TARGET ${part})
-            add_dependencies(${target} ${part})
-        endif()
-    endforeach()
+    add_dependencies(${target} corbelet_shipped_word_base corbelet_icons
+        corbelet_packaging_files)
 endfunction()

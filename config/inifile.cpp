@@ -514,23 +514,6 @@ TIniSection TIniFile::ReadSection(std::string_view section) const
     return TIniSection(contents().value_or(std::string()), section);
 }
 
-std::string TIniFile::ReadString(std::string_view section, std::string_view key,
-                                 std::string_view defaultValue) const
-{
-    return ReadSection(section).ReadString(key, defaultValue);
-}
-
-std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key,
-                                   std::int32_t defaultValue) const
-{
-    return ReadSection(section).ReadInteger(key, defaultValue);
-}
-
-bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const
-{
-    return ReadSection(section).ReadBool(key, defaultValue);
-}
-
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
 {
     WriteStrings(section, {{std::string(key), std::string(value)}});
@@ -574,16 +557,6 @@ void TIniFile::WriteStrings(std::string_view section,
         m_staleTemporariesRemoved = true;
     }
     replaceFile(target, updated, existing);
-}
-
-void TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value)
-{
-    WriteString(section, key, std::to_string(value));
-}
-
-void TIniFile::WriteBool(std::string_view section, std::string_view key, bool value)
-{
-    WriteString(section, key, value ? "1" : "0");
 }
 
 TIniSection::TIniSection(std::string content, std::string_view section)

@@ -105,21 +105,14 @@ public:
 
     // Reading never fails: a file that is missing or cannot be read (a
     // folder, a device, too large, no permission) reads as a file without
-    // keys, and every read gives its default.
-    std::string ReadString(std::string_view section, std::string_view key,
-                           std::string_view defaultValue) const;
-    std::int32_t ReadInteger(std::string_view section, std::string_view key,
-                             std::int32_t defaultValue) const;
-    bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
-    // The whole section, read at once (see TIniSection).
+    // keys, and every read gives its default. The whole section is read at
+    // once (see TIniSection).
     TIniSection ReadSection(std::string_view section) const;
 
     // Writing raises std::runtime_error when the file cannot be read back
     // whole, is read-only or not writable by this user, or the new one cannot
     // be written; the file on disk is then as it was.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
-    void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
-    void WriteBool(std::string_view section, std::string_view key, bool value);
     // Every (key, value) of entries in one replacement of the file, whose text
     // is the one the writes of the keys one after the other would give.
     void WriteStrings(std::string_view section,

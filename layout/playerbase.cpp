@@ -1,5 +1,7 @@
 #include "layout/playerbase.h"
 
+#include "wordstore/wordcatalogue.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -75,6 +77,40 @@ void copyTree(const fs::path& source, const fs::path& target)
     flushToDisk(target);
 }
 
+// Carries the player's own tables (the words added and removed) from the
+// player's base `from` into the new copy `to`, over the shipped empty ones,
+// and leaves the marker that makes the next connection refill the words the
+// game reads from them. Nothing to do when the player changed nothing: empty
+// tables, or a base made before the player could change it.
+void carryPlayerTables(const fs::path& from, const fs::path& to)
+{
+    const fs::path database(WordCatalogue::kDatabase);
+    const auto tableFile = [&](const fs::path& base, std::string_view table, const char* suffix) {
+        return base / database / (std::string(table) + suffix);
+    };
+    bool changed = false;
+    for (const std::string_view table : WordCatalogue::playerTables()) {
+        std::error_code error;
+        const auto size = fs::file_size(tableFile(from, table, ".MYD"), error);
+        changed = changed || (!error && size > 0);
+    }
+    if (!changed)
+        return;
+    // A MyISAM table is its definition, its rows and its index.
+    for (const std::string_view table : WordCatalogue::playerTables()) {
+        for (const char* suffix : {".frm", ".MYD", ".MYI"}) {
+            const fs::path copy = tableFile(to, table, suffix);
+            fs::copy_file(tableFile(from, table, suffix), copy,
+                          fs::copy_options::overwrite_existing);
+            fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write);
+            flushToDisk(copy);
+        }
+    }
+    const fs::path marker = to / WordCatalogue::kPlayerTablesPendingFile;
+    std::ofstream(marker).close();
+    flushToDisk(marker);
+}
+
 // Removes what interrupted copies left in baseFolder.
 void removeLeftovers(const fs::path& baseFolder)
 {
@@ -138,6 +174,8 @@ BaseUpdate UpdatePlayerBase(const fs::path& shippedBase, const fs::path& baseFol
     const fs::path temporary(pattern);
     try {
         copyTree(shippedBase, temporary);
+        if (present)
+            carryPlayerTables(current, temporary);
     } catch (const fs::filesystem_error& copyError) {
         fs::remove_all(temporary, error);
         const bool shippedUnreadable = copyError.path1().string().starts_with(shippedBase.string());

@@ -27,7 +27,9 @@ std::string BaseStamp(const std::filesystem::path& base);
 // Brings the player's base <baseFolder>/data up to date with `shippedBase`:
 // copies it when missing, leaves it when its stamp is the shipped one, and
 // otherwise replaces it, keeping the copy it replaces as
-// <baseFolder>/data.previous (an older data.previous goes). A copy is made
+// <baseFolder>/data.previous (an older data.previous goes). The words the
+// player added and removed go into the new copy, which the game's next
+// connection completes with them. A copy is made
 // under a temporary name in baseFolder and renamed into place once complete,
 // so an interrupted copy is never used; the next copy removes what it left.
 // baseFolder is created (mode 0700) when missing; a lock on it keeps two

@@ -50,8 +50,6 @@ struct ProgramLayout
 
     // The shipped word base, copied for the player in the installed layout.
     std::filesystem::path shippedBase() const { return resourceFolder / "data"; }
-    // The player's word base: the server's data folder.
-    std::filesystem::path playerBase() const { return baseFolder / "data"; }
 };
 
 // The running program's executable, links resolved (/proc/self/exe).

@@ -1,5 +1,7 @@
 #include "preview/lib_preview.h"
 
+#include "layout/programlibrary.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -37,7 +39,8 @@ void TDocRtf::load(const std::string& initText, const std::string& libraryName)
     // library that cannot be loaded, rather than at its first call.
     // RTLD_NODELETE: the plug-in's code stays mapped after dlclose, so that a
     // preview widget it made that outlives the bridge can still be destroyed.
-    libraryHandle = dlopen(libraryName.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    libraryHandle =
+        dlopen(ProgramLibraryFile(libraryName).c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!libraryHandle)
         return; // no plug-in: the rules are simply not shown
 

@@ -14,8 +14,8 @@ class QApplication;
 class TDocRtf
 {
 public:
-    // Loads `libraryName` (a bare name is searched for the usual way: the
-    // executable's run path, which names its own folder, comes first), binds
+    // Loads `libraryName` (a bare name is looked for in the executable's run
+    // path, which names the folder of the program's libraries), binds
     // the entry points it exports and calls PlugInit with `application` and
     // `initText` (Windows-1252). A library that is missing or cannot be loaded
     // leaves everything unset and reports nothing; a missing entry point stays

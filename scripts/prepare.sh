@@ -8,13 +8,17 @@ CORBELET_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 CORBELET_BUILD=${CORBELET_BUILD:-$CORBELET_ROOT/build}
 
 corbelet_packages=(
-    # toolchain
-    build-essential cmake pkg-config clang libclang-rt-14-dev
+    # toolchain, and the formatter the tests check the sources with
+    build-essential cmake pkg-config clang libclang-rt-14-dev clang-format
     # Qt 6 Widgets, and its French translations for the standard dialogs;
     # Qt SVG for the scalable icon the skin generator writes
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev qt6-svg-dev
-    # the embedded word server, its message files and character sets
+    # the embedded word server, its message files and character sets; the
+    # server mariadbd of the classroom tests and benchmark comes with
+    # mariadb-server-core
     libmariadbd-dev mariadb-server-core
+    # MariaDB's client library, for a word base on a server
+    libmariadb3
     # the audio library: SDL2 output, libsndfile decoding (WAV, MP3)
     libsdl2-dev libsndfile1-dev
     # fonts metric-compatible with Arial and Courier New, and a Tahoma
@@ -57,7 +61,8 @@ corbelet_install_packages() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# corbelet_build [cmake option...]: configures and builds into $CORBELET_BUILD.
 corbelet_build() {
-    cmake -S "$CORBELET_ROOT" -B "$CORBELET_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake -S "$CORBELET_ROOT" -B "$CORBELET_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
     cmake --build "$CORBELET_BUILD" --parallel "$(nproc)"
 }

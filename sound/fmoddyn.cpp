@@ -1,5 +1,7 @@
 #include "sound/fmoddyn.h"
 
+#include "layout/programlibrary.h"
+
 #include <dlfcn.h>
 #include <fenv.h>
 
@@ -89,7 +91,7 @@ bool LoadAudioLibrary(const char* path)
 {
     UnloadAudioLibrary();
     const std::string file = path ? path : AudioLibrary::DefaultFileName;
-    AudioLibrary::LibraryHandle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    AudioLibrary::LibraryHandle = dlopen(ProgramLibraryFile(file).c_str(), RTLD_NOW | RTLD_LOCAL);
     maskFloatingPointExceptions();
     if (!AudioLibrary::LibraryHandle)
         return false;

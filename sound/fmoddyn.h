@@ -8,8 +8,8 @@
 
 namespace AudioLibrary {
 
-// The file name under which the library is loaded when no path is given; the
-// dynamic loader looks for it in the executable's run path (its own folder).
+// The file name under which the library is loaded when no path is given; it is
+// looked for in the executable's run path (layout/programlibrary.h).
 inline constexpr const char* DefaultFileName = "libcorbeletsound.so";
 
 // The library's module handle; null while the library is not loaded.
@@ -28,8 +28,9 @@ extern decltype(&::FSOUND_Stream_Close) FSOUND_Stream_Close;
 } // namespace AudioLibrary
 
 // Releases a library loaded before, then loads the library (path, or
-// AudioLibrary::DefaultFileName) and binds every entry point. False when the
-// library file cannot be loaded. A missing entry point ends the load with
+// AudioLibrary::DefaultFileName; a bare name is looked for in the executable's
+// run path) and binds every entry point. False when the library file cannot be
+// loaded. A missing entry point ends the load with
 // std::runtime_error("Failed to find <name> in <file>"); the entry points bound
 // before it stay bound and the library stays loaded.
 bool LoadAudioLibrary(const char* path = nullptr);

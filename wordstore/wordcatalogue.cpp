@@ -1,5 +1,8 @@
 #include "wordstore/wordcatalogue.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 namespace WordCatalogue {
 
 namespace {
@@ -46,6 +49,68 @@ std::string countFrom()
         .append(kWordTable);
 }
 
+// The columns of a table of words, as a list for INSERT and SELECT.
+std::string wordColumnList(bool withId)
+{
+    std::string list;
+    for (const Column& column : schema()[1].columns) {
+        if (withId || column.name != kWordId)
+            list.append(list.empty() ? "" : ", ").append(column.name);
+    }
+    return list;
+}
+
+// Fills the table `target` with the shipped words, less those in `removed`,
+// then the words of `added`: what the game reads. Removed words compare byte
+// for byte, since the base's collation would take "élève" for "eleve".
+std::string fillWordTable(std::string_view database, const std::string& target,
+                          const std::string& added, const std::string& removed)
+{
+    const std::string columns = wordColumnList(false);
+    return "INSERT INTO " + target + " (" + columns + ") SELECT " + columns + " FROM " +
+           qualified(database, kShippedWordTable) + " WHERE BINARY " + std::string(kWordText) +
+           " NOT IN (SELECT BINARY " + std::string(kWordText) + " FROM " + removed +
+           ") UNION ALL SELECT " + columns + " FROM " + added;
+}
+
+// The statements that fill `tables` under other names and swap them in by one
+// RENAME TABLE (atomic in the server); `fill` gives the statements that fill
+// the new tables, named with newName().
+constexpr std::string_view kNewSuffix = "_nouveau";
+constexpr std::string_view kOldSuffix = "_ancien";
+
+std::string staged(std::string_view database, std::string_view table, std::string_view suffix)
+{
+    return qualified(database, table) + std::string(suffix);
+}
+
+std::vector<std::string> swapTables(std::string_view database,
+                                    const std::vector<std::string_view>& tables,
+                                    const std::vector<std::string>& fill)
+{
+    std::string leftovers = "DROP TABLE IF EXISTS ";
+    std::string rename = "RENAME TABLE ";
+    std::string dropOld = "DROP TABLE ";
+    std::vector<std::string> create;
+    for (const std::string_view table : tables) {
+        const std::string separator = table == tables.front() ? "" : ", ";
+        leftovers += separator + staged(database, table, kNewSuffix) + ", " +
+                     staged(database, table, kOldSuffix);
+        rename += separator + qualified(database, table) + " TO " +
+                  staged(database, table, kOldSuffix) + ", " + staged(database, table, kNewSuffix) +
+                  " TO " + qualified(database, table);
+        dropOld += separator + staged(database, table, kOldSuffix);
+        create.push_back("CREATE TABLE " + staged(database, table, kNewSuffix) + " LIKE " +
+                         qualified(database, table));
+    }
+    std::vector<std::string> statements{leftovers};
+    statements.insert(statements.end(), create.begin(), create.end());
+    statements.insert(statements.end(), fill.begin(), fill.end());
+    statements.push_back(rename);
+    statements.push_back(dropOld);
+    return statements;
+}
+
 std::string_view genrePattern(GenreKind kind)
 {
     switch (kind) {
@@ -69,19 +134,28 @@ const std::vector<Table>& schema()
     // table at every ORDER BY rand(). No index on (taille, point): with one,
     // the optimizer range-scans nearly every row and the draw gets several
     // times slower than the plain table scan.
+    static const std::vector<Column> wordColumns = {
+        {kWordId, "INT NOT NULL AUTO_INCREMENT PRIMARY KEY"},
+        {kWordText, varchar(kMaxWordBytes)},
+        {kWordLength, "TINYINT UNSIGNED NOT NULL"},
+        {kWordPoints, "TINYINT UNSIGNED NOT NULL"}, // 0 to kMaxPoints
+        {kWordType, "INT NOT NULL"},
+        {kWordGenre, "INT NOT NULL"}};
     static const std::vector<Table> tables = {
         {kGenreTable,
          {{kGenreId, "INT NOT NULL PRIMARY KEY"},
           {kGenreDescription, varchar(kMaxGenreDescriptionBytes)}}},
-        {kWordTable,
-         {{kWordId, "INT NOT NULL AUTO_INCREMENT PRIMARY KEY"},
-          {kWordText, varchar(kMaxWordBytes)},
-          {kWordLength, "TINYINT UNSIGNED NOT NULL"},
-          {kWordPoints, "TINYINT UNSIGNED NOT NULL"}, // 0 to kMaxPoints
-          {kWordType, "INT NOT NULL"},
-          {kWordGenre, "INT NOT NULL"}}},
+        {kShippedWordTable, wordColumns},
+        {kWordTable, wordColumns},
+        {kAddedWordTable, wordColumns},
+        {kRemovedWordTable, {{kWordText, varchar(kMaxWordBytes)}}},
     };
     return tables;
+}
+
+std::vector<std::string_view> playerTables()
+{
+    return {kAddedWordTable, kRemovedWordTable};
 }
 
 std::string createDatabaseStatement(std::string_view database)
@@ -89,9 +163,11 @@ std::string createDatabaseStatement(std::string_view database)
     return std::string("CREATE DATABASE ").append(database).append(" ").append(kCharacterSet);
 }
 
-std::string createTableStatement(const Table& table, std::string_view database)
+std::string createTableStatement(const Table& table, std::string_view database, bool ifMissing)
 {
-    std::string statement = "CREATE TABLE " + qualified(database, table.name) + " (";
+    std::string statement =
+        std::string(ifMissing ? "CREATE TABLE IF NOT EXISTS " : "CREATE TABLE ") +
+        qualified(database, table.name) + " (";
     for (std::size_t index = 0; index < table.columns.size(); ++index) {
         if (index != 0)
             statement += ", ";
@@ -109,9 +185,9 @@ std::string insertGenreStatement(const GenreRow& genre, const Quote& quote,
 }
 
 std::string insertWordsStatement(std::span<const WordRow> words, const Quote& quote,
-                                 std::string_view database)
+                                 std::string_view table, std::string_view database)
 {
-    std::string statement = "INSERT INTO " + qualified(database, kWordTable) + " (";
+    std::string statement = "INSERT INTO " + qualified(database, table) + " (";
     for (const std::string_view column : {kWordText, kWordLength, kWordPoints, kWordType})
         statement.append(column).append(", ");
     statement.append(kWordGenre).append(") VALUES ");
@@ -124,6 +200,19 @@ std::string insertWordsStatement(std::span<const WordRow> words, const Quote& qu
                      std::to_string(word.genre) + ")";
     }
     return statement;
+}
+
+std::string wordLiteral(const std::string& word)
+{
+    std::string literal = "'";
+    for (const char c : word) {
+        if (c == '\\' || static_cast<unsigned char>(c) < 0x20)
+            throw std::invalid_argument("not a playable word");
+        literal += c;
+        if (c == '\'')
+            literal += c;
+    }
+    return literal + "'";
 }
 
 // ---------------------------------------------------------------- the game's statements
@@ -186,6 +275,92 @@ std::string genreFilter(const std::vector<std::string>& identifiers)
     }
     filter.append("0)");
     return filter;
+}
+
+// ---------------------------------------------------------------- the word list tool
+
+std::string listStatement(const WordFilter& filter)
+{
+    return std::string("SELECT ")
+        .append(kWordText)
+        .append(" FROM ")
+        .append(kWordTable)
+        .append(boundsClause(filter))
+        .append(" ORDER BY ")
+        .append(kWordText);
+}
+
+std::string wordRowsStatement(std::string_view table)
+{
+    return "SELECT " + wordColumnList(false) + " FROM " + std::string(table);
+}
+
+std::string removedWordsStatement()
+{
+    return std::string("SELECT ").append(kWordText).append(" FROM ").append(kRemovedWordTable);
+}
+
+std::string genreRowsStatement()
+{
+    return std::string("SELECT ")
+        .append(kGenreId)
+        .append(", ")
+        .append(kGenreDescription)
+        .append(" FROM ")
+        .append(kGenreTable)
+        .append(" ORDER BY ")
+        .append(kGenreId);
+}
+
+std::string clearTableStatement(std::string_view table, std::string_view database)
+{
+    return "DELETE FROM " + qualified(database, table);
+}
+
+std::string toolLockStatement(std::string_view database)
+{
+    return "SELECT GET_LOCK(" + wordLiteral(std::string(database) + ".corbelet-mots") + ", 0) AS " +
+           std::string(kCountColumn);
+}
+
+std::string fillWordTableStatement(std::string_view database)
+{
+    return fillWordTable(database, qualified(database, kWordTable),
+                         qualified(database, kAddedWordTable),
+                         qualified(database, kRemovedWordTable));
+}
+
+std::vector<std::string> replacePlayerTablesStatements(std::span<const WordRow> added,
+                                                       std::span<const std::string> removed,
+                                                       std::string_view database)
+{
+    std::vector<std::string> fill;
+    constexpr std::size_t kRowsPerStatement = 500;
+    const std::string addedTable = std::string(kAddedWordTable).append(kNewSuffix);
+    for (std::size_t first = 0; first < added.size(); first += kRowsPerStatement) {
+        const auto rows = added.subspan(first, std::min(kRowsPerStatement, added.size() - first));
+        fill.push_back(insertWordsStatement(rows, wordLiteral, addedTable, database));
+    }
+    for (std::size_t first = 0; first < removed.size(); first += kRowsPerStatement) {
+        std::string insert = "INSERT INTO " + staged(database, kRemovedWordTable, kNewSuffix) +
+                             " (" + std::string(kWordText) + ") VALUES ";
+        const std::size_t last = std::min(first + kRowsPerStatement, removed.size());
+        for (std::size_t index = first; index < last; ++index)
+            insert += (index == first ? "(" : ", (") + wordLiteral(removed[index]) + ")";
+        fill.push_back(insert);
+    }
+    fill.push_back(fillWordTable(database, staged(database, kWordTable, kNewSuffix),
+                                 staged(database, kAddedWordTable, kNewSuffix),
+                                 staged(database, kRemovedWordTable, kNewSuffix)));
+    return swapTables(database, {kWordTable, kAddedWordTable, kRemovedWordTable}, fill);
+}
+
+std::vector<std::string> reapplyPlayerTablesStatements(std::string_view database)
+{
+    return swapTables(database, {kWordTable},
+                      {fillWordTable(database, staged(database, kWordTable, kNewSuffix),
+                                     qualified(database, kAddedWordTable),
+                                     qualified(database, kRemovedWordTable))});
 }
 
 } // namespace WordCatalogue

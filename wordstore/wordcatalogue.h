@@ -25,8 +25,18 @@ namespace WordCatalogue {
 // The database that holds the word base.
 inline constexpr std::string_view kDatabase = "listedemots";
 
-// The words, one row each.
+// The words the game reads, one row each: the shipped words, less those the
+// player removed, and the player's own words. The game's statements read this
+// table alone; it is filled from the three below (a view would make every
+// draw several times slower).
 inline constexpr std::string_view kWordTable = "motscommuns";
+// The shipped words; the player's own words, with the same columns; and the
+// shipped words the player removed (kWordText only). The player's tables are
+// kept apart from the shipped one, so that a newer shipped base replaces the
+// shipped words and keeps the player's.
+inline constexpr std::string_view kShippedWordTable = "motslivres";
+inline constexpr std::string_view kAddedWordTable = "motsajoutes";
+inline constexpr std::string_view kRemovedWordTable = "motsretires";
 inline constexpr std::string_view kWordId = "id_mots";      // numbered by the server
 inline constexpr std::string_view kWordText = "mots";       // the word as stored
 inline constexpr std::string_view kWordLength = "taille";   // its number of characters
@@ -87,14 +97,27 @@ struct Table
 };
 
 // The tables of the base, in the order they are created and filled: the
-// genres, then the words.
+// genres, the shipped words, the words the game reads, then the player's two
+// tables.
 const std::vector<Table>& schema();
+
+// The tables that hold the player's own changes.
+std::vector<std::string_view> playerTables();
+
+// A file in the data folder that says the player's tables were carried over
+// into a newer shipped base and kWordTable does not hold them yet: the next
+// connection refills it (reapplyPlayerTablesStatements) and removes the file.
+inline constexpr std::string_view kPlayerTablesPendingFile = "corbelet-joueur.areappliquer";
 
 // "CREATE DATABASE <database> …" with the base's character set.
 std::string createDatabaseStatement(std::string_view database = kDatabase);
 // "CREATE TABLE <database>.<table> (<columns>) …" with the base's engine and
 // character set.
-std::string createTableStatement(const Table& table, std::string_view database = kDatabase);
+// `ifMissing`: "CREATE TABLE IF NOT EXISTS", for a database that may hold them.
+std::string createTableStatement(const Table& table, std::string_view database = kDatabase,
+                                 bool ifMissing = false);
+// Fills the empty kWordTable from the shipped words and the player's tables.
+std::string fillWordTableStatement(std::string_view database = kDatabase);
 
 // A row of each table, as the base builder reads them.
 struct WordRow
@@ -119,9 +142,16 @@ using Quote = std::function<std::string(const std::string& text)>;
 // Inserts one genre.
 std::string insertGenreStatement(const GenreRow& genre, const Quote& quote,
                                  std::string_view database = kDatabase);
-// Inserts the words, in one statement; the server numbers them.
+// Inserts the words into `table` (the shipped or the player's words), in one
+// statement; the server numbers them.
 std::string insertWordsStatement(std::span<const WordRow> words, const Quote& quote,
+                                 std::string_view table = kShippedWordTable,
                                  std::string_view database = kDatabase);
+
+// A word as an SQL string literal that needs no escaping by the connection:
+// quotes doubled. Only for playable words (letters, hyphen, apostrophe);
+// raises std::invalid_argument for a backslash or a control byte.
+std::string wordLiteral(const std::string& word);
 
 // ---------------------------------------------------------------- the game's statements
 
@@ -159,5 +189,38 @@ bool isGenreIdentifier(std::string_view value);
 // The genre fragment: the words of those genres, or without genre (0). Values
 // that are not genre identifiers are skipped.
 std::string genreFilter(const std::vector<std::string>& identifiers);
+
+// ---------------------------------------------------------------- the word list tool
+
+// Every word the filter lets through, in alphabetical order: read kWordText.
+std::string listStatement(const WordFilter& filter);
+// The rows of a table of words (shipped or added): read every column of WordRow.
+std::string wordRowsStatement(std::string_view table);
+// The words the player removed: read kWordText.
+std::string removedWordsStatement();
+// The genre rows: read kGenreId and kGenreDescription.
+std::string genreRowsStatement();
+
+// Empties a table of `database`.
+std::string clearTableStatement(std::string_view table, std::string_view database);
+
+// Takes the server's named lock of the word list of `database` for the
+// connection, without waiting: read kCountColumn, "1" when taken. Keeps two
+// word list tools from changing one server's list at once (on this machine's
+// base, the server's data folder lock does).
+std::string toolLockStatement(std::string_view database);
+
+// The statements that put `added` and `removed` in place of the player's two
+// tables and refill kWordTable from them, all or nothing: the three tables are
+// filled under other names, then swapped in by one RENAME TABLE, which the
+// server makes atomic. A process killed before it leaves the base as it was;
+// its leftovers go at the next run (the first statement).
+std::vector<std::string> replacePlayerTablesStatements(std::span<const WordRow> added,
+                                                       std::span<const std::string> removed,
+                                                       std::string_view database = kDatabase);
+// The statements that refill kWordTable from the shipped words and the
+// player's tables, all or nothing: after a newer shipped base was put in
+// place with the player's tables carried over.
+std::vector<std::string> reapplyPlayerTablesStatements(std::string_view database = kDatabase);
 
 } // namespace WordCatalogue

@@ -2,7 +2,10 @@
 
 #include "text/windows1252.h"
 #include "wordstore/embeddedserver.h"
+#include "wordstore/playerwords.h"
+#include "wordstore/serverconnection.h"
 #include "wordstore/wordcatalogue.h"
+#include "wordstore/wordstoreconnection.h"
 
 #include <unistd.h>
 
@@ -12,12 +15,6 @@
 #include <climits>
 #include <filesystem>
 #include <stdexcept>
-
-// The open connection handle, closed with the library's mysql_close.
-struct WordStoreConnection
-{
-    std::unique_ptr<MYSQL, decltype(EmbeddedServerApi::close)> handle;
-};
 
 namespace {
 
@@ -209,25 +206,33 @@ std::string ResolveServerArgument(const std::string& argument, const std::string
 
 void TWordStore::StartServerInBackground() const
 {
-    EmbeddedServer::instance().startInBackground(LibraryNames, ServerArguments());
+    if (!Server)
+        EmbeddedServer::instance().startInBackground(LibraryNames, ServerArguments());
 }
 
 void TWordStore::Connect()
 {
     if (m_connection)
         return;
+    if (Server) {
+        m_connection =
+            ConnectToServer(*Server, {isYes(propertyValue(Properties, "compress")),
+                                      numberValue(propertyValue(Properties, "timeout"))});
+        return;
+    }
     EmbeddedServer& server = EmbeddedServer::instance();
     server.load(LibraryNames);
 
     // A failed start is final: the library must not be used any further (a
     // connection after it can crash), so every attempt reports it again.
-    const std::string failure = server.start(ServerArguments());
+    const std::vector<std::string> arguments = ServerArguments();
+    const std::string failure = server.start(arguments);
     if (!failure.empty())
         throw std::runtime_error(std::string(kCannotConnect) + ": " + failure);
     const EmbeddedServerApi& api = server.api();
 
-    auto connection =
-        std::make_unique<WordStoreConnection>(WordStoreConnection{{api.init(nullptr), api.close}});
+    auto connection = std::make_unique<WordStoreConnection>(
+        WordStoreConnection{&api, {api.init(nullptr), api.close}});
     MYSQL* handle = connection->handle.get();
     if (!handle)
         throw std::runtime_error(kCannotConnect);
@@ -263,6 +268,24 @@ void TWordStore::Connect()
                           flags))
         throw failed(ServerComplaint(capture.text()));
     m_connection = std::move(connection);
+    try {
+        ReapplyPlayerWords(*this, arguments);
+    } catch (...) {
+        // Not connected, so that the next connection tries again.
+        m_connection.reset();
+        throw;
+    }
+}
+
+void TWordStore::Execute(const std::string& statement)
+{
+    TWordQuery query(*this);
+    query.SetSQL(statement);
+    // A change is never sent twice: the lost one may have been made.
+    const auto [api, handle] = query.send(false);
+    // A result nobody reads is still fetched and freed.
+    if (api->field_count(handle) != 0)
+        api->free_result(api->store_result(handle));
 }
 
 void TWordStore::Disconnect()
@@ -321,28 +344,41 @@ void TWordQuery::AddSQL(std::string_view line)
     m_sql.emplace_back(line);
 }
 
-void TWordQuery::ClearSQL()
+std::pair<const EmbeddedServerApi*, MYSQL*> TWordQuery::send(bool resendWhenLost)
 {
-    Close();
-    m_sql.clear();
+    if (!m_store)
+        throw std::runtime_error(kCannotConnect);
+    // The client library's connections may each live on their own thread.
+    if (!m_store->Server)
+        EmbeddedServer::instance().requireOwnThread();
+    std::string statement;
+    for (const std::string& line : m_sql)
+        statement += line + "\r\n";
+    for (int attempt = 1;; ++attempt) {
+        m_store->Connect();
+        const EmbeddedServerApi& api = *m_store->m_connection->api;
+        MYSQL* handle = m_store->m_connection->handle.get();
+        if (api.query(handle, statement.c_str()) == 0)
+            return {&api, handle};
+        const std::runtime_error error(serverError(api, handle));
+        if (!ConnectionLost(api.error_number(handle)))
+            throw error;
+        // The server went away (restarted, or stopped) since the last
+        // statement. The next statement connects again; a reading one is sent
+        // once more at once, and a server still gone then raises the connect
+        // error.
+        m_store->Disconnect();
+        if (!resendWhenLost || attempt == 2)
+            throw error;
+    }
 }
 
 void TWordQuery::Open()
 {
     if (m_active)
         return;
-    if (!m_store)
-        throw std::runtime_error(kCannotConnect);
-    EmbeddedServer::instance().requireOwnThread();
-    m_store->Connect();
-    const EmbeddedServerApi& api = EmbeddedServer::instance().api();
-    MYSQL* handle = m_store->m_connection->handle.get();
-
-    std::string statement;
-    for (const std::string& line : m_sql)
-        statement += line + "\r\n";
-    if (api.query(handle, statement.c_str()) != 0)
-        throw std::runtime_error(serverError(api, handle));
+    const auto [apiPointer, handle] = send(true);
+    const EmbeddedServerApi& api = *apiPointer;
     if (api.field_count(handle) == 0)
         throw std::runtime_error("Can not open a Resultset");
     // Freed on every path, a failed allocation while copying the rows included.

@@ -1,28 +1,35 @@
 #pragma once
 
 // The word store: one connection to the embedded MariaDB server that runs
-// inside the game's process, and read-only queries over it. Every statement
-// the game issues is a SELECT; results are fetched whole.
+// inside the game's process (or, with Server set, to a MariaDB server through
+// the client library), and read-only queries over it. Every statement the
+// game issues is a SELECT; results are fetched whole.
 //
 // Failures are raised as std::runtime_error whose text (UTF-8) is the one the
 // player sees: "SQL Error: …", "Cannot connect to SQL server…",
 // "Can not open a Resultset", "Cannot retrieve Resultset data",
 // "None of the dynamic libraries can be found: …".
 //
-// All calls belong on the GUI thread: the embedded server's client handle is
-// not usable from a thread that did not initialise it, so Connect and Open
-// from another thread raise an error instead of crashing. Only the server's
-// start may run elsewhere (StartServerInBackground).
+// All calls on the embedded server belong on the GUI thread: its client
+// handle is not usable from a thread that did not initialise it, so Connect
+// and Open from another thread raise an error instead of crashing. Only the
+// server's start may run elsewhere (StartServerInBackground). A store on a
+// server may live on any one thread.
+
+#include "wordstore/serversettings.h"
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class TWordQuery;
 struct WordStoreConnection;
+struct EmbeddedServerApi;
+typedef struct st_mysql MYSQL;
 
 class TWordStore
 {
@@ -35,8 +42,9 @@ public:
     // Starts the embedded server with ServerArguments() on a thread of its
     // own and returns at once, so that the start overlaps the program's other
     // work; Connect, on the store's thread, waits for it. Does nothing once
-    // the server library is in use. The server is one per process: any store
-    // with the same properties and folders finds it running.
+    // the server library is in use, and for a store on a MariaDB server. The
+    // server is one per process: any store with the same properties and
+    // folders finds it running.
     void StartServerInBackground() const;
 
     // Opens the connection; does nothing when already connected.
@@ -45,6 +53,10 @@ public:
     // connected.
     void Disconnect();
     bool Connected() const;
+
+    // Runs a statement that changes the base (the word list tool's; the game
+    // only reads). Connects first when needed; raises "SQL Error: …".
+    void Execute(const std::string& statement);
 
     // The server start arguments made from Properties: the executable's path,
     // then the value of every "ServerArgument…" line in list order, then
@@ -65,6 +77,10 @@ public:
     std::vector<std::string> LibraryNames;
     std::string Database;
     unsigned Port = 3306;
+
+    // A MariaDB server that serves the base instead of the embedded server
+    // (its own database name, host, account); none: the embedded server.
+    std::optional<ServerSettings> Server;
 
 private:
     friend class TWordQuery;
@@ -97,7 +113,6 @@ public:
     std::string AsString() const { return m_value.value_or(std::string()); }
     // The value as a signed 32-bit integer; 0 when it is not one.
     std::int32_t AsInteger() const;
-    bool IsNull() const { return !m_value.has_value(); }
 
 private:
     std::optional<std::string> m_value;
@@ -116,7 +131,6 @@ public:
     const std::vector<std::string>& SQL() const { return m_sql; }
     void SetSQL(std::string_view line); // replaces the text with one line
     void AddSQL(std::string_view line); // appends a line
-    void ClearSQL();
 
     // Connects the store when needed, runs the statement and stands on the
     // first row. On failure the query stays closed and the error is raised.
@@ -135,6 +149,11 @@ public:
 
 private:
     friend class TWordStore;
+    // Connects the store when needed and sends the statement; raises the
+    // server's error. A connection found lost is closed, and with
+    // resendWhenLost made again for one more try.
+    std::pair<const EmbeddedServerApi*, MYSQL*> send(bool resendWhenLost);
+
     TWordStore* m_store; // null once the store is gone
     std::vector<std::string> m_sql;
     std::vector<std::string> m_columns;

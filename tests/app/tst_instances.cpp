@@ -26,8 +26,13 @@
 
 namespace {
 
-// How long a refused start may take, from its launch to its end.
+// How long a refused start may take, from its launch to its end (the
+// sanitizers slow a start several times over).
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kRefusedStartMs = 5000;
+#else
 constexpr int kRefusedStartMs = 1000;
+#endif
 // How long a program may take to show its first window.
 constexpr int kWindowMs = 15000;
 

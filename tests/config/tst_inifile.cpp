@@ -209,14 +209,14 @@ void TestIniFile::readsDefaultsFromUnreadableFiles()
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     for (const QString& path : {folder, m_folder.filePath(QStringLiteral("absent.ini")), fifo}) {
         const TIniFile file(path.toStdString());
-        QCOMPARE(file.ReadInteger("Config", "NbMotMin", 4), 4);
-        QCOMPARE(file.ReadString("Config", "NomUser", "x"), std::string("x"));
-        QCOMPARE(file.ReadBool("Config", "PasDeSon", false), false);
+        QCOMPARE(file.ReadSection("Config").ReadInteger("NbMotMin", 4), 4);
+        QCOMPARE(file.ReadSection("Config").ReadString("NomUser", "x"), std::string("x"));
+        QCOMPARE(file.ReadSection("Config").ReadBool("PasDeSon", false), false);
     }
     // And none of them can be written.
     for (const QString& path : {folder, fifo}) {
         TIniFile file(path.toStdString());
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, file.WriteInteger("Config", "NbMotMin", 5));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, file.WriteString("Config", "NbMotMin", "5"));
     }
     QVERIFY(QFileInfo(folder).isDir());
 }
@@ -227,8 +227,9 @@ void TestIniFile::cutsLongTexts()
     const std::string value(100000, 'v');
     QVERIFY(writeAll(path, "[Config]\nNomUser=" + value + "\nNbMotMin=0x10\n"));
     const TIniFile file(path.toStdString());
-    QCOMPARE(file.ReadString("Config", "NomUser", ""), std::string(IniValue::MaxTextLength, 'v'));
-    QCOMPARE(file.ReadInteger("Config", "NbMotMin", 4), 16);
+    QCOMPARE(file.ReadSection("Config").ReadString("NomUser", ""),
+             std::string(IniValue::MaxTextLength, 'v'));
+    QCOMPARE(file.ReadSection("Config").ReadInteger("NbMotMin", 4), 16);
 }
 
 void TestIniFile::readsDamagedFiles()
@@ -240,10 +241,10 @@ void TestIniFile::readsDamagedFiles()
         "\n\x00\x01\xfe=\xff\n[Config]\r\nNbPointMax=0x20\r\nNbPointMax=40\r\nNbMotMax=abc\r\n"s;
     QVERIFY(writeAll(path, content));
     TIniFile file(path.toStdString());
-    QCOMPARE(file.ReadInteger("Config", "NbPointMax", 52), 32); // the first wins
-    QCOMPARE(file.ReadInteger("Config", "NbMotMax", 25), 25);
+    QCOMPARE(file.ReadSection("Config").ReadInteger("NbPointMax", 52), 32); // the first wins
+    QCOMPARE(file.ReadSection("Config").ReadInteger("NbMotMax", 25), 25);
     // Saving one key changes that line and nothing else.
-    file.WriteInteger("Config", "NbPointMax", 44);
+    file.WriteString("Config", "NbPointMax", "44");
     std::string expected = content;
     expected.replace(expected.find("NbPointMax=0x20"), 15, "NbPointMax=44");
     QVERIFY(readAll(path) == expected);
@@ -253,14 +254,14 @@ void TestIniFile::writesOneKeyAtATime()
 {
     const QString path = m_folder.filePath(QStringLiteral("ecrit.ini"));
     TIniFile file(path.toStdString());
-    file.WriteInteger("Config", "NbMotMin", -3);
-    file.WriteBool("Config", "LimitTemps", true);
+    file.WriteString("Config", "NbMotMin", "-3");
+    file.WriteString("Config", "LimitTemps", "1");
     file.WriteString("Config", "NomUser", "Zoé");
-    file.WriteBool("Config", "LimitTemps", false);
+    file.WriteString("Config", "LimitTemps", "0");
     QCOMPARE(QByteArray::fromStdString(readAll(path)),
              QByteArray("[Config]\nNbMotMin=-3\nLimitTemps=0\nNomUser=Zoé\n"));
-    QCOMPARE(file.ReadInteger("Config", "NbMotMin", 0), -3);
-    QCOMPARE(file.ReadString("Config", "NomUser", ""), std::string("Zoé"));
+    QCOMPARE(file.ReadSection("Config").ReadInteger("NbMotMin", 0), -3);
+    QCOMPARE(file.ReadSection("Config").ReadString("NomUser", ""), std::string("Zoé"));
     // No temporary file is left behind.
     QCOMPARE(QDir(m_folder.path())
                  .entryList({QStringLiteral(".ecrit*")}, QDir::Hidden | QDir::Files)
@@ -274,7 +275,7 @@ void TestIniFile::failedWriteLeavesFileAsItWas()
     const QString blocker = m_folder.filePath(QStringLiteral("bloque"));
     QVERIFY(writeAll(blocker, "pas un dossier"));
     TIniFile inside((blocker + QStringLiteral("/corbelet.ini")).toStdString());
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error, inside.WriteInteger("Config", "NbMotMin", 5));
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, inside.WriteString("Config", "NbMotMin", "5"));
     QCOMPARE(readAll(blocker), std::string("pas un dossier"));
 
     // A file that cannot be read whole is never replaced: here one larger
@@ -286,8 +287,8 @@ void TestIniFile::failedWriteLeavesFileAsItWas()
         QVERIFY(file.resize(static_cast<qint64>(TIniFile::MaxFileSize) + 1));
     }
     TIniFile huge(large.toStdString());
-    QCOMPARE(huge.ReadInteger("Config", "NbMotMin", 4), 4);
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error, huge.WriteInteger("Config", "NbMotMin", 5));
+    QCOMPARE(huge.ReadSection("Config").ReadInteger("NbMotMin", 4), 4);
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, huge.WriteString("Config", "NbMotMin", "5"));
     QCOMPARE(QFileInfo(large).size(), static_cast<qint64>(TIniFile::MaxFileSize) + 1);
 }
 
@@ -300,7 +301,7 @@ void TestIniFile::keepsModeAndFollowsLinks()
     QVERIFY(QFile::link(target, link));
 
     TIniFile file(link.toStdString());
-    file.WriteInteger("Config", "NbMotMin", 6);
+    file.WriteString("Config", "NbMotMin", "6");
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(readAll(target), std::string("[Config]\nNbMotMin=6\n"));
     struct stat info
@@ -314,7 +315,7 @@ void TestIniFile::keepsModeAndFollowsLinks()
     const QString dangling = m_folder.filePath(QStringLiteral("pendant.ini"));
     QCOMPARE(::symlink("reel/nouveau.ini", QFile::encodeName(dangling).constData()), 0);
     TIniFile fresh(dangling.toStdString());
-    fresh.WriteBool("Config", "PasDeSon", true);
+    fresh.WriteString("Config", "PasDeSon", "1");
     QVERIFY(QFileInfo(dangling).isSymLink());
     QCOMPARE(readAll(m_folder.filePath(QStringLiteral("reel/nouveau.ini"))),
              std::string("[Config]\nPasDeSon=1\n"));
@@ -325,8 +326,8 @@ void TestIniFile::keepsModeAndFollowsLinks()
     QVERIFY(QFile::link(loopB, loopA));
     QVERIFY(QFile::link(loopA, loopB));
     TIniFile loop(loopA.toStdString());
-    QCOMPARE(loop.ReadInteger("Config", "NbMotMin", 4), 4);
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error, loop.WriteInteger("Config", "NbMotMin", 5));
+    QCOMPARE(loop.ReadSection("Config").ReadInteger("NbMotMin", 4), 4);
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, loop.WriteString("Config", "NbMotMin", "5"));
     QVERIFY(QFileInfo(loopA).isSymLink() && QFileInfo(loopB).isSymLink());
 }
 
@@ -340,7 +341,7 @@ void TestIniFile::keepsOwner()
     const QByteArray local = QFile::encodeName(path);
     QCOMPARE(::chown(local.constData(), 4321, 4322), 0);
     TIniFile file(path.toStdString());
-    file.WriteInteger("Config", "NbMotMin", 6);
+    file.WriteString("Config", "NbMotMin", "6");
     struct stat info
     {};
     QCOMPARE(::stat(local.constData(), &info), 0);
@@ -358,12 +359,12 @@ void TestIniFile::readOnlyFileIsNotReplaced()
     QVERIFY(writeAll(path, content));
     QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0444), 0);
     TIniFile file(path.toStdString());
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error, file.WriteInteger("Config", "NbMotMin", 6));
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error, file.WriteInteger("Config", "NbMotMax", 25));
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, file.WriteString("Config", "NbMotMin", "6"));
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, file.WriteString("Config", "NbMotMax", "25"));
     QCOMPARE(readAll(path), content);
     // A value that is already there needs no write.
-    file.WriteInteger("Config", "NbMotMin", 5);
-    QCOMPARE(file.ReadInteger("Config", "NbMotMin", 4), 5);
+    file.WriteString("Config", "NbMotMin", "5");
+    QCOMPARE(file.ReadSection("Config").ReadInteger("NbMotMin", 4), 5);
 }
 
 QTEST_APPLESS_MAIN(TestIniFile)

@@ -179,7 +179,7 @@ QByteArray show(const std::string& windows1252)
 
 } // namespace
 
-class WordListTest : public QObject
+class TestWordList : public QObject
 {
     Q_OBJECT
 
@@ -201,7 +201,7 @@ private:
     std::vector<Genre> m_genres;
 };
 
-void WordListTest::initTestCase()
+void TestWordList::initTestCase()
 {
     const std::string dataDir = std::string(CORBELET_SOURCE_DIR) + "/data/";
     std::vector<std::string> genreLines;
@@ -236,7 +236,7 @@ void WordListTest::initTestCase()
     QVERIFY(!m_genres.empty());
 }
 
-void WordListTest::wordsAreWellFormed()
+void TestWordList::wordsAreWellFormed()
 {
     QVERIFY2(m_words.size() >= MinWords, QByteArray::number(qsizetype(m_words.size())));
     for (const std::string& line : m_wordLines) {
@@ -255,7 +255,7 @@ void WordListTest::wordsAreWellFormed()
     }
 }
 
-void WordListTest::wordsAreWinnable()
+void TestWordList::wordsAreWinnable()
 {
     for (const Word& word : m_words) {
         // Lower case, ligatures written out (coeur, not cœur), and once folded
@@ -270,7 +270,7 @@ void WordListTest::wordsAreWinnable()
     }
 }
 
-void WordListTest::pointsAreSpread()
+void TestWordList::pointsAreSpread()
 {
     std::map<int, int> histogram;
     for (const Word& word : m_words)
@@ -286,7 +286,7 @@ void WordListTest::pointsAreSpread()
     QVERIFY(histogram.contains(MaxPoint));
 }
 
-void WordListTest::pointsGrowWithDifficulty()
+void TestWordList::pointsGrowWithDifficulty()
 {
     // Words with a rare letter are worth more on average than words without,
     // and short words more than long ones.
@@ -312,7 +312,7 @@ void WordListTest::pointsGrowWithDifficulty()
              QByteArray::number(shortWords) + " vs " + QByteArray::number(longWords));
 }
 
-void WordListTest::typesAndGenres()
+void TestWordList::typesAndGenres()
 {
     std::set<int> genreIds;
     for (const Genre& genre : m_genres) {
@@ -343,7 +343,7 @@ void WordListTest::typesAndGenres()
         QVERIFY2(perType[type] > 0, QByteArray::number(type));
 }
 
-void WordListTest::genreRowsAnswerTheFilters()
+void TestWordList::genreRowsAnswerTheFilters()
 {
     // The configuration lists the ids whose description is LIKE "%Mas%",
     // "%Fem%" or "%Inv%": each pattern selects its own row and no other, and
@@ -362,7 +362,7 @@ void WordListTest::genreRowsAnswerTheFilters()
                         [](const Genre& g) { return g.id == VerbGenre; }));
 }
 
-void WordListTest::sortedWithoutDuplicates()
+void TestWordList::sortedWithoutDuplicates()
 {
     for (std::size_t i = 1; i < m_words.size(); ++i) {
         const Word& previous = m_words[i - 1];
@@ -380,7 +380,7 @@ void WordListTest::sortedWithoutDuplicates()
     }
 }
 
-void WordListTest::commonWordsArePresent_data()
+void TestWordList::commonWordsArePresent_data()
 {
     QTest::addColumn<QByteArray>("word");
     QTest::addColumn<int>("type");
@@ -400,7 +400,7 @@ void WordListTest::commonWordsArePresent_data()
     QTest::newRow("être") << QByteArray("être") << 9 << 35;
 }
 
-void WordListTest::commonWordsArePresent()
+void TestWordList::commonWordsArePresent()
 {
     QFETCH(QByteArray, word);
     QFETCH(int, type);
@@ -413,5 +413,5 @@ void WordListTest::commonWordsArePresent()
     QCOMPARE(found->refGenre, genre);
 }
 
-QTEST_APPLESS_MAIN(WordListTest)
+QTEST_APPLESS_MAIN(TestWordList)
 #include "tst_wordlist.moc"

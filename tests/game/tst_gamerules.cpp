@@ -3,7 +3,9 @@
 
 #include "game/rules/hangmangame.h"
 #include "game/rules/wordrules.h"
+#include "game/rules/wordvalue.h"
 
+#include <QFile>
 #include <QTest>
 
 #include <algorithm>
@@ -85,6 +87,7 @@ private slots:
     void finishedWordIgnoresPicks();
     void piecesTable();
     void levelOutsideTheRangePlaysAsTheNearest();
+    void shippedWordsFollowTheWordRules();
 };
 
 void TestGameRules::recordStartsBeforeTheFirstWord()
@@ -496,3 +499,24 @@ void TestGameRules::levelOutsideTheRangePlaysAsTheNearest()
 
 QTEST_APPLESS_MAIN(TestGameRules)
 #include "tst_gamerules.moc"
+
+// One formula for every word: the shipped list was made with it, and words a
+// player adds are valued by it.
+void TestGameRules::shippedWordsFollowTheWordRules()
+{
+    QFile list(QStringLiteral(CORBELET_SOURCE_DIR "/data/mots.tsv"));
+    QVERIFY(list.open(QIODevice::ReadOnly));
+    int words = 0;
+    while (!list.atEnd()) {
+        const QList<QByteArray> fields = list.readLine().trimmed().split('\t');
+        QCOMPARE(fields.size(), 5);
+        const std::string word = fields[0].toStdString();
+        QVERIFY2(IsWinnable(word), word.c_str());
+        QCOMPARE(SpelledOutWord(word), word);
+        QCOMPARE(QByteArray::number(WordPoints(word)), fields[2]);
+        ++words;
+    }
+    QVERIFY(words > 19000);
+    QVERIFY(!IsWinnable("-bof") && !IsWinnable("c\xE6ur") && !IsWinnable("3 mots"));
+    QCOMPARE(SpelledOutWord("c\x9Cur l\x92\xE6"), "coeur l'ae");
+}

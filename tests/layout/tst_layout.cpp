@@ -89,7 +89,6 @@ private slots:
         QCOMPARE(layout.resourceFolder, folder);
         QCOMPARE(layout.baseFolder, folder);
         QCOMPARE(layout.settingsFile, folder / "corbelet.ini");
-        QCOMPARE(layout.playerBase(), folder / "data");
         // Nothing of the player's to prepare.
         PreparePlayerFolders(layout);
         QCOMPARE(namesIn(folder), QStringList{"data"});
@@ -115,7 +114,7 @@ private slots:
         QCOMPARE(layout.resourceFolder, share);
         QCOMPARE(layout.shippedBase(), share / "data");
         QCOMPARE(layout.settingsFile, fs::path("/home/zoé/.config/corbelet/corbelet.ini"));
-        QCOMPARE(layout.playerBase(), fs::path("/home/zoé/.local/share/corbelet/data"));
+        QCOMPARE(layout.baseFolder, fs::path("/home/zoé/.local/share/corbelet"));
     }
 
     void withoutABaseTheProgramRunsWhereItLies()
@@ -140,7 +139,7 @@ private slots:
         fs::permissions(folder, fs::perms::owner_all);
         QVERIFY(layout.kind == LayoutKind::Installed);
         QCOMPARE(layout.resourceFolder, folder);
-        QCOMPARE(layout.playerBase(), fs::path("/home/zoé/.local/share/corbelet/data"));
+        QCOMPARE(layout.baseFolder, fs::path("/home/zoé/.local/share/corbelet"));
     }
 
     void portableSettingsFileName_data()

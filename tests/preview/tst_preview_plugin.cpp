@@ -3,6 +3,7 @@
 // the plug-in's entry points on good and bad input. Stand-in plug-ins provide
 // the two faults the real one cannot produce (no PlugInit, a PlugInit that throws).
 
+#include "layout/programlibrary.h"
 #include "preview/lib_preview.h"
 #include "preview/rulespreview.h"
 
@@ -139,6 +140,11 @@ class TestPreviewPlugin : public QObject
 private slots:
     void initTestCase()
     {
+        // Most cases call the real plug-in's entry points directly: without it
+        // they would call through null pointers. (Found, not loaded: the first
+        // load belongs to previewOutlivesItsBridge.)
+        QVERIFY2(ProgramLibraryFile("libcorbeletpreview.so").find('/') != std::string::npos,
+                 "The preview plug-in libcorbeletpreview.so is not in the test's run path");
         // The rules document is looked for in the current directory.
         QVERIFY(workDir_.isValid());
         QVERIFY(QFile::copy(QStringLiteral(CORBELET_SOURCE_DIR "/res/Pendu.rtf"),

@@ -11,13 +11,6 @@
 #include <cstring>
 #include <string>
 
-extern "C" {
-void* __libc_malloc(std::size_t);
-void* __libc_calloc(std::size_t, std::size_t);
-void* __libc_realloc(void*, std::size_t);
-void __libc_free(void*);
-}
-
 namespace {
 
 std::atomic<long> watchedThread{-1};
@@ -32,7 +25,27 @@ void noteAllocation()
 
 } // namespace
 
+#if defined(__SANITIZE_ADDRESS__)
+
+// Under AddressSanitizer the sanitizer's allocator serves malloc and its
+// family, and reports every allocation to the hooks installed here.
+using MallocHook = void (*)(const volatile void*, std::size_t);
+using FreeHook = void (*)(const volatile void*);
+extern "C" int __sanitizer_install_malloc_and_free_hooks(MallocHook, FreeHook);
+
+namespace {
+[[maybe_unused]] const int hooksInstalled = __sanitizer_install_malloc_and_free_hooks(
+    [](const volatile void*, std::size_t) { noteAllocation(); }, [](const volatile void*) {});
+} // namespace
+
+#else
+
 extern "C" {
+
+void* __libc_malloc(std::size_t);
+void* __libc_calloc(std::size_t, std::size_t);
+void* __libc_realloc(void*, std::size_t);
+void __libc_free(void*);
 
 void* malloc(std::size_t size)
 {
@@ -58,6 +71,8 @@ void free(void* pointer)
 }
 
 } // extern "C"
+
+#endif
 
 namespace AudioThreadProbe {
 

@@ -2,7 +2,9 @@
 
 // Watches SDL's audio thread from the outside: its CPU time, and the
 // allocations it makes. Linking audiothreadprobe.cpp replaces malloc, calloc
-// and realloc of the whole program with counting wrappers around glibc's own.
+// and realloc of the whole program with counting wrappers around glibc's own
+// (under AddressSanitizer, whose allocator serves them, it counts through the
+// sanitizer's allocation hooks instead).
 
 namespace AudioThreadProbe {
 

@@ -75,7 +75,8 @@ std::vector<float> readOutput(const QString& path)
     const QByteArray bytes = file.readAll();
     std::vector<float> samples(static_cast<std::size_t>(bytes.size()) / sizeof(float) /
                                OutputChannels * OutputChannels);
-    std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(float));
+    if (!samples.empty()) // memcpy takes no null pointer, even for no bytes
+        std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(float));
     return samples;
 }
 

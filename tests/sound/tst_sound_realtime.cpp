@@ -11,6 +11,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
 using namespace SoundTest;
 
 class TestSoundRealtime : public QObject
@@ -34,6 +39,13 @@ private:
 void TestSoundRealtime::initTestCase()
 {
     QVERIFY(m_dir.isValid());
+    // The probe counts: an allocation of the watched thread is seen (a zero
+    // below would otherwise say nothing).
+    AudioThreadProbe::watch(syscall(SYS_gettid));
+    void* volatile block = std::malloc(64);
+    std::free(block);
+    QVERIFY(AudioThreadProbe::take() > 0);
+    AudioThreadProbe::stop();
     qputenv("SDL_AUDIODRIVER", "dummy");
     QVERIFY(InitSound());
     QVERIFY(QTest::qWaitFor(

@@ -8,7 +8,7 @@
 
 using namespace std::string_literals;
 
-class Windows1252Test : public QObject
+class TestWindows1252 : public QObject
 {
     Q_OBJECT
 
@@ -97,5 +97,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(Windows1252Test)
+QTEST_APPLESS_MAIN(TestWindows1252)
 #include "tst_windows1252.moc"

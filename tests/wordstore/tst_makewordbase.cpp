@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-class MakeWordBaseTest : public QObject
+class TestMakeWordBase : public QObject
 {
     Q_OBJECT
 
@@ -103,5 +103,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(MakeWordBaseTest)
+QTEST_MAIN(TestMakeWordBase)
 #include "tst_makewordbase.moc"

@@ -61,7 +61,7 @@ int runScenario(std::string_view name)
 
 } // namespace
 
-class WordStoreFailuresTest : public QObject
+class TestWordStoreFailures : public QObject
 {
     Q_OBJECT
 
@@ -192,7 +192,7 @@ int main(int argc, char** argv)
     if (argc == 3 && std::string_view(argv[1]) == "--scenario")
         return runScenario(argv[2]);
     QCoreApplication application(argc, argv);
-    WordStoreFailuresTest test;
+    TestWordStoreFailures test;
     return QTest::qExec(&test, argc, argv);
 }
 #include "tst_wordstore_failures.moc"

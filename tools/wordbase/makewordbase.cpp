@@ -2,7 +2,8 @@
 //
 // Builds the game's word base: a MariaDB data folder holding the database and
 // tables of the word catalogue (wordstore/wordcatalogue.h; MyISAM, latin1 —
-// MySQL's latin1 is Windows-1252) and the empty `mysql.plugin` and
+// MySQL's latin1 is Windows-1252; the words in the shipped words and in the
+// words the game reads, the player's tables empty) and the empty `mysql.plugin` and
 // `mysql.func` tables the server looks for at start. The folder is built under
 // a temporary name beside the output and renamed into place at the end, so an
 // interrupted build never leaves a half-written (crashed) table where the game
@@ -181,6 +182,7 @@ void fillDatabase(Connection& db, const std::vector<WordRow>& words,
         const std::size_t count = std::min(kRowsPerStatement, all.size() - first);
         db.run(WordCatalogue::insertWordsStatement(all.subspan(first, count), quote));
     }
+    db.run(WordCatalogue::fillWordTableStatement());
     db.run("FLUSH TABLES");
 }
 

@@ -1,0 +1,300 @@
+// corbelet-mots on copies of a real fixture base: imports of real files, the
+// all-or-nothing rule (a rejected line, a killed process), the words a newer
+// shipped base keeps, and the game's draw over an imported word.
+
+#include "game/rules/wordvalue.h"
+#include "layout/playerbase.h"
+#include "tests/support/fixturebase.h"
+#include "wordstore/wordcatalogue.h"
+#include "wordstore/wordstore.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const QString kTool = QStringLiteral(CORBELET_RUN_DIR "/corbelet-mots");
+const QString kFixture = QStringLiteral(CORBELET_BINARY_DIR "/fixtures/wordstore");
+constexpr qsizetype kFixtureWords = 10;
+
+struct Result
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+Result runTool(const QStringList& arguments, const QByteArray& input = {})
+{
+    QProcess tool;
+    tool.start(kTool, arguments);
+    tool.write(input);
+    tool.closeWriteChannel();
+    tool.waitForFinished(120000);
+    return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
+            QString::fromUtf8(tool.readAllStandardOutput()),
+            QString::fromUtf8(tool.readAllStandardError())};
+}
+
+bool writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+// A private copy of the fixture base: the folder that holds data/.
+class Base
+{
+public:
+    Base() { m_valid = FixtureBase::copyTree(kFixture, m_folder.path()); }
+    bool isValid() const { return m_valid; }
+    QString path() const { return m_folder.path(); }
+    QString file(const QString& name) const { return m_folder.filePath(name); }
+
+    Result run(QStringList arguments, const QByteArray& input = {}) const
+    {
+        arguments << QStringLiteral("--donnees") << path();
+        return runTool(arguments, input);
+    }
+    QStringList words() const
+    {
+        return run({QStringLiteral("lister")}).out.split(u'\n', Qt::SkipEmptyParts);
+    }
+
+private:
+    QTemporaryDir m_folder;
+    bool m_valid = false;
+};
+
+// `count` distinct nouns of letters alone, one per line.
+QByteArray manyWords(int count)
+{
+    QByteArray list;
+    for (int index = 0; index < count; ++index) {
+        QByteArray word = "mot";
+        for (int rest = index; rest > 0 || word.size() == 3; rest /= 26)
+            word += char('a' + rest % 26);
+        list += word + "\tnom\tmasculin\n";
+    }
+    return list;
+}
+
+} // namespace
+
+class WordToolTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void commandLine()
+    {
+        QCOMPARE(runTool({QStringLiteral("--help")}).code, 0);
+        QVERIFY(runTool({QStringLiteral("--help")}).out.contains(u"importer FICHIER"));
+        for (const QStringList& wrong :
+             {QStringList{}, QStringList{QStringLiteral("effacer")},
+              QStringList{QStringLiteral("lister"), QStringLiteral("--inconnue")},
+              QStringList{QStringLiteral("importer")}, QStringList{QStringLiteral("--donnees")}}) {
+            const Result result = runTool(wrong);
+            QCOMPARE(result.code, 2);
+            QVERIFY2(result.err.contains(u"--help"), qPrintable(result.err));
+        }
+    }
+
+    // Every kind of bad line is reported with its number and reason, and a
+    // file with one imports nothing.
+    void badLineRejectsTheWholeFile_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("unwinnable") << QByteArray("deux mots\tnom\tmasculin")
+                                    << QStringLiteral("« deux mots » : mot impossible à jouer");
+        QTest::newRow("too long") << QByteArray(41, 'a') + "\tnom\tmasculin"
+                                  << QStringLiteral("mot trop long (40 caractères au plus)");
+        QTest::newRow("unknown type")
+            << QByteArray("zorglub\tpronom") << QStringLiteral("type inconnu « pronom »");
+        QTest::newRow("unknown genre")
+            << QByteArray("zorglub\tnom\tneutre") << QStringLiteral("genre inconnu « neutre »");
+        QTest::newRow("unknown word without type")
+            << QByteArray("zorglub") << QStringLiteral("mot absent de la base livrée");
+        QTest::newRow("noun without genre")
+            << QByteArray("zorglub\tnom") << QStringLiteral("genre manquant");
+        QTest::newRow("outside Windows-1252")
+            << QByteArray("\xE6\x97\xA5\xE6\x9C\xAC") << QStringLiteral("caractère impossible");
+        QTest::newRow("too many columns")
+            << QByteArray("arbre\tnom\tmasculin\tvert") << QStringLiteral("trop de colonnes");
+    }
+    void badLineRejectsTheWholeFile()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, reason);
+        Base base;
+        QVERIFY(base.isValid());
+        const QStringList before = base.words();
+        QVERIFY(writeFile(base.file("liste.txt"), "# ma liste\n\nbateau\tnom\tmasculin\n" + line));
+        const Result result = base.run({QStringLiteral("importer"), base.file("liste.txt")});
+        QCOMPARE(result.code, 1);
+        QVERIFY2(result.err.contains(u"ligne 4 : "), qPrintable(result.err));
+        QVERIFY2(result.err.contains(reason), qPrintable(result.err));
+        QVERIFY(result.err.contains(u"1 ligne refusée, aucun mot importé."));
+        QCOMPARE(base.words(), before);
+    }
+
+    // UTF-8 and Windows-1252 files, a trial, duplicates, and the export that
+    // moves a list to another machine.
+    void goodListsInBothEncodings()
+    {
+        Base base;
+        QVERIFY(base.isValid());
+        QVERIFY(writeFile(base.file("utf8.txt"), "ch\xC3\xA2teau\tnom\tmasculin\n"
+                                                 "C\xC5\x93ur\tnom\tmasculin\n"
+                                                 "arbre\n\xC3\xA9l\xC3\xA8ve\tnom\n"));
+        QVERIFY(writeFile(base.file("cp1252.txt"), "\xE9t\xE9\tnom\tmasculin\r\nvite\r\n"
+                                                   "fl\xE2ner\tverbe\r\n"));
+
+        Result trial = base.run(
+            {QStringLiteral("--essai"), QStringLiteral("importer"), base.file("utf8.txt")});
+        QCOMPARE(trial.out, QStringLiteral("Essai : 2 mots seraient importés, 2 déjà dans la "
+                                           "liste.\n"));
+        QCOMPARE(base.words().size(), kFixtureWords);
+
+        QCOMPARE(base.run({QStringLiteral("importer"), base.file("utf8.txt")}).out,
+                 QStringLiteral("2 mots importés, 2 déjà dans la liste.\n"));
+        QCOMPARE(base.run({QStringLiteral("importer"), base.file("cp1252.txt")}).out,
+                 QStringLiteral("2 mots importés, 1 déjà dans la liste.\n"));
+        const QStringList words = base.words();
+        for (const char16_t* word : {u"château", u"coeur", u"été", u"flâner"})
+            QVERIFY2(words.contains(QString::fromUtf16(word)), qPrintable(words.join(u' ')));
+        // The game's filters: a verb of 6 letters.
+        QCOMPARE(base.run({QStringLiteral("lister"), QStringLiteral("--type=verbe"),
+                           QStringLiteral("--taille-min"), QStringLiteral("6"),
+                           QStringLiteral("--taille-max=6")})
+                     .out,
+                 QStringLiteral("flâner\n"));
+
+        QCOMPARE(base.run({QStringLiteral("exporter"), base.file("export.txt")}).code, 0);
+        QFile exported(base.file("export.txt"));
+        QVERIFY(exported.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(exported.readAll()),
+                 QStringLiteral("# Mots ajoutés à la liste de Corbelet : mot, type, genre\n"
+                                "château\tnom\tmasculin\ncoeur\tnom\tmasculin\n"
+                                "été\tnom\tmasculin\nflâner\tverbe\n"));
+        Base other;
+        QCOMPARE(other.run({QStringLiteral("importer"), base.file("export.txt")}).code, 0);
+        QCOMPARE(other.words(), words);
+    }
+
+    // A large list, then removal and the way back to the shipped list; and a
+    // killed import leaves the base as it was or wholly imported.
+    void largeListsAllOrNothing()
+    {
+        Base base;
+        QVERIFY(base.isValid());
+        constexpr qsizetype kWords = 10000;
+        QVERIFY(writeFile(base.file("grande.txt"), manyWords(static_cast<int>(kWords))));
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(base.run({QStringLiteral("importer"), base.file("grande.txt")}).code, 0);
+        qInfo("import of %lld words: %lld ms", static_cast<long long>(kWords), timer.elapsed());
+        QCOMPARE(base.words().size(), kFixtureWords + kWords);
+
+        QCOMPARE(
+            base.run({QStringLiteral("retirer"), QStringLiteral("arbre"), QStringLiteral("motb")})
+                .code,
+            0);
+        QCOMPARE(base.words().size(), kFixtureWords + kWords - 2);
+        const Result missing =
+            base.run({QStringLiteral("retirer"), QStringLiteral("maison"), QStringLiteral("zut")});
+        QCOMPARE(missing.code, 1);
+        QVERIFY(missing.err.contains(u"« zut » n'est pas dans la liste"));
+        QCOMPARE(base.run({QStringLiteral("reinitialiser")}, "n\n").code, 1);
+        QCOMPARE(base.words().size(), kFixtureWords + kWords - 2);
+        QCOMPARE(base.run({QStringLiteral("reinitialiser")}, "o\n").code, 0);
+        QCOMPARE(base.words().size(), kFixtureWords);
+
+        // Killed at several moments of the import: never half a list.
+        for (const int delay : {30, 70, 110, 150, 190}) {
+            QProcess tool;
+            tool.start(kTool, {QStringLiteral("importer"), base.file("grande.txt"),
+                               QStringLiteral("--donnees"), base.path()});
+            QVERIFY(tool.waitForStarted());
+            QTest::qWait(delay);
+            // Only while it runs: a pid of 0 would name this process group.
+            if (const qint64 pid = tool.processId(); pid > 0)
+                ::kill(static_cast<pid_t>(pid), SIGKILL);
+            tool.waitForFinished();
+            const qsizetype count = base.words().size();
+            QVERIFY2(count == kFixtureWords || count == kFixtureWords + kWords,
+                     qPrintable(QString::number(count)));
+            if (count != kFixtureWords)
+                QCOMPARE(base.run({QStringLiteral("reinitialiser"), QStringLiteral("--oui")}).code,
+                         0);
+        }
+        QCOMPARE(base.run({QStringLiteral("importer"), base.file("grande.txt")}).code, 0);
+        QCOMPARE(base.words().size(), kFixtureWords + kWords);
+    }
+
+    // The words a player added and removed outlive a newer shipped base.
+    void playerWordsSurviveANewerShippedBase()
+    {
+        Base shipped;
+        QTemporaryDir player;
+        QVERIFY(shipped.isValid() && player.isValid());
+        const fs::path shippedData = shipped.path().toStdString() + "/data";
+        QVERIFY(UpdatePlayerBase(shippedData, player.path().toStdString()) == BaseUpdate::Copied);
+
+        const auto run = [&](QStringList arguments) {
+            return runTool(arguments << QStringLiteral("--donnees") << player.path());
+        };
+        QVERIFY(writeFile(player.filePath("liste.txt"), "zorglub\tnom\tmasculin\n"));
+        QCOMPARE(run({QStringLiteral("importer"), player.filePath("liste.txt")}).code, 0);
+        QCOMPARE(run({QStringLiteral("retirer"), QStringLiteral("maison")}).code, 0);
+
+        QVERIFY(writeFile(shipped.file("data/" CORBELET_BASE_STAMP), "v2\n"));
+        QVERIFY(UpdatePlayerBase(shippedData, player.path().toStdString()) == BaseUpdate::Replaced);
+        const QStringList words =
+            run({QStringLiteral("lister")}).out.split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY2(words.contains(u"zorglub") && !words.contains(u"maison"),
+                 qPrintable(words.join(u' ')));
+        QCOMPARE(words.size(), kFixtureWords);
+        QVERIFY(!QFile::exists(player.filePath("data/") +
+                               QString::fromLatin1(WordCatalogue::kPlayerTablesPendingFile)));
+    }
+
+    // The game's draw finds an imported word, and the tool keeps off a base
+    // that a game holds.
+    void gameDrawsAnImportedWord()
+    {
+        Base base;
+        QVERIFY(base.isValid());
+        QVERIFY(writeFile(base.file("liste.txt"), "zorglub\tnom\tmasculin\n"));
+        QCOMPARE(base.run({QStringLiteral("importer"), base.file("liste.txt")}).code, 0);
+        QStringList removal{QStringLiteral("retirer")};
+        for (const QString& word : base.words()) {
+            if (word != u"zorglub")
+                removal << word;
+        }
+        QCOMPARE(base.run(removal).code, 0);
+
+        TWordStore store;
+        store.BaseFolder = store.ResourceFolder = base.path().toStdString();
+        TWordQuery query(store);
+        query.SetSQL(WordCatalogue::drawStatement({0, 255, 0, 255, {}, {}}));
+        query.Open();
+        QCOMPARE(query.FindField(WordCatalogue::kWordText).AsString(), std::string("zorglub"));
+        QCOMPARE(query.FindField(WordCatalogue::kWordPoints).AsInteger(), WordPoints("zorglub"));
+
+        const Result refused = base.run({QStringLiteral("lister")});
+        QCOMPARE(refused.code, 1);
+        QVERIFY2(refused.err.contains(u"est déjà utilisée par un autre programme"),
+                 qPrintable(refused.err));
+    }
+};
+
+QTEST_GUILESS_MAIN(WordToolTest)
+#include "tst_wordtool.moc"

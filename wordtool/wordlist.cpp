@@ -1,0 +1,364 @@
+#include "wordtool/wordlist.h"
+
+#include "game/rules/wordrules.h"
+#include "game/rules/wordvalue.h"
+#include "text/windows1252.h"
+#include "wordstore/wordstore.h"
+
+#include <QList>
+#include <QString>
+#include <QStringDecoder>
+
+#include <algorithm>
+
+using WordCatalogue::GenreKind;
+using WordCatalogue::WordRow;
+using WordCatalogue::WordType;
+
+namespace {
+
+constexpr std::pair<std::string_view, WordType> kTypeNames[] = {{"nom", WordType::Noun},
+                                                                {"adjectif", WordType::Adjective},
+                                                                {"adverbe", WordType::Adverb},
+                                                                {"verbe", WordType::Verb}};
+// Without accents: "féminin" and "feminin" are alike.
+constexpr std::pair<std::string_view, GenreKind> kGenreNames[] = {
+    {"masculin", GenreKind::Masculine},
+    {"feminin", GenreKind::Feminine},
+    {"epicene", GenreKind::Invariable}};
+
+// Windows-1252 lower case: A–Z and the accented capitals.
+std::string lowerCase(std::string_view text)
+{
+    std::string lower(text);
+    for (char& byte : lower) {
+        const auto code = static_cast<unsigned char>(byte);
+        if ((code >= 'A' && code <= 'Z') || (code >= 0xC0 && code <= 0xDE && code != 0xD7))
+            byte = static_cast<char>(code + 0x20);
+        else if (code == 0x8A || code == 0x8C || code == 0x8E)
+            byte = static_cast<char>(code + 0x10);
+        else if (code == 0x9F)
+            byte = static_cast<char>(0xFF);
+    }
+    return lower;
+}
+
+// A type or genre name as it is compared: lower case, without accents.
+std::string plainName(std::string_view utf8)
+{
+    return lowerCase(SansAccent(Windows1252::fromUtf8(utf8)));
+}
+
+std::string trimmed(std::string_view text)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return std::string(text);
+}
+
+// The Windows-1252 bytes of a UTF-8 line, or nothing when it holds a
+// character the code page lacks.
+std::optional<std::string> toWindows1252(const QString& line)
+{
+    std::string bytes;
+    for (const char32_t character : line.toUcs4()) {
+        const auto byte = Windows1252::fromUnicode(character);
+        if (!byte)
+            return std::nullopt;
+        bytes += static_cast<char>(*byte);
+    }
+    return bytes;
+}
+
+std::vector<std::string> splitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::vector<std::string> splitFields(const std::string& line)
+{
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t tab = line.find('\t', start);
+        fields.push_back(trimmed(line.substr(start, tab - start)));
+        if (tab == std::string::npos)
+            return fields;
+        start = tab + 1;
+    }
+}
+
+template <typename Value, std::size_t N>
+std::optional<Value> named(const std::pair<std::string_view, Value> (&names)[N],
+                           std::string_view utf8)
+{
+    const std::string plain = plainName(utf8);
+    for (const auto& [name, value] : names) {
+        if (plain == name)
+            return value;
+    }
+    return std::nullopt;
+}
+
+template <typename Value, std::size_t N>
+std::string_view nameOf(const std::pair<std::string_view, Value> (&names)[N], Value value)
+{
+    for (const auto& [name, known] : names) {
+        if (known == value)
+            return name;
+    }
+    return {};
+}
+
+// Whether the list (the shipped words less `removed`, then `added`) holds the
+// word, of that type when one is given.
+bool inList(const std::multimap<std::string, WordRow>& shipped, const std::vector<WordRow>& added,
+            const std::set<std::string>& removed, const std::string& word,
+            std::optional<std::int32_t> type)
+{
+    const auto matches = [&](const WordRow& row) {
+        return row.text == word && (!type || row.type == *type);
+    };
+    if (!removed.contains(word)) {
+        const auto [first, last] = shipped.equal_range(word);
+        if (std::any_of(first, last, [&](const auto& entry) { return matches(entry.second); }))
+            return true;
+    }
+    return std::any_of(added.begin(), added.end(), matches);
+}
+
+} // namespace
+
+std::optional<WordType> TypeFromName(std::string_view name)
+{
+    return named(kTypeNames, name);
+}
+
+std::vector<ListLine> ReadListFile(const std::string& bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    const bool isUtf8 = !utf8.hasError();
+
+    std::vector<ListLine> lines;
+    int number = 0;
+    for (const std::string& raw : splitLines(bytes)) {
+        ++number;
+        std::string line = raw;
+        if (number == 1 && line.starts_with("\xEF\xBB\xBF"))
+            line.erase(0, 3);
+        const std::string content = trimmed(line);
+        if (content.empty() || content.starts_with('#'))
+            continue;
+        ListLine read;
+        read.number = number;
+        std::optional<std::string> decoded = line;
+        if (isUtf8)
+            decoded = toWindows1252(QString::fromUtf8(line.data(), qsizetype(line.size())));
+        if (!decoded) {
+            read.word = Windows1252::fromUtf8(content);
+            read.rejection = "caractère impossible à jouer";
+            lines.push_back(read);
+            continue;
+        }
+        const std::vector<std::string> fields = splitFields(*decoded);
+        read.word = fields[0];
+        if (fields.size() > 1)
+            read.type = Windows1252::toUtf8(fields[1]);
+        if (fields.size() > 2)
+            read.genre = Windows1252::toUtf8(fields[2]);
+        if (fields.size() > 3)
+            read.rejection = "trop de colonnes (mot, type, genre)";
+        lines.push_back(read);
+    }
+    return lines;
+}
+
+std::vector<WordRow> ReadWordRows(TWordStore& store, std::string_view table)
+{
+    TWordQuery query(store);
+    std::vector<WordRow> words;
+    query.SetSQL(WordCatalogue::wordRowsStatement(table));
+    for (query.Open(); !query.Eof(); query.Next()) {
+        words.push_back({query.FindField(WordCatalogue::kWordText).AsString(),
+                         query.FindField(WordCatalogue::kWordLength).AsInteger(),
+                         query.FindField(WordCatalogue::kWordPoints).AsInteger(),
+                         query.FindField(WordCatalogue::kWordType).AsInteger(),
+                         query.FindField(WordCatalogue::kWordGenre).AsInteger()});
+    }
+    return words;
+}
+
+WordList::WordList(TWordStore& store)
+{
+    for (WordRow& word : ReadWordRows(store, WordCatalogue::kShippedWordTable))
+        m_shipped.emplace(word.text, std::move(word));
+    m_added = ReadWordRows(store, WordCatalogue::kAddedWordTable);
+    TWordQuery query(store);
+    query.SetSQL(WordCatalogue::removedWordsStatement());
+    for (query.Open(); !query.Eof(); query.Next())
+        m_removed.insert(query.FindField(WordCatalogue::kWordText).AsString());
+    for (const auto& [name, kind] : kGenreNames) {
+        const std::vector<std::string> lines = WordCatalogue::genreIdentifiersStatement(kind);
+        query.SetSQL(lines.front());
+        for (std::size_t index = 1; index < lines.size(); ++index)
+            query.AddSQL(lines[index]);
+        for (query.Open(); !query.Eof(); query.Next())
+            m_genres[kind].push_back(query.FindField(WordCatalogue::kGenreId).AsString());
+    }
+}
+
+std::vector<std::string> WordList::genreIdentifiers(std::string_view name) const
+{
+    const auto kind = named(kGenreNames, name);
+    if (!kind)
+        return {};
+    const auto found = m_genres.find(*kind);
+    return found == m_genres.end() ? std::vector<std::string>{} : found->second;
+}
+
+ImportResult WordList::import(const std::vector<ListLine>& lines)
+{
+    ImportResult result;
+    std::vector<WordRow> added = m_added;
+    std::set<std::string> removed = m_removed;
+    for (const ListLine& line : lines) {
+        const std::string word = lowerCase(SpelledOutWord(line.word));
+        const auto reject = [&](std::string reason) {
+            result.rejections.push_back({line.number, Windows1252::toUtf8(line.word), reason});
+        };
+        if (!line.rejection.empty()) {
+            reject(line.rejection);
+            continue;
+        }
+        if (word.size() > WordCatalogue::kMaxWordBytes) {
+            reject("mot trop long (" + std::to_string(WordCatalogue::kMaxWordBytes) +
+                   " caractères au plus)");
+            continue;
+        }
+        if (!IsWinnable(word)) {
+            reject("mot impossible à jouer (seuls comptent les lettres, le tiret et "
+                   "l'apostrophe, entre deux lettres)");
+            continue;
+        }
+        std::optional<WordType> type;
+        if (!line.type.empty() && !(type = TypeFromName(line.type))) {
+            reject("type inconnu « " + line.type + " » (nom, adjectif, adverbe ou verbe)");
+            continue;
+        }
+        std::optional<std::int32_t> genre;
+        if (!line.genre.empty()) {
+            const std::vector<std::string> identifiers = genreIdentifiers(line.genre);
+            if (identifiers.empty()) {
+                reject("genre inconnu « " + line.genre + " » (masculin, féminin ou épicène)");
+                continue;
+            }
+            genre = std::stoi(identifiers.front());
+        }
+
+        const auto typeCode =
+            type ? std::optional<std::int32_t>(static_cast<std::int32_t>(*type)) : std::nullopt;
+        // Against the list as this import leaves it so far.
+        if (inList(m_shipped, added, removed, word, typeCode)) {
+            ++result.duplicates;
+            continue;
+        }
+        if (removed.contains(word) && m_shipped.contains(word)) {
+            removed.erase(word);
+            ++result.restored;
+            continue;
+        }
+        if (!type) {
+            reject("mot absent de la base livrée : indiquez son type et son genre");
+            continue;
+        }
+        if (*type == WordType::Verb)
+            genre = WordCatalogue::kVerbGenre;
+        else if (*type == WordType::Adverb && !genre && !genreIdentifiers("epicene").empty())
+            genre = std::stoi(genreIdentifiers("epicene").front());
+        if (!genre) {
+            reject("genre manquant : le mot n'est pas dans la base livrée (masculin, féminin ou "
+                   "épicène)");
+            continue;
+        }
+        added.push_back({word, static_cast<std::int32_t>(word.size()), WordPoints(word),
+                         static_cast<std::int32_t>(*type), *genre});
+        ++result.added;
+    }
+    if (result.rejections.empty()) {
+        m_added = std::move(added);
+        m_removed = std::move(removed);
+    }
+    return result;
+}
+
+std::vector<std::string> WordList::remove(const std::vector<std::string>& words)
+{
+    std::vector<std::string> missing;
+    std::vector<WordRow> added = m_added;
+    std::set<std::string> removed = m_removed;
+    for (const std::string& typed : words) {
+        const std::string word = lowerCase(SpelledOutWord(typed));
+        const auto before = added.size();
+        std::erase_if(added, [&](const WordRow& row) { return row.text == word; });
+        const bool shipped = m_shipped.contains(word) && !removed.contains(word);
+        if (shipped)
+            removed.insert(word);
+        if (!shipped && added.size() == before)
+            missing.push_back(typed);
+    }
+    if (missing.empty()) {
+        m_added = std::move(added);
+        m_removed = std::move(removed);
+    }
+    return missing;
+}
+
+void WordList::reset()
+{
+    m_added.clear();
+    m_removed.clear();
+}
+
+std::string WordList::exportText() const
+{
+    std::string text = "# Mots ajoutés à la liste de Corbelet : mot, type, genre\n";
+    for (const WordRow& row : m_added) {
+        text += Windows1252::toUtf8(row.text) + "\t";
+        text += nameOf(kTypeNames, static_cast<WordType>(row.type));
+        if (row.type != static_cast<std::int32_t>(WordType::Verb)) {
+            for (const auto& [kind, identifiers] : m_genres) {
+                if (std::find(identifiers.begin(), identifiers.end(), std::to_string(row.genre)) !=
+                    identifiers.end()) {
+                    const std::string_view name = nameOf(kGenreNames, kind);
+                    text += "\t" + std::string(name == "feminin"   ? "féminin"
+                                               : name == "epicene" ? "épicène"
+                                                                   : name);
+                    break;
+                }
+            }
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+void WordList::save(TWordStore& store, std::string_view database) const
+{
+    const std::vector<std::string> removed(m_removed.begin(), m_removed.end());
+    for (const std::string& statement :
+         WordCatalogue::replacePlayerTablesStatements(m_added, removed, database))
+        store.Execute(statement);
+}

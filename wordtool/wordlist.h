@@ -1,0 +1,90 @@
+#pragma once
+
+// The word list of a base as corbelet-mots changes it: the shipped words, the
+// words the player added and the shipped words the player removed, read from a
+// word store, changed in memory and written back all or nothing.
+
+#include "wordstore/wordcatalogue.h"
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TWordStore;
+
+// A line of a list file, decoded to Windows-1252: the word and the optional
+// type and genre names, or why it cannot be read.
+struct ListLine
+{
+    int number = 0;
+    std::string word; // Windows-1252
+    std::string type;
+    std::string genre;
+    std::string rejection; // French, empty when the line was read
+};
+
+// The words of a list file (UTF-8, or Windows-1252 when it is not valid
+// UTF-8): one per line, with an optional type and genre after tabs; blank lines
+// and lines beginning with "#" are skipped.
+std::vector<ListLine> ReadListFile(const std::string& bytes);
+
+// A rejected line of an import, with its reason in French.
+struct Rejection
+{
+    int line = 0;
+    std::string word; // UTF-8
+    std::string reason;
+};
+
+struct ImportResult
+{
+    int added = 0;      // new words
+    int restored = 0;   // shipped words the player had removed, back again
+    int duplicates = 0; // words already in the list, or twice in the file
+    std::vector<Rejection> rejections;
+};
+
+class WordList
+{
+public:
+    // Reads the list of the base the store serves.
+    explicit WordList(TWordStore& store);
+
+    // Adds the lines' words. Nothing changes when a line is rejected.
+    ImportResult import(const std::vector<ListLine>& lines);
+    // Removes the words (Windows-1252); returns those not in the list, and
+    // removes nothing then.
+    std::vector<std::string> remove(const std::vector<std::string>& words);
+    // Back to the shipped words.
+    void reset();
+
+    // The player's words in the import format (UTF-8 text).
+    std::string exportText() const;
+    int addedCount() const { return static_cast<int>(m_added.size()); }
+    int removedCount() const { return static_cast<int>(m_removed.size()); }
+
+    // Writes the player's tables back into `database`, all or nothing.
+    void save(TWordStore& store, std::string_view database) const;
+
+    // The genre identifiers of the base for a genre name (masculin,
+    // féminin, épicène, in UTF-8, without regard to case or accents); empty
+    // when the name is none of them.
+    std::vector<std::string> genreIdentifiers(std::string_view name) const;
+
+private:
+    std::multimap<std::string, WordCatalogue::WordRow> m_shipped; // by word
+    std::vector<WordCatalogue::WordRow> m_added;
+    std::set<std::string> m_removed;
+    // The genre identifiers of each kind, and the kind of each identifier.
+    std::map<WordCatalogue::GenreKind, std::vector<std::string>> m_genres;
+};
+
+// Every row of a table of words (shipped or added).
+std::vector<WordCatalogue::WordRow> ReadWordRows(TWordStore& store, std::string_view table);
+
+// The type of a type name (nom, adjectif, adverbe, verbe, UTF-8).
+std::optional<WordCatalogue::WordType> TypeFromName(std::string_view name);
