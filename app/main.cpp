@@ -9,11 +9,19 @@
 #include "app/startuptrace.h"
 #include "layout/programlayout.h"
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <exception>
 
 int main(int argc, char** argv)
 {
+    // Large blocks (128 KB and more, such as the read buffer the word server
+    // takes for the scan of every draw) are mapped for themselves and go back
+    // to the system when freed. By default the allocator raises that
+    // threshold at the first such free, and the blocks that follow stay in the
+    // heap, which then keeps some 2 MB more once a few words have been drawn.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     CorbeletApplication application(argc, argv);
 
     // A later start of the same file ends here, before any title or window,

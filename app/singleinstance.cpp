@@ -72,7 +72,11 @@ public:
     {
         connect(&m_notifier, &QSocketNotifier::activated, this, &RequestConnection::read);
     }
-    ~RequestConnection() override { ::close(m_fd); }
+    ~RequestConnection() override
+    {
+        m_notifier.setEnabled(false);
+        ::close(m_fd);
+    }
     RequestConnection(const RequestConnection&) = delete;
     RequestConnection& operator=(const RequestConnection&) = delete;
 
