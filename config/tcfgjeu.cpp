@@ -6,6 +6,7 @@
 #include "game/rules/wordrules.h"
 #include "skin/buttonglyph.h"
 #include "skin/formproperties.h"
+#include "skin/reportedslot.h"
 #include "skin/skinimage.h"
 #include "text/qtwindows1252.h"
 
@@ -204,18 +205,18 @@ void TCfgJeu::showRules()
 
 void TCfgJeu::connectControls()
 {
-    connect(btSave, &QPushButton::clicked, this, &TCfgJeu::btSaveClick);
-    connect(btValid, &QPushButton::clicked, this, &TCfgJeu::btValidClick);
+    connect(btSave, &QPushButton::clicked, this, Reported(this, &TCfgJeu::btSaveClick));
+    connect(btValid, &QPushButton::clicked, this, Reported(this, &TCfgJeu::btValidClick));
     // activated: picks of the player only, not selections set by the program.
-    connect(cbType, &QComboBox::activated, this, &TCfgJeu::cbTypeClick);
-    connect(cbGenre, &QComboBox::activated, this, &TCfgJeu::cbGenreClick);
-    connect(NbMotMin, &QSpinBox::valueChanged, this, &TCfgJeu::NbMotMinChange);
-    connect(NbMotMax, &QSpinBox::valueChanged, this, &TCfgJeu::NbMotMaxChange);
-    connect(NbPointMin, &QSpinBox::valueChanged, this, &TCfgJeu::NbPointMinChange);
-    connect(NbPointMax, &QSpinBox::valueChanged, this, &TCfgJeu::NbPointMaxChange);
+    connect(cbType, &QComboBox::activated, this, Reported(this, &TCfgJeu::cbTypeClick));
+    connect(cbGenre, &QComboBox::activated, this, Reported(this, &TCfgJeu::cbGenreClick));
+    connect(NbMotMin, &QSpinBox::valueChanged, this, Reported(this, &TCfgJeu::NbMotMinChange));
+    connect(NbMotMax, &QSpinBox::valueChanged, this, Reported(this, &TCfgJeu::NbMotMaxChange));
+    connect(NbPointMin, &QSpinBox::valueChanged, this, Reported(this, &TCfgJeu::NbPointMinChange));
+    connect(NbPointMax, &QSpinBox::valueChanged, this, Reported(this, &TCfgJeu::NbPointMaxChange));
     for (QToolButton* picker :
          {btHello, btExit, btBonneLettre, btErreur, btGagner, btPerdu, btNouveau, btDecide})
-        connect(picker, &QToolButton::clicked, this, &TCfgJeu::btNouveauClick);
+        connect(picker, &QToolButton::clicked, this, Reported(this, &TCfgJeu::btNouveauClick));
 }
 
 void TCfgJeu::createRulesPreview()

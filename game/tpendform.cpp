@@ -8,6 +8,7 @@
 #include "game/timage.h"
 #include "skin/buttonglyph.h"
 #include "skin/formproperties.h"
+#include "skin/reportedslot.h"
 #include "sound/gessound.h"
 #include "text/qtwindows1252.h"
 #include "wordstore/wordcatalogue.h"
@@ -115,7 +116,7 @@ void TPendForm::setUpLetterList()
     connect(ListeLettre, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
         // Ticks the game sets itself are not picks.
         if (!m_settingTicks)
-            ListeLettreClickCheck(ListeLettre, item);
+            RunSlot([&] { ListeLettreClickCheck(ListeLettre, item); });
     });
 }
 
@@ -125,23 +126,23 @@ void TPendForm::createTimers()
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(2500);
     Timer1->setSingleShot(true);
-    connect(Timer1, &QTimer::timeout, this, &TPendForm::Timer1Timer);
+    connect(Timer1, &QTimer::timeout, this, Reported(this, &TPendForm::Timer1Timer));
 
     TimerGame = new QTimer(this);
     TimerGame->setObjectName(QStringLiteral("TimerGame"));
     TimerGame->setInterval(1000);
     setTag(TimerGame, 0);
-    connect(TimerGame, &QTimer::timeout, this, &TPendForm::TimerGameTimer);
+    connect(TimerGame, &QTimer::timeout, this, Reported(this, &TPendForm::TimerGameTimer));
 }
 
 void TPendForm::connectControls()
 {
-    connect(imgLogo, &TImage::clicked, this, &TPendForm::imgLogoClick);
-    connect(btFermer, &QPushButton::clicked, this, &TPendForm::btFermerClick);
-    connect(btCfg, &QPushButton::clicked, this, &TPendForm::btCfgClick);
-    connect(btMot, &QPushButton::clicked, this, &TPendForm::btMotClick);
-    connect(btValid, &QPushButton::clicked, this, &TPendForm::btValidClick);
-    connect(GetNbMot, &QAction::triggered, this, &TPendForm::GetNbMotExecute);
+    connect(imgLogo, &TImage::clicked, this, Reported(this, &TPendForm::imgLogoClick));
+    connect(btFermer, &QPushButton::clicked, this, Reported(this, &TPendForm::btFermerClick));
+    connect(btCfg, &QPushButton::clicked, this, Reported(this, &TPendForm::btCfgClick));
+    connect(btMot, &QPushButton::clicked, this, Reported(this, &TPendForm::btMotClick));
+    connect(btValid, &QPushButton::clicked, this, Reported(this, &TPendForm::btValidClick));
+    connect(GetNbMot, &QAction::triggered, this, Reported(this, &TPendForm::GetNbMotExecute));
 }
 
 void TPendForm::watchKeys()
@@ -431,7 +432,7 @@ void TPendForm::createShortcuts()
         // the configuration window closes that window, not the game).
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         addAction(action);
-        connect(action, &QAction::triggered, this, handler);
+        connect(action, &QAction::triggered, this, Reported(this, handler));
     };
     shortcut({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_Q)},
              [this] { btFermer->click(); });

@@ -1,9 +1,10 @@
 // The general error report: the text rule, and errors escaping real handlers
-// (a timer's slot, a button's slot, a window's event handler) shown in one
+// (a timer's slot, a window's slot, a window's event handler) shown in one
 // message box each while the program goes on with the next event.
 
 #include "app/errorreport.h"
 #include "app/qttranslations.h"
+#include "skin/reportedslot.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -150,19 +151,23 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&window));
 
         int clicks = 0;
-        QObject::connect(&button, &QPushButton::clicked, [&] {
+        QObject::connect(&button, &QPushButton::clicked, &window, Reported(&window, [&] {
             ++clicks;
-            if (clicks == 1)
-                throw std::runtime_error("Premier clic refusé");
-        });
+            if (clicks <= 2)
+                throw std::runtime_error("Clic refusé");
+        }));
         QTest::mouseClick(&button, Qt::LeftButton);
         QTRY_COMPARE(m_seen.size(), 1);
-        QCOMPARE(m_seen[0].text, QStringLiteral("Premier clic refusé."));
+        QCOMPARE(m_seen[0].text, QStringLiteral("Clic refusé."));
         QVERIFY(!button.isDown());
+        // Outside any event too, the slot's error is reported and the
+        // emitting code returns normally: it never unwinds through the button.
+        button.click();
+        QCOMPARE(m_seen.size(), 2);
 
         QTest::mouseClick(&button, Qt::LeftButton);
-        QCOMPARE(clicks, 2);
-        QCOMPARE(m_seen.size(), 1);
+        QCOMPARE(clicks, 3);
+        QCOMPARE(m_seen.size(), 2);
     }
 
     void windowEventHandlerError()
