@@ -8,6 +8,7 @@
 
 #include "app/errorreport.h"
 #include "config/tcfgjeu.h"
+#include "game/rules/cues.h"
 #include "tests/config/cfgtesthelpers.h"
 #include "tests/support/reportboxes.h"
 
@@ -80,6 +81,18 @@ private slots:
         qputenv("SDL_AUDIODRIVER", "dummy");
         QApplication::setApplicationName(QStringLiteral("Corbelet"));
         QVERIFY(m_settings.isValid());
+    }
+
+    void everyCueHasItsDefaultFile()
+    {
+        // The default sounds are made by hand and committed under the cues'
+        // names: a renamed cue or a misnamed file would play nothing.
+        for (const auto& [cue, name] : kCues) {
+            const QString file = QStringLiteral(CORBELET_RUN_DIR "/res/") +
+                                 QLatin1StringView(name.data(), name.size()) +
+                                 QStringLiteral(".mp3");
+            QVERIFY2(QFileInfo(file).isFile(), qPrintable(file));
+        }
     }
 
     void createdInOrderAndHidden()
