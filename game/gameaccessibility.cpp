@@ -1,28 +1,27 @@
 #include "game/gameaccessibility.h"
 
+#include "game/countdownpanel.h"
 #include "game/rules/wordrules.h"
 #include "game/tpendform.h"
 #include "text/qtwindows1252.h"
 
 #include <QAccessibleWidget>
-#include <QLabel>
 #include <QStringList>
 
 namespace {
 
-// The countdown: a fixed name, and its text, read live, as description. Its
-// name being fixed is also what keeps QLabel from reporting each new text as
-// a name change.
+// The countdown: a fixed name, and its text, read live, as description.
 class CountdownInterface : public QAccessibleWidget
 {
 public:
-    explicit CountdownInterface(QLabel* label) : QAccessibleWidget(label, QAccessible::StaticText)
+    explicit CountdownInterface(CountdownPanel* panel)
+        : QAccessibleWidget(panel, QAccessible::StaticText)
     {}
 
     QString text(QAccessible::Text kind) const override
     {
         if (kind == QAccessible::Description)
-            return static_cast<const QLabel*>(widget())->text();
+            return static_cast<const CountdownPanel*>(widget())->text();
         return QAccessibleWidget::text(kind);
     }
 };

@@ -4,6 +4,7 @@
 
 #include "gamewindowfixture.h"
 
+#include "game/countdownpanel.h"
 #include "game/tchecklistbox.h"
 #include "game/timage.h"
 #include "skin/formproperties.h"
@@ -13,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBackingStore>
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QFile>
@@ -187,6 +189,7 @@ private slots:
     void finishedWordTakesNoMorePicks();
     void countdown();
     void countdownOfFiveSeconds();
+    void countdownPaintsItsText();
     void countdownOffWithoutTimeLimit();
     void deactivationPausesTheCountdown();
     void longWordFitsTheDisplay();
@@ -806,6 +809,41 @@ void TestGameWindow::countdown()
     m_cfg->TempsPartie->setValue(10);
     fire(m_form->TimerGame);
     QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 8s"));
+}
+
+void TestGameWindow::countdownPaintsItsText()
+{
+    // The panel paints its text as a label with the same looks would.
+    CountdownPanel* panel = m_form->paTempsRestant;
+    QLabel label;
+    label.setPalette(panel->palette());
+    label.setAutoFillBackground(true);
+    label.setFont(panel->font());
+    label.setFrameStyle(panel->frameStyle());
+    label.setAlignment(panel->alignment());
+    label.resize(panel->size());
+    for (const QString& text : QStringList{"Reste : 180s", "Reste : 7s", "", "Temps \u231B"}) {
+        label.setText(text);
+        panel->setText(text);
+        QCOMPARE(panel->grab().toImage(), label.grab().toImage());
+    }
+
+    // Each second repaints only what changed; the window shows the whole text.
+    startGame();
+    selectWord(10);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    QCoreApplication::processEvents();
+    QBackingStore* store = m_form->backingStore();
+    QCOMPARE(store->paintDevice()->devType(), int(QInternal::Image));
+    const auto* shown = static_cast<const QImage*>(store->paintDevice());
+    const QRect place(panel->mapTo(m_form.get(), QPoint()), panel->size());
+    m_cfg->TempsPartie->setValue(12);
+    for (int tick = 0; tick < 4; ++tick) { // 11s, 10s, 9s, 8s
+        fire(m_form->TimerGame);
+        QCOMPARE(shown->copy(place), panel->grab().toImage().convertToFormat(shown->format()));
+    }
+    QCOMPARE(panel->text(), QStringLiteral("Reste : 8s"));
 }
 
 void TestGameWindow::countdownOfFiveSeconds()

@@ -1,0 +1,75 @@
+#pragma once
+
+// The remaining time's panel: a framed panel filled with its palette's
+// window colour, showing one line of text.
+//
+// While a word is played with a time limit, its text changes once a second,
+// and that repaint is all the program does while the player thinks. So it is
+// kept to the least: each character's glyph is shaped once per font and
+// reused, a new text repaints only the characters that changed (one digit,
+// most seconds), at once rather than through the event loop, and the frame
+// is drawn only when the repaint reaches it.
+
+#include <QFrame>
+#include <QGlyphRun>
+#include <QHash>
+#include <QList>
+#include <QPointF>
+#include <QRawFont>
+#include <QRectF>
+#include <QString>
+
+class CountdownPanel : public QFrame
+{
+    Q_OBJECT
+    Q_PROPERTY(QString text READ text WRITE setText)
+    Q_PROPERTY(Qt::Alignment alignment READ alignment WRITE setAlignment)
+public:
+    explicit CountdownPanel(QWidget* parent = nullptr);
+
+    QString text() const { return m_text; }
+    void setText(const QString& text);
+    Qt::Alignment alignment() const { return m_alignment; }
+    void setAlignment(Qt::Alignment alignment);
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    struct Glyph
+    {
+        quint32 index = 0;
+        QPointF offset; // from the pen position, as shaped
+        qreal advance = 0;
+        QRectF ink; // the glyph's own bounds, from the pen position
+    };
+    // The text's glyphs where they are painted, one per character, or
+    // nothing when the text needs more than glyphs shaped one by one (a
+    // character the font lacks, or one outside the Basic Multilingual Plane):
+    // the text is then painted as a whole.
+    struct Line
+    {
+        QList<quint32> indexes;
+        QList<QPointF> positions;
+        QList<QRectF> boxes; // each character's cell, to repaint it alone
+        QRectF bounds;
+        bool isShaped() const { return !indexes.isEmpty(); }
+    };
+
+    const Glyph* glyphFor(QChar character);
+    Line layOut(const QString& text);
+    // The part of the panel to repaint when `before` is replaced by `after`.
+    QRect changedArea(const Line& before, const Line& after) const;
+
+    QString m_text;
+    Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    // The current font's: its glyphs, shaped one by one, and its line.
+    QHash<QChar, Glyph> m_glyphs;
+    QRawFont m_rawFont;
+    qreal m_ascent = 0;
+    qreal m_descent = 0;
+    Line m_line;
+};
