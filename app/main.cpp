@@ -27,10 +27,16 @@ int main(int argc, char** argv)
     // is a digit of the remaining time, once a second; through shared memory
     // each such repaint would first wait for a round trip to the server (the
     // previous one must have been read), which costs more than the few
-    // hundred bytes it saves. Whoever sets the variable keeps their choice.
-    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+    // hundred bytes it saves. Qt reads the variable when it connects to the
+    // display, in the application's constructor; it is then taken away again
+    // so that the programs the game opens (the browser for its home page) do
+    // not inherit it.
+    const bool alreadySet = qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
+    if (!alreadySet)
         qputenv("QT_XCB_NO_MITSHM", "1");
     CorbeletApplication application(argc, argv);
+    if (!alreadySet)
+        qunsetenv("QT_XCB_NO_MITSHM");
 
     // A later start of the same file ends here, before any title or window,
     // once the running instance has been asked to come forward.
