@@ -60,6 +60,11 @@ const CountdownPanel::Glyph* CountdownPanel::glyphFor(QChar character)
 
 CountdownPanel::Line CountdownPanel::layOut(const QString& text)
 {
+    // Moved to a screen of another density, the font is hinted anew.
+    if (devicePixelRatioF() != m_devicePixelRatio) {
+        m_glyphs.clear();
+        m_devicePixelRatio = devicePixelRatioF();
+    }
     qreal width = 0;
     for (const QChar character : text) {
         const Glyph* glyph = character.isSurrogate() ? nullptr : glyphFor(character);

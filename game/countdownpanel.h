@@ -66,8 +66,10 @@ private:
 
     QString m_text;
     Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignVCenter;
-    // The current font's: its glyphs, shaped one by one, and its line.
+    // The current font's at the current density: its glyphs, shaped one by
+    // one, and its line.
     QHash<QChar, Glyph> m_glyphs;
+    qreal m_devicePixelRatio = 0;
     QRawFont m_rawFont;
     qreal m_ascent = 0;
     qreal m_descent = 0;
