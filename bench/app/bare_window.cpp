@@ -1,9 +1,12 @@
 // The yardstick of the start-up benchmark: a bare Qt window of the game
 // window's size, printing "window <µs>" (monotonic clock) when first painted.
+// With --countdown, the yardstick of the idle figure too: it also shows a
+// plain label of the game's remaining time, counted down once a second.
 
 #include <QApplication>
 #include <QLabel>
 #include <QPaintEvent>
+#include <QTimer>
 
 #include <chrono>
 #include <cstdio>
@@ -42,6 +45,18 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     BareWindow window;
+    QLabel remaining(&window);
+    QTimer countdown;
+    if (QCoreApplication::arguments().contains(QStringLiteral("--countdown"))) {
+        remaining.setGeometry(222, 32, 255, 25);
+        remaining.setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        remaining.setAlignment(Qt::AlignCenter);
+        remaining.setAutoFillBackground(true);
+        int seconds = 180;
+        QObject::connect(&countdown, &QTimer::timeout,
+                         [&] { remaining.setText(QStringLiteral("Reste : %1s").arg(--seconds)); });
+        countdown.start(1000);
+    }
     window.show();
     return QApplication::exec();
 }

@@ -172,6 +172,31 @@ public:
         return sample;
     }
 
+    // The processor the bare window uses over `idleSeconds` while its
+    // countdown label changes once a second.
+    std::optional<double> bareCountdownPercent(int idleSeconds)
+    {
+        QProcess window;
+        window.setProcessEnvironment(m_session.environment());
+        window.setStandardOutputFile(QProcess::nullDevice());
+        window.setStandardErrorFile(QProcess::nullDevice());
+        window.start(QStringLiteral(BARE_WINDOW), {QStringLiteral("--countdown")});
+        if (!window.waitForStarted())
+            return std::nullopt;
+        QThread::msleep(8000);
+        const auto before = processorMilliseconds(window.processId());
+        QElapsedTimer clock;
+        clock.start();
+        QThread::msleep(static_cast<unsigned long>(idleSeconds) * 1000);
+        const double used = processorUsed(before, processorMilliseconds(window.processId()));
+        const bool ran = window.state() == QProcess::Running;
+        window.kill();
+        window.waitForFinished();
+        if (!ran)
+            return std::nullopt;
+        return 100.0 * used / double(clock.elapsed());
+    }
+
     // Starts the game, closes its greeting, draws `draws` words with Return
     // (one every 40 ms) and takes each draw's time from the game's probe and
     // the memory after them; then the idle spells of `idleSeconds`.
@@ -450,6 +475,7 @@ int main(int argc, char** argv)
     // with the countdown at its longest.
     std::vector<PlaySample> played;
     std::vector<PlaySample> playedBefore;
+    std::vector<double> bareCountdown;
     if (draws > 0 || idleSeconds > 0) {
         writeLongCountdown(copy.filePath(QStringLiteral("corbelet.ini")));
         if (!baseline.isEmpty())
@@ -460,6 +486,10 @@ int main(int argc, char** argv)
             if (!baseline.isEmpty())
                 playedBefore.push_back(bench.play(baselineCopy.filePath(QStringLiteral("corbelet")),
                                                   draws, idleSeconds, freshHome()));
+            if (idleSeconds > 0) {
+                if (const auto percent = bench.bareCountdownPercent(idleSeconds))
+                    bareCountdown.push_back(*percent);
+            }
         }
     }
     const double loadAfter = loadAverage();
@@ -488,6 +518,12 @@ int main(int argc, char** argv)
     printRow("bare Qt window", "RSS MB", bare, &Sample::rssMb);
     printPlay("corbelet portable", played);
     printPlay("baseline portable", playedBefore);
+    if (!bareCountdown.empty()) {
+        std::printf("%-22s %-24s", "bare Qt window", "idle, countdown label");
+        for (const double value : bareCountdown)
+            std::printf(" %7.3f", value);
+        std::printf(" %% CPU\n");
+    }
     // Ratios to the bare window, medians.
     const auto ratio = [&](const std::vector<Sample>& samples, std::optional<double> Sample::*field,
                            std::optional<double> Sample::*reference) -> std::optional<double> {
