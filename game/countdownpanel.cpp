@@ -106,7 +106,7 @@ CountdownPanel::Line CountdownPanel::layOut(const QString& text)
 
 QRect CountdownPanel::changedArea(const Line& before, const Line& after) const
 {
-    if (!before.isShaped() && !after.isShaped())
+    if (!before.isShaped() || !after.isShaped())
         return contentsRect();
     QRectF area;
     if (before.indexes.size() == after.indexes.size() && before.positions == after.positions) {
@@ -117,8 +117,6 @@ QRect CountdownPanel::changedArea(const Line& before, const Line& after) const
         }
     } else {
         area = before.bounds.united(after.bounds);
-        if (!before.isShaped() || !after.isShaped())
-            area = contentsRect();
     }
     // Whole pixels around the glyphs' smoothed edges.
     return area.toAlignedRect().adjusted(-1, -1, 1, 1) & contentsRect();
@@ -157,7 +155,6 @@ void CountdownPanel::changeEvent(QEvent* event)
     switch (event->type()) {
     case QEvent::FontChange:
         m_glyphs.clear();
-        m_rawFont = QRawFont();
         [[fallthrough]];
     case QEvent::LayoutDirectionChange:
     case QEvent::StyleChange:

@@ -86,6 +86,20 @@ double processorUsed(const std::map<QString, double>& before,
     return used;
 }
 
+// The share of one processor that `process` uses over the next `seconds`;
+// nothing when it ended meanwhile.
+std::optional<double> processorPercentOver(const QProcess& process, int seconds)
+{
+    const auto before = processorMilliseconds(process.processId());
+    QElapsedTimer clock;
+    clock.start();
+    QThread::msleep(static_cast<unsigned long>(seconds) * 1000);
+    const double used = processorUsed(before, processorMilliseconds(process.processId()));
+    if (process.state() != QProcess::Running)
+        return std::nullopt;
+    return 100.0 * used / double(clock.elapsed());
+}
+
 struct Sample
 {
     std::optional<double> windowMs;
@@ -184,17 +198,10 @@ public:
         if (!window.waitForStarted())
             return std::nullopt;
         QThread::msleep(8000);
-        const auto before = processorMilliseconds(window.processId());
-        QElapsedTimer clock;
-        clock.start();
-        QThread::msleep(static_cast<unsigned long>(idleSeconds) * 1000);
-        const double used = processorUsed(before, processorMilliseconds(window.processId()));
-        const bool ran = window.state() == QProcess::Running;
+        const std::optional<double> percent = processorPercentOver(window, idleSeconds);
         window.kill();
         window.waitForFinished();
-        if (!ran)
-            return std::nullopt;
-        return 100.0 * used / double(clock.elapsed());
+        return percent;
     }
 
     // Starts the game, closes its greeting, draws `draws` words with Return
@@ -237,14 +244,7 @@ public:
         const auto idle = [&]() -> std::optional<double> {
             QThread::msleep(8000);
             readLines();
-            const auto before = processorMilliseconds(pid);
-            QElapsedTimer clock;
-            clock.start();
-            QThread::msleep(static_cast<unsigned long>(idleSeconds) * 1000);
-            const double used = processorUsed(before, processorMilliseconds(pid));
-            if (game.state() != QProcess::Running)
-                return std::nullopt;
-            return 100.0 * used / double(clock.elapsed());
+            return processorPercentOver(game, idleSeconds);
         };
         if (!waitFor("panel", 15000))
             return sample;
