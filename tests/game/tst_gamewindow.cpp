@@ -838,12 +838,12 @@ void TestGameWindow::countdownPaintsItsText()
     QCOMPARE(store->paintDevice()->devType(), int(QInternal::Image));
     const auto* shown = static_cast<const QImage*>(store->paintDevice());
     const QRect place(panel->mapTo(m_form.get(), QPoint()), panel->size());
-    m_cfg->TempsPartie->setValue(12);
-    for (int tick = 0; tick < 4; ++tick) { // 11s, 10s, 9s, 8s
+    m_cfg->TempsPartie->setValue(180);
+    for (int tick = 0; tick < 10; ++tick) { // 179s down to 170s: every digit beside its neighbours
         fire(m_form->TimerGame);
         QCOMPARE(shown->copy(place), panel->grab().toImage().convertToFormat(shown->format()));
     }
-    QCOMPARE(panel->text(), QStringLiteral("Reste : 8s"));
+    QCOMPARE(panel->text(), QStringLiteral("Reste : 170s"));
 }
 
 void TestGameWindow::countdownOfFiveSeconds()
