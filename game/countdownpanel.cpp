@@ -174,8 +174,8 @@ QRect CountdownPanel::pictureArea(qsizetype at, quint32 indexBefore, const QPoin
         isWhole = isWhole && drawn.isWhole;
         return drawn.ink.translated(pictureOrigin(position));
     };
-    const GlyphPicture& after = picture(m_line.indexes[at], m_line.positions[at]);
-    const QRect canvas = after.canvas.translated(pictureOrigin(m_line.positions[at]));
+    const QRect canvas = picture(m_line.indexes[at], m_line.positions[at])
+                             .canvas.translated(pictureOrigin(m_line.positions[at]));
     const QRect area =
         inkOf(indexBefore, positionBefore) | inkOf(m_line.indexes[at], m_line.positions[at]);
     if (area.isEmpty() || !canvas.contains(area) || !contentsRect().contains(area))
