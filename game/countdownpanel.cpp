@@ -4,8 +4,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QStyle>
-
 #include <QTextLayout>
+
 #include <cmath>
 
 CountdownPanel::CountdownPanel(QWidget* parent) : QFrame(parent)
@@ -103,12 +103,17 @@ CountdownPanel::Line CountdownPanel::layOut(const QString& text)
         const Glyph& glyph = m_glyphs.constFind(character).value();
         line.indexes.append(glyph.index);
         line.positions.append(pen + glyph.offset);
-        const QRectF cell(pen.x(), top, glyph.advance, height);
-        line.boxes.append(cell.united(glyph.ink.translated(line.positions.back())));
+        line.boxes.append(boxOf(glyph, pen));
         line.bounds = line.bounds.united(line.boxes.back());
         pen.rx() += glyph.advance;
     }
     return line;
+}
+
+QRectF CountdownPanel::boxOf(const Glyph& glyph, const QPointF& pen) const
+{
+    const QRectF cell(pen.x(), pen.y() - m_ascent, glyph.advance, m_ascent + m_descent);
+    return cell.united(glyph.ink.translated(pen + glyph.offset));
 }
 
 bool CountdownPanel::replaceInPlace(const QString& text, QRect& area)
@@ -138,12 +143,10 @@ bool CountdownPanel::replaceInPlace(const QString& text, QRect& area)
         const Glyph& before = *m_glyphs.constFind(m_text[at]);
         const Glyph& after = *m_glyphs.constFind(text[at]);
         const QPointF pen = m_line.positions[at] - before.offset;
-        const QPointF position = pen + after.offset;
-        const QRectF cell(pen.x(), pen.y() - m_ascent, after.advance, m_ascent + m_descent);
-        const QRectF box = cell.united(after.ink.translated(position));
+        const QRectF box = boxOf(after, pen);
         changed = changed.united(m_line.boxes[at]).united(box);
         m_line.indexes[at] = after.index;
-        m_line.positions[at] = position;
+        m_line.positions[at] = pen + after.offset;
         m_line.boxes[at] = box;
         m_line.bounds = m_line.bounds.united(box);
     }

@@ -88,6 +88,8 @@ private:
     const Glyph* glyphFor(QChar character);
     void forgetGlyphs();
     Line layOut(const QString& text);
+    // The character's cell, with anything its glyph reaches beyond it.
+    QRectF boxOf(const Glyph& glyph, const QPointF& pen) const;
     // The part of the panel to repaint when `before` is replaced by `after`,
     // or when the glyphs within `glyphs` changed.
     QRect changedArea(const Line& before, const Line& after) const;
