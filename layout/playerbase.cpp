@@ -77,11 +77,12 @@ void copyTree(const fs::path& source, const fs::path& target)
     flushToDisk(target);
 }
 
-// Carries the player's own tables (the words added and removed) from the
-// player's base `from` into the new copy `to`, over the shipped empty ones,
-// and leaves the marker that makes the next connection refill the words the
-// game reads from them. Nothing to do when the player changed nothing: empty
-// tables, or a base made before the player could change it.
+// Carries the player's own tables (the words added and removed, the lists and
+// the list played) from the player's base `from` into the new copy `to`, over
+// the shipped empty ones, and leaves the marker that makes the next connection
+// refill the words the game reads from them. Nothing to do when the player
+// changed nothing: empty tables, or a base made before the player could change
+// it.
 void carryPlayerTables(const fs::path& from, const fs::path& to)
 {
     const fs::path database(WordCatalogue::kDatabase);
@@ -96,8 +97,12 @@ void carryPlayerTables(const fs::path& from, const fs::path& to)
     }
     if (!changed)
         return;
-    // A MyISAM table is its definition, its rows and its index.
+    // A MyISAM table is its definition, its rows and its index. A table that
+    // a base made before it existed lacks stays as the new copy has it.
     for (const std::string_view table : WordCatalogue::playerTables()) {
+        std::error_code missing;
+        if (!fs::exists(tableFile(from, table, ".frm"), missing))
+            continue;
         for (const char* suffix : {".frm", ".MYD", ".MYI"}) {
             const fs::path copy = tableFile(to, table, suffix);
             fs::copy_file(tableFile(from, table, suffix), copy,

@@ -20,6 +20,12 @@ std::string varchar(std::size_t bytes)
     return "VARCHAR(" + std::to_string(bytes) + ") NOT NULL";
 }
 
+// A list's name compares byte for byte: "Semaine 12" is not "semaine 12".
+std::string listNameColumn()
+{
+    return "VARCHAR(" + std::to_string(kMaxListNameBytes) + ") COLLATE latin1_bin NOT NULL";
+}
+
 // " <column> >= <min>  AND <column> <= <max>" for both bounds, then the
 // fragments; the double spaces are part of the statements as they have always
 // been sent.
@@ -60,17 +66,24 @@ std::string wordColumnList(bool withId)
     return list;
 }
 
-// Fills the table `target` with the shipped words, less those in `removed`,
-// then the words of `added`: what the game reads. Removed words compare byte
-// for byte, since the base's collation would take "élève" for "eleve".
+// Fills the table `target` with what the game reads: the words of the list
+// that `played` names, or, when it names none, the shipped words less those
+// in `removed`, then the words of `added`. Removed words compare byte for
+// byte, since the base's collation would take "élève" for "eleve"; list names
+// do, by their column's collation.
 std::string fillWordTable(std::string_view database, const std::string& target,
-                          const std::string& added, const std::string& removed)
+                          const std::string& added, const std::string& removed,
+                          const std::string& listWords, const std::string& played)
 {
     const std::string columns = wordColumnList(false);
+    const std::string allWords = " NOT EXISTS (SELECT * FROM " + played + ")";
     return "INSERT INTO " + target + " (" + columns + ") SELECT " + columns + " FROM " +
            qualified(database, kShippedWordTable) + " WHERE BINARY " + std::string(kWordText) +
-           " NOT IN (SELECT BINARY " + std::string(kWordText) + " FROM " + removed +
-           ") UNION ALL SELECT " + columns + " FROM " + added;
+           " NOT IN (SELECT BINARY " + std::string(kWordText) + " FROM " + removed + ") AND" +
+           allWords + " UNION ALL SELECT " + columns + " FROM " + added + " WHERE" + allWords +
+           " UNION ALL SELECT " + columns + " FROM " + listWords + " WHERE " +
+           std::string(kListName) + " IN (SELECT " + std::string(kListName) + " FROM " + played +
+           ")";
 }
 
 // The statements that fill `tables` under other names and swap them in by one
@@ -141,6 +154,12 @@ const std::vector<Table>& schema()
         {kWordPoints, "TINYINT UNSIGNED NOT NULL"}, // 0 to kMaxPoints
         {kWordType, "INT NOT NULL"},
         {kWordGenre, "INT NOT NULL"}};
+    // A list's words: the list, then the columns of a word.
+    static const std::vector<Column> listWordColumns = [] {
+        std::vector<Column> columns = wordColumns;
+        columns.insert(columns.begin() + 1, {kListName, listNameColumn()});
+        return columns;
+    }();
     static const std::vector<Table> tables = {
         {kGenreTable,
          {{kGenreId, "INT NOT NULL PRIMARY KEY"},
@@ -149,13 +168,15 @@ const std::vector<Table>& schema()
         {kWordTable, wordColumns},
         {kAddedWordTable, wordColumns},
         {kRemovedWordTable, {{kWordText, varchar(kMaxWordBytes)}}},
+        {kListWordTable, listWordColumns},
+        {kPlayedListTable, {{kListName, listNameColumn()}}},
     };
     return tables;
 }
 
 std::vector<std::string_view> playerTables()
 {
-    return {kAddedWordTable, kRemovedWordTable};
+    return {kAddedWordTable, kRemovedWordTable, kListWordTable, kPlayedListTable};
 }
 
 std::string createDatabaseStatement(std::string_view database)
@@ -279,15 +300,16 @@ std::string genreFilter(const std::vector<std::string>& identifiers)
 
 // ---------------------------------------------------------------- the word list tool
 
-std::string listStatement(const WordFilter& filter)
+std::string listStatement(const WordFilter& filter, const std::optional<std::string>& list)
 {
-    return std::string("SELECT ")
-        .append(kWordText)
-        .append(" FROM ")
-        .append(kWordTable)
-        .append(boundsClause(filter))
-        .append(" ORDER BY ")
-        .append(kWordText);
+    std::string statement = std::string("SELECT ")
+                                .append(kWordText)
+                                .append(" FROM ")
+                                .append(list ? kListWordTable : kWordTable)
+                                .append(boundsClause(filter));
+    if (list)
+        statement.append(" AND ").append(kListName).append(" = ").append(wordLiteral(*list));
+    return statement.append(" ORDER BY ").append(kWordText);
 }
 
 std::string wordRowsStatement(std::string_view table)
@@ -312,6 +334,25 @@ std::string genreRowsStatement()
         .append(kGenreId);
 }
 
+std::string listWordRowsStatement()
+{
+    return "SELECT " + std::string(kListName) + ", " + wordColumnList(false) + " FROM " +
+           std::string(kListWordTable) + " ORDER BY " + std::string(kWordId);
+}
+
+std::string listSummaryStatement()
+{
+    const std::string name(kListName);
+    return "SELECT " + name + ", COUNT(" + std::string(kWordId) + ") AS " +
+           std::string(kCountColumn) + " FROM " + std::string(kListWordTable) + " GROUP BY " +
+           name + " ORDER BY " + name;
+}
+
+std::string playedListStatement()
+{
+    return "SELECT " + std::string(kListName) + " FROM " + std::string(kPlayedListTable);
+}
+
 std::string clearTableStatement(std::string_view table, std::string_view database)
 {
     return "DELETE FROM " + qualified(database, table);
@@ -325,13 +366,16 @@ std::string toolLockStatement(std::string_view database)
 
 std::string fillWordTableStatement(std::string_view database)
 {
-    return fillWordTable(database, qualified(database, kWordTable),
-                         qualified(database, kAddedWordTable),
-                         qualified(database, kRemovedWordTable));
+    return fillWordTable(
+        database, qualified(database, kWordTable), qualified(database, kAddedWordTable),
+        qualified(database, kRemovedWordTable), qualified(database, kListWordTable),
+        qualified(database, kPlayedListTable));
 }
 
 std::vector<std::string> replacePlayerTablesStatements(std::span<const WordRow> added,
                                                        std::span<const std::string> removed,
+                                                       std::span<const ListWordRow> listWords,
+                                                       const std::optional<std::string>& played,
                                                        std::string_view database)
 {
     std::vector<std::string> fill;
@@ -349,18 +393,54 @@ std::vector<std::string> replacePlayerTablesStatements(std::span<const WordRow> 
             insert += (index == first ? "(" : ", (") + wordLiteral(removed[index]) + ")";
         fill.push_back(insert);
     }
+    for (std::size_t first = 0; first < listWords.size(); first += kRowsPerStatement) {
+        std::string insert = "INSERT INTO " + staged(database, kListWordTable, kNewSuffix) + " (" +
+                             std::string(kListName) + ", " + wordColumnList(false) + ") VALUES ";
+        const std::size_t last = std::min(first + kRowsPerStatement, listWords.size());
+        for (std::size_t index = first; index < last; ++index) {
+            const WordRow& word = listWords[index].word;
+            insert += (index == first ? "(" : ", (") + wordLiteral(listWords[index].list) + ", " +
+                      wordLiteral(word.text) + ", " + std::to_string(word.length) + ", " +
+                      std::to_string(word.points) + ", " + std::to_string(word.type) + ", " +
+                      std::to_string(word.genre) + ")";
+        }
+        fill.push_back(insert);
+    }
+    if (played)
+        fill.push_back("INSERT INTO " + staged(database, kPlayedListTable, kNewSuffix) +
+                       " VALUES (" + wordLiteral(*played) + ")");
     fill.push_back(fillWordTable(database, staged(database, kWordTable, kNewSuffix),
                                  staged(database, kAddedWordTable, kNewSuffix),
-                                 staged(database, kRemovedWordTable, kNewSuffix)));
-    return swapTables(database, {kWordTable, kAddedWordTable, kRemovedWordTable}, fill);
+                                 staged(database, kRemovedWordTable, kNewSuffix),
+                                 staged(database, kListWordTable, kNewSuffix),
+                                 staged(database, kPlayedListTable, kNewSuffix)));
+    return swapTables(
+        database,
+        {kWordTable, kAddedWordTable, kRemovedWordTable, kListWordTable, kPlayedListTable}, fill);
+}
+
+std::vector<std::string> playListStatements(const std::optional<std::string>& list,
+                                            std::string_view database)
+{
+    std::vector<std::string> fill;
+    if (list)
+        fill.push_back("INSERT INTO " + staged(database, kPlayedListTable, kNewSuffix) +
+                       " VALUES (" + wordLiteral(*list) + ")");
+    fill.push_back(fillWordTable(
+        database, staged(database, kWordTable, kNewSuffix), qualified(database, kAddedWordTable),
+        qualified(database, kRemovedWordTable), qualified(database, kListWordTable),
+        staged(database, kPlayedListTable, kNewSuffix)));
+    return swapTables(database, {kWordTable, kPlayedListTable}, fill);
 }
 
 std::vector<std::string> reapplyPlayerTablesStatements(std::string_view database)
 {
-    return swapTables(database, {kWordTable},
-                      {fillWordTable(database, staged(database, kWordTable, kNewSuffix),
-                                     qualified(database, kAddedWordTable),
-                                     qualified(database, kRemovedWordTable))});
+    return swapTables(
+        database, {kWordTable},
+        {fillWordTable(database, staged(database, kWordTable, kNewSuffix),
+                       qualified(database, kAddedWordTable), qualified(database, kRemovedWordTable),
+                       qualified(database, kListWordTable),
+                       qualified(database, kPlayedListTable))});
 }
 
 } // namespace WordCatalogue

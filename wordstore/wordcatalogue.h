@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -43,6 +44,16 @@ inline constexpr std::string_view kWordLength = "taille";   // its number of cha
 inline constexpr std::string_view kWordPoints = "point";    // its value
 inline constexpr std::string_view kWordType = "ref_type";   // a WordType code
 inline constexpr std::string_view kWordGenre = "ref_genre"; // an identifier of the genres
+
+// The player's named lists (a teacher's "Semaine 12"): each list's words as
+// full rows of their own, the columns of a table of words plus the list's
+// name, so that a word of a list need not be anywhere else. A word may be in
+// several lists. A list exists while it holds words.
+inline constexpr std::string_view kListWordTable = "motslistes";
+inline constexpr std::string_view kListName = "liste"; // compared byte for byte
+// The list the game draws from: one row naming it, or no row for all the
+// words (the shipped words less those removed, and the player's own).
+inline constexpr std::string_view kPlayedListTable = "listejouee";
 
 // The genres.
 inline constexpr std::string_view kGenreTable = "isgenre";
@@ -81,6 +92,7 @@ enum class GenreKind
 inline constexpr std::size_t kMaxWordBytes = 40;
 inline constexpr std::int32_t kMaxPoints = 255;
 inline constexpr std::size_t kMaxGenreDescriptionBytes = 60;
+inline constexpr std::size_t kMaxListNameBytes = 60;
 
 // A column: its name and its definition in CREATE TABLE.
 struct Column
@@ -97,11 +109,11 @@ struct Table
 };
 
 // The tables of the base, in the order they are created and filled: the
-// genres, the shipped words, the words the game reads, then the player's two
-// tables.
+// genres, the shipped words, the words the game reads, then the player's
+// tables (added words, removed words, the lists' words, the list played).
 const std::vector<Table>& schema();
 
-// The tables that hold the player's own changes.
+// The tables that hold the player's own changes and lists.
 std::vector<std::string_view> playerTables();
 
 // A file in the data folder that says the player's tables were carried over
@@ -116,7 +128,9 @@ std::string createDatabaseStatement(std::string_view database = kDatabase);
 // `ifMissing`: "CREATE TABLE IF NOT EXISTS", for a database that may hold them.
 std::string createTableStatement(const Table& table, std::string_view database = kDatabase,
                                  bool ifMissing = false);
-// Fills the empty kWordTable from the shipped words and the player's tables.
+// Fills the empty kWordTable from the player's tables: the words of the list
+// kPlayedListTable names, or, when it names none, the shipped words and the
+// player's own.
 std::string fillWordTableStatement(std::string_view database = kDatabase);
 
 // A row of each table, as the base builder reads them.
@@ -127,6 +141,13 @@ struct WordRow
     std::int32_t points = 0;
     std::int32_t type = 0;
     std::int32_t genre = 0;
+};
+
+// A word of a named list.
+struct ListWordRow
+{
+    std::string list; // the list's name
+    WordRow word;
 };
 
 struct GenreRow
@@ -149,8 +170,8 @@ std::string insertWordsStatement(std::span<const WordRow> words, const Quote& qu
                                  std::string_view database = kDatabase);
 
 // A word as an SQL string literal that needs no escaping by the connection:
-// quotes doubled. Only for playable words (letters, hyphen, apostrophe);
-// raises std::invalid_argument for a backslash or a control byte.
+// quotes doubled. Only for playable words (letters, hyphen, apostrophe) and
+// list names; raises std::invalid_argument for a backslash or a control byte.
 std::string wordLiteral(const std::string& word);
 
 // ---------------------------------------------------------------- the game's statements
@@ -193,13 +214,23 @@ std::string genreFilter(const std::vector<std::string>& identifiers);
 // ---------------------------------------------------------------- the word list tool
 
 // Every word the filter lets through, in alphabetical order: read kWordText.
-std::string listStatement(const WordFilter& filter);
+// The words the game reads, or those of the named list.
+std::string listStatement(const WordFilter& filter,
+                          const std::optional<std::string>& list = std::nullopt);
 // The rows of a table of words (shipped or added): read every column of WordRow.
 std::string wordRowsStatement(std::string_view table);
 // The words the player removed: read kWordText.
 std::string removedWordsStatement();
 // The genre rows: read kGenreId and kGenreDescription.
 std::string genreRowsStatement();
+// The words of every list, in the order they were added: read kListName and
+// every column of WordRow.
+std::string listWordRowsStatement();
+// Each list with its number of words (its rows, as the game counts them), by
+// name: read kListName and kCountColumn.
+std::string listSummaryStatement();
+// The list the game draws from: read kListName; no row for all the words.
+std::string playedListStatement();
 
 // Empties a table of `database`.
 std::string clearTableStatement(std::string_view table, std::string_view database);
@@ -215,9 +246,17 @@ std::string toolLockStatement(std::string_view database);
 // filled under other names, then swapped in by one RENAME TABLE, which the
 // server makes atomic. A process killed before it leaves the base as it was;
 // its leftovers go at the next run (the first statement).
+// The lists' words and the list played are replaced with them, the same way.
 std::vector<std::string> replacePlayerTablesStatements(std::span<const WordRow> added,
                                                        std::span<const std::string> removed,
+                                                       std::span<const ListWordRow> listWords,
+                                                       const std::optional<std::string>& played,
                                                        std::string_view database = kDatabase);
+// The statements that make the game draw from the named list (none: from all
+// the words): kPlayedListTable and kWordTable filled under other names and
+// swapped in by one RENAME TABLE, all or nothing as above.
+std::vector<std::string> playListStatements(const std::optional<std::string>& list,
+                                            std::string_view database = kDatabase);
 // The statements that refill kWordTable from the shipped words and the
 // player's tables, all or nothing: after a newer shipped base was put in
 // place with the player's tables carried over.

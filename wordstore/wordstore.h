@@ -137,6 +137,8 @@ public:
     void Open();
     void Close();
     bool Active() const { return m_active; }
+    // The store the query runs on; null once the store is gone.
+    TWordStore* Store() const { return m_store; }
 
     void First();
     void Next();

@@ -7,17 +7,22 @@
 // Exit codes: 0 done, 1 a list or a word refused or a failure, 2 a wrong
 // command line.
 
+#include "config/inifile.h"
+#include "config/listsetting.h"
 #include "layout/playerbase.h"
 #include "layout/programlayout.h"
 #include "text/windows1252.h"
 #include "wordstore/wordcatalogue.h"
+#include "wordstore/wordlists.h"
 #include "wordstore/wordstore.h"
 #include "wordtool/wordlist.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QSaveFile>
+#include <QString>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <iostream>
@@ -46,14 +51,22 @@ Commandes :
                        n'est pas dans la base livrée ; lignes vides et lignes
                        commençant par # ignorées ; UTF-8 ou Windows-1252.
                        Une seule ligne refusée, et rien n'est importé.
-  lister               écrit les mots de la liste, un par ligne
-  retirer MOT...       retire des mots de la liste
-  exporter FICHIER     écrit les mots ajoutés, au format d'importation
-  reinitialiser        revient à la liste livrée avec le jeu
+                       Avec --liste NOM, les mots vont dans la liste NOM.
+  lister               écrit les mots que le jeu tire, un par ligne
+                       (avec --liste NOM : ceux de la liste NOM)
+  retirer MOT...       retire des mots de la liste (ou de la liste NOM)
+  exporter FICHIER     écrit les mots ajoutés (ou la liste NOM), au format
+                       d'importation
+  reinitialiser        revient à la liste livrée avec le jeu (les listes
+                       nommées restent)
+  listes               écrit chaque liste nommée et son nombre de mots
+  jouer NOM            le jeu ne tire plus que les mots de la liste NOM
+  jouer --tous         le jeu tire de nouveau tous les mots
 
 Options (avant ou après la commande, --nom=valeur ou --nom valeur) :
   --donnees DOSSIER    la base du dossier DOSSIER (celui qui contient data/)
                        au lieu de celle du joueur
+  --liste NOM          importer, lister, retirer, exporter : la liste NOM
   --essai              importer : vérifie la liste sans rien écrire
   --oui                reinitialiser : sans demander de confirmation
   --taille-min N  --taille-max N  --points-min N  --points-max N
@@ -88,8 +101,9 @@ const std::set<std::string> kValueOptions = {"donnees",
                                              "points-min",
                                              "points-max",
                                              "type",
-                                             "genre"};
-const std::set<std::string> kFlags = {"essai", "oui", "help"};
+                                             "genre",
+                                             "liste"};
+const std::set<std::string> kFlags = {"essai", "oui", "help", "tous"};
 
 struct CommandLine
 {
@@ -274,8 +288,183 @@ void save(const WordList& list, TWordStore& store)
     list.save(store, databaseOf(store));
 }
 
+// "0 mot", "1 mot", "2 mots": in French, 0 and 1 take the singular.
+std::string counted(int count, std::string_view singular, std::string_view plural)
+{
+    return std::to_string(count) + " " + std::string(count <= 1 ? singular : plural);
+}
+
+// A list's name as the command line gives it (UTF-8), in Windows-1252 as the
+// base keeps it.
+std::string listName(const std::string& utf8)
+{
+    std::string name;
+    for (const char32_t character :
+         QString::fromUtf8(utf8.data(), qsizetype(utf8.size())).toUcs4()) {
+        const auto byte = Windows1252::fromUnicode(character);
+        if (!byte || *byte < 0x20 || *byte == 0x7F || *byte == '\\')
+            throw UsageError("le nom de liste « " + utf8 +
+                             " » contient un caractère qui ne peut y figurer");
+        name += static_cast<char>(*byte);
+    }
+    if (name.empty() || name.front() == ' ' || name.back() == ' ')
+        throw UsageError("un nom de liste ne peut être vide, ni commencer ou finir par une espace");
+    if (name.size() > WordCatalogue::kMaxListNameBytes)
+        throw UsageError("nom de liste trop long (" +
+                         std::to_string(WordCatalogue::kMaxListNameBytes) + " caractères au plus)");
+    return name;
+}
+
+// The list that --liste names, which must exist; none without --liste.
+std::optional<std::string> namedList(TWordStore& store, const CommandLine& line)
+{
+    if (!line.has("liste"))
+        return std::nullopt;
+    const std::string name = listName(line.value("liste"));
+    for (const WordListSummary& list : ReadWordLists(store)) {
+        if (list.name == name)
+            return name;
+    }
+    throw std::runtime_error("aucune liste « " + line.value("liste") +
+                             " » : « corbelet-mots listes » les donne toutes");
+}
+
+// The settings file of the game that plays this base, when it has one: the
+// player's (the layout's), or, for the base of a folder (--donnees), the
+// settings file of a portable game in that folder. None for a server.
+std::optional<fs::path> gameSettingsFile(const CommandLine& line)
+{
+    if (usesServer(line))
+        return std::nullopt;
+    const fs::path file =
+        line.has("donnees")
+            ? fs::absolute(line.value("donnees")) / "corbelet.ini"
+            : DecideLayout(RunningExecutable(), UserFoldersFromEnvironment()).settingsFile;
+    std::error_code error;
+    return fs::is_regular_file(file, error) ? std::optional<fs::path>(file) : std::nullopt;
+}
+
+// Records the list the game draws from in the game's settings file, so that
+// the game keeps it at its next start. The base has changed already: a file
+// that cannot be written is only warned about.
+void recordPlayedList(const CommandLine& line, const std::optional<std::string>& played)
+{
+    const std::optional<fs::path> file = gameSettingsFile(line);
+    if (!file)
+        return;
+    try {
+        TIniFile(file->string())
+            .WriteString(ListSetting::kSection, ListSetting::kKey, played.value_or(std::string()));
+    } catch (const std::runtime_error& error) {
+        std::cerr << kProgram << " : attention, le choix est fait dans la base, mais les "
+                  << "réglages du jeu n'ont pu le noter : " << error.what() << "\n";
+    }
+}
+
+// What the game draws from, said after a change.
+void tellPlayed(TWordStore& store, const std::optional<std::string>& played)
+{
+    TWordQuery query(store);
+    query.SetSQL(WordCatalogue::countAllStatement());
+    query.Open();
+    const int words = query.FindField(WordCatalogue::kCountColumn).AsInteger();
+    std::cout << "Le jeu tire ses mots "
+              << (played ? "de la liste « " + Windows1252::toUtf8(*played) + " »"
+                         : std::string("de toute la base"))
+              << " (" << counted(words, "mot", "mots") << ").\n";
+}
+
+int importToList(TWordStore& store, const CommandLine& line)
+{
+    const std::string name = listName(line.value("liste"));
+    const std::vector<ListLine> lines = ReadListFile(readFile(line.words[1]));
+    WordList list(store);
+    const bool isNew = !list.hasList(name);
+    const ImportResult result = list.importToList(name, lines);
+    for (const Rejection& rejection : result.rejections) {
+        std::cerr << line.words[1] << ", ligne " << rejection.line << " : « " << rejection.word
+                  << " » : " << rejection.reason << "\n";
+    }
+    if (!result.rejections.empty()) {
+        std::cerr << kProgram << " : "
+                  << counted(static_cast<int>(result.rejections.size()), "ligne refusée",
+                             "lignes refusées")
+                  << ", aucun mot importé.\n";
+        return 1;
+    }
+    const bool trial = line.has("essai");
+    if (!trial && result.added > 0)
+        save(list, store);
+    std::cout << (trial ? "Essai : " : "")
+              << counted(result.added, trial ? "mot serait importé" : "mot importé",
+                         trial ? "mots seraient importés" : "mots importés")
+              << " dans la liste « " << line.value("liste") << " »"
+              << (isNew && result.added > 0 ? " (nouvelle liste)" : "") << ", " << result.duplicates
+              << " déjà dans la liste.\n";
+    return 0;
+}
+
+int removeFromList(TWordStore& store, const CommandLine& line,
+                   const std::vector<std::string>& words)
+{
+    const std::string name = *namedList(store, line);
+    WordList list(store);
+    const bool played = list.played() == name;
+    const std::vector<std::string> missing = list.removeFromList(name, words);
+    for (const std::string& word : missing)
+        std::cerr << "« " << Windows1252::toUtf8(word) << " » n'est pas dans la liste « "
+                  << line.value("liste") << " »\n";
+    if (!missing.empty()) {
+        std::cerr << kProgram << " : aucun mot retiré.\n";
+        return 1;
+    }
+    save(list, store);
+    std::cout << counted(static_cast<int>(words.size()), "mot retiré", "mots retirés")
+              << " de la liste « " << line.value("liste") << " ».\n";
+    if (!list.hasList(name)) {
+        std::cout << "La liste « " << line.value("liste") << " » est vide : elle n'existe plus.\n";
+        if (played) {
+            recordPlayedList(line, std::nullopt);
+            tellPlayed(store, std::nullopt);
+        }
+    }
+    return 0;
+}
+
+int showLists(TWordStore& store, const CommandLine&)
+{
+    const std::optional<std::string> played = ReadPlayedList(store);
+    const std::vector<WordListSummary> lists = ReadWordLists(store);
+    if (lists.empty())
+        std::cerr << "Aucune liste : « corbelet-mots importer FICHIER --liste NOM » en fait une.\n";
+    for (const WordListSummary& list : lists)
+        std::cout << Windows1252::toUtf8(list.name) << "\t" << counted(list.words, "mot", "mots")
+                  << (list.name == played ? "\tjouée" : "") << "\n";
+    return 0;
+}
+
+int playList(TWordStore& store, const CommandLine& line)
+{
+    std::optional<std::string> played;
+    if (!line.has("tous")) {
+        const std::string name = listName(line.words[1]);
+        const std::vector<WordListSummary> lists = ReadWordLists(store);
+        if (std::none_of(lists.begin(), lists.end(),
+                         [&](const WordListSummary& list) { return list.name == name; }))
+            throw std::runtime_error("aucune liste « " + line.words[1] +
+                                     " » : « corbelet-mots listes » les donne toutes");
+        played = name;
+    }
+    PlayWordList(store, played, databaseOf(store));
+    recordPlayedList(line, played);
+    tellPlayed(store, played);
+    return 0;
+}
+
 int importList(TWordStore& store, const CommandLine& line)
 {
+    if (line.has("liste"))
+        return importToList(store, line);
     const std::vector<ListLine> lines = ReadListFile(readFile(line.words[1]));
     WordList list(store);
     const ImportResult result = list.import(lines);
@@ -322,7 +511,7 @@ int listWords(TWordStore& store, const CommandLine& line)
         filter.FiltreGenre = WordCatalogue::genreFilter(identifiers);
     }
     TWordQuery query(store);
-    query.SetSQL(WordCatalogue::listStatement(filter));
+    query.SetSQL(WordCatalogue::listStatement(filter, namedList(store, line)));
     for (query.Open(); !query.Eof(); query.Next())
         std::cout << Windows1252::toUtf8(query.FindField(WordCatalogue::kWordText).AsString())
                   << "\n";
@@ -334,6 +523,8 @@ int removeWords(TWordStore& store, const CommandLine& line)
     std::vector<std::string> words;
     for (std::size_t index = 1; index < line.words.size(); ++index)
         words.push_back(Windows1252::fromUtf8(line.words[index]));
+    if (line.has("liste"))
+        return removeFromList(store, line, words);
     WordList list(store);
     const std::vector<std::string> missing = list.remove(words);
     for (const std::string& word : missing)
@@ -350,15 +541,20 @@ int removeWords(TWordStore& store, const CommandLine& line)
 int exportWords(TWordStore& store, const CommandLine& line)
 {
     const WordList list(store);
+    const std::optional<std::string> name = namedList(store, line);
     // Written whole under another name, then renamed: an interrupted export
     // never leaves half a list.
     QSaveFile file(QFile::decodeName(line.words[1].c_str()));
-    const std::string text = list.exportText();
+    const std::string text = name ? list.exportListText(*name) : list.exportText();
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(text.data(), static_cast<qint64>(text.size())) < 0 || !file.commit())
         throw std::runtime_error("impossible d'écrire « " + line.words[1] +
                                  " » : " + file.errorString().toStdString());
-    std::cout << list.addedCount() << " mots ajoutés exportés.\n";
+    if (name)
+        std::cout << counted(list.listCount(*name), "mot exporté", "mots exportés")
+                  << " de la liste « " << Windows1252::toUtf8(*name) << " ».\n";
+    else
+        std::cout << list.addedCount() << " mots ajoutés exportés.\n";
     return 0;
 }
 
@@ -408,12 +604,15 @@ int main(int argc, char** argv)
             {"lister", {listWords, "aucun argument", 0, 0}},
             {"retirer", {removeWords, "au moins un mot", 1, SIZE_MAX}},
             {"exporter", {exportWords, "un fichier", 1, 1}},
-            {"reinitialiser", {resetList, "aucun argument", 0, 0}}};
+            {"reinitialiser", {resetList, "aucun argument", 0, 0}},
+            {"listes", {showLists, "aucun argument", 0, 0}},
+            {"jouer", {playList, "le nom d'une liste, ou --tous", 0, 1}}};
         const auto found = commands.find(command);
         if (found == commands.end())
             throw UsageError("commande inconnue « " + command + " »");
         const std::size_t count = line.words.size() - 1;
-        if (count < found->second.least || count > found->second.most)
+        if (count < found->second.least || count > found->second.most ||
+            (command == "jouer" && (count == 1) == line.has("tous")))
             throw UsageError(command + " prend " + found->second.arguments);
         TWordStore store;
         openStore(store, line);

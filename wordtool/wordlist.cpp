@@ -3,6 +3,7 @@
 #include "game/rules/wordrules.h"
 #include "game/rules/wordvalue.h"
 #include "text/windows1252.h"
+#include "wordstore/wordlists.h"
 #include "wordstore/wordstore.h"
 
 #include <QList>
@@ -12,6 +13,7 @@
 #include <algorithm>
 
 using WordCatalogue::GenreKind;
+using WordCatalogue::ListWordRow;
 using WordCatalogue::WordRow;
 using WordCatalogue::WordType;
 
@@ -207,6 +209,16 @@ WordList::WordList(TWordStore& store)
         m_shipped.emplace(word.text, std::move(word));
     m_added = ReadWordRows(store, WordCatalogue::kAddedWordTable);
     TWordQuery query(store);
+    query.SetSQL(WordCatalogue::listWordRowsStatement());
+    for (query.Open(); !query.Eof(); query.Next()) {
+        m_listWords.push_back({query.FindField(WordCatalogue::kListName).AsString(),
+                               {query.FindField(WordCatalogue::kWordText).AsString(),
+                                query.FindField(WordCatalogue::kWordLength).AsInteger(),
+                                query.FindField(WordCatalogue::kWordPoints).AsInteger(),
+                                query.FindField(WordCatalogue::kWordType).AsInteger(),
+                                query.FindField(WordCatalogue::kWordGenre).AsInteger()}});
+    }
+    m_played = ReadPlayedList(store);
     query.SetSQL(WordCatalogue::removedWordsStatement());
     for (query.Open(); !query.Eof(); query.Next())
         m_removed.insert(query.FindField(WordCatalogue::kWordText).AsString());
@@ -229,49 +241,68 @@ std::vector<std::string> WordList::genreIdentifiers(std::string_view name) const
     return found == m_genres.end() ? std::vector<std::string>{} : found->second;
 }
 
+std::optional<WordList::CheckedLine> WordList::check(const ListLine& line,
+                                                     ImportResult& result) const
+{
+    const std::string word = lowerCase(SpelledOutWord(line.word));
+    const auto reject = [&](std::string reason) {
+        result.rejections.push_back({line.number, Windows1252::toUtf8(line.word), reason});
+        return std::nullopt;
+    };
+    if (!line.rejection.empty())
+        return reject(line.rejection);
+    if (word.size() > WordCatalogue::kMaxWordBytes)
+        return reject("mot trop long (" + std::to_string(WordCatalogue::kMaxWordBytes) +
+                      " caractères au plus)");
+    if (!IsWinnable(word))
+        return reject("mot impossible à jouer (seuls comptent les lettres, le tiret et "
+                      "l'apostrophe, entre deux lettres)");
+    std::optional<WordType> type;
+    if (!line.type.empty() && !(type = TypeFromName(line.type)))
+        return reject("type inconnu « " + line.type + " » (nom, adjectif, adverbe ou verbe)");
+    std::optional<std::int32_t> genre;
+    if (!line.genre.empty()) {
+        const std::vector<std::string> identifiers = genreIdentifiers(line.genre);
+        if (identifiers.empty())
+            return reject("genre inconnu « " + line.genre + " » (masculin, féminin ou épicène)");
+        genre = std::stoi(identifiers.front());
+    }
+    return CheckedLine{word, type, genre};
+}
+
+std::optional<WordRow> WordList::newWord(const ListLine& line, const CheckedLine& checked,
+                                         ImportResult& result) const
+{
+    const auto reject = [&](std::string reason) {
+        result.rejections.push_back({line.number, Windows1252::toUtf8(line.word), reason});
+        return std::nullopt;
+    };
+    if (!checked.type)
+        return reject("mot absent de la base livrée : indiquez son type et son genre");
+    std::optional<std::int32_t> genre = checked.genre;
+    if (*checked.type == WordType::Verb)
+        genre = WordCatalogue::kVerbGenre;
+    else if (*checked.type == WordType::Adverb && !genre && !genreIdentifiers("epicene").empty())
+        genre = std::stoi(genreIdentifiers("epicene").front());
+    if (!genre)
+        return reject("genre manquant : le mot n'est pas dans la base livrée (masculin, féminin "
+                      "ou épicène)");
+    return WordRow{checked.word, static_cast<std::int32_t>(checked.word.size()),
+                   WordPoints(checked.word), static_cast<std::int32_t>(*checked.type), *genre};
+}
+
 ImportResult WordList::import(const std::vector<ListLine>& lines)
 {
     ImportResult result;
     std::vector<WordRow> added = m_added;
     std::set<std::string> removed = m_removed;
     for (const ListLine& line : lines) {
-        const std::string word = lowerCase(SpelledOutWord(line.word));
-        const auto reject = [&](std::string reason) {
-            result.rejections.push_back({line.number, Windows1252::toUtf8(line.word), reason});
-        };
-        if (!line.rejection.empty()) {
-            reject(line.rejection);
+        const std::optional<CheckedLine> checked = check(line, result);
+        if (!checked)
             continue;
-        }
-        if (word.size() > WordCatalogue::kMaxWordBytes) {
-            reject("mot trop long (" + std::to_string(WordCatalogue::kMaxWordBytes) +
-                   " caractères au plus)");
-            continue;
-        }
-        if (!IsWinnable(word)) {
-            reject("mot impossible à jouer (seuls comptent les lettres, le tiret et "
-                   "l'apostrophe, entre deux lettres)");
-            continue;
-        }
-        std::optional<WordType> type;
-        if (!line.type.empty() && !(type = TypeFromName(line.type))) {
-            reject("type inconnu « " + line.type + " » (nom, adjectif, adverbe ou verbe)");
-            continue;
-        }
-        std::optional<std::int32_t> genre;
-        if (!line.genre.empty()) {
-            const std::vector<std::string> identifiers = genreIdentifiers(line.genre);
-            if (identifiers.empty()) {
-                reject("genre inconnu « " + line.genre + " » (masculin, féminin ou épicène)");
-                continue;
-            }
-            genre = std::stoi(identifiers.front());
-        }
-
-        const auto typeCode =
-            type ? std::optional<std::int32_t>(static_cast<std::int32_t>(*type)) : std::nullopt;
+        const std::string& word = checked->word;
         // Against the list as this import leaves it so far.
-        if (inList(m_shipped, added, removed, word, typeCode)) {
+        if (inList(m_shipped, added, removed, word, checked->typeCode())) {
             ++result.duplicates;
             continue;
         }
@@ -280,28 +311,101 @@ ImportResult WordList::import(const std::vector<ListLine>& lines)
             ++result.restored;
             continue;
         }
-        if (!type) {
-            reject("mot absent de la base livrée : indiquez son type et son genre");
-            continue;
+        if (const std::optional<WordRow> row = newWord(line, *checked, result)) {
+            added.push_back(*row);
+            ++result.added;
         }
-        if (*type == WordType::Verb)
-            genre = WordCatalogue::kVerbGenre;
-        else if (*type == WordType::Adverb && !genre && !genreIdentifiers("epicene").empty())
-            genre = std::stoi(genreIdentifiers("epicene").front());
-        if (!genre) {
-            reject("genre manquant : le mot n'est pas dans la base livrée (masculin, féminin ou "
-                   "épicène)");
-            continue;
-        }
-        added.push_back({word, static_cast<std::int32_t>(word.size()), WordPoints(word),
-                         static_cast<std::int32_t>(*type), *genre});
-        ++result.added;
     }
     if (result.rejections.empty()) {
         m_added = std::move(added);
         m_removed = std::move(removed);
     }
     return result;
+}
+
+bool WordList::hasList(const std::string& list) const
+{
+    return std::any_of(m_listWords.begin(), m_listWords.end(),
+                       [&](const ListWordRow& row) { return row.list == list; });
+}
+
+std::vector<WordRow> WordList::knownRows(const std::string& word,
+                                         std::optional<std::int32_t> type) const
+{
+    std::vector<WordRow> rows;
+    const auto take = [&](const WordRow& row) {
+        const bool seen = std::any_of(rows.begin(), rows.end(),
+                                      [&](const WordRow& kept) { return kept.type == row.type; });
+        if (row.text == word && (!type || row.type == *type) && !seen)
+            rows.push_back(row);
+    };
+    const auto [first, last] = m_shipped.equal_range(word);
+    for (auto entry = first; entry != last; ++entry)
+        take(entry->second);
+    for (const WordRow& row : m_added)
+        take(row);
+    for (const ListWordRow& row : m_listWords)
+        take(row.word);
+    return rows;
+}
+
+ImportResult WordList::importToList(const std::string& list, const std::vector<ListLine>& lines)
+{
+    ImportResult result;
+    std::vector<ListWordRow> listWords = m_listWords;
+    const auto inThisList = [&](const WordRow& row) {
+        return std::any_of(listWords.begin(), listWords.end(), [&](const ListWordRow& kept) {
+            return kept.list == list && kept.word.text == row.text && kept.word.type == row.type;
+        });
+    };
+    for (const ListLine& line : lines) {
+        const std::optional<CheckedLine> checked = check(line, result);
+        if (!checked)
+            continue;
+        // A known word comes with each of its types (or the one given), as the
+        // base has it; a new one needs its type and genre.
+        std::vector<WordRow> rows = knownRows(checked->word, checked->typeCode());
+        if (rows.empty()) {
+            const std::optional<WordRow> row = newWord(line, *checked, result);
+            if (!row)
+                continue;
+            rows.push_back(*row);
+        }
+        int fresh = 0;
+        for (const WordRow& row : rows) {
+            if (!inThisList(row)) {
+                listWords.push_back({list, row});
+                ++fresh;
+            }
+        }
+        if (fresh == 0)
+            ++result.duplicates;
+        result.added += fresh;
+    }
+    if (result.rejections.empty())
+        m_listWords = std::move(listWords);
+    return result;
+}
+
+std::vector<std::string> WordList::removeFromList(const std::string& list,
+                                                  const std::vector<std::string>& words)
+{
+    std::vector<std::string> missing;
+    std::vector<ListWordRow> listWords = m_listWords;
+    for (const std::string& typed : words) {
+        const std::string word = lowerCase(SpelledOutWord(typed));
+        if (std::erase_if(listWords, [&](const ListWordRow& row) {
+                return row.list == list && row.word.text == word;
+            }) == 0)
+            missing.push_back(typed);
+    }
+    if (missing.empty()) {
+        m_listWords = std::move(listWords);
+        // A list without words is gone: the game draws from all the words.
+        if (m_played == list && !hasList(list))
+            m_played.reset();
+    }
+    return missing;
 }
 
 std::vector<std::string> WordList::remove(const std::vector<std::string>& words)
@@ -332,33 +436,55 @@ void WordList::reset()
     m_removed.clear();
 }
 
+std::string WordList::exportLine(const WordRow& row) const
+{
+    std::string text = Windows1252::toUtf8(row.text) + "\t";
+    text += nameOf(kTypeNames, static_cast<WordType>(row.type));
+    if (row.type != static_cast<std::int32_t>(WordType::Verb)) {
+        for (const auto& [kind, identifiers] : m_genres) {
+            if (std::find(identifiers.begin(), identifiers.end(), std::to_string(row.genre)) !=
+                identifiers.end()) {
+                const std::string_view name = nameOf(kGenreNames, kind);
+                text += "\t" + std::string(name == "feminin"   ? "féminin"
+                                           : name == "epicene" ? "épicène"
+                                                               : name);
+                break;
+            }
+        }
+    }
+    return text + "\n";
+}
+
 std::string WordList::exportText() const
 {
     std::string text = "# Mots ajoutés à la liste de Corbelet : mot, type, genre\n";
-    for (const WordRow& row : m_added) {
-        text += Windows1252::toUtf8(row.text) + "\t";
-        text += nameOf(kTypeNames, static_cast<WordType>(row.type));
-        if (row.type != static_cast<std::int32_t>(WordType::Verb)) {
-            for (const auto& [kind, identifiers] : m_genres) {
-                if (std::find(identifiers.begin(), identifiers.end(), std::to_string(row.genre)) !=
-                    identifiers.end()) {
-                    const std::string_view name = nameOf(kGenreNames, kind);
-                    text += "\t" + std::string(name == "feminin"   ? "féminin"
-                                               : name == "epicene" ? "épicène"
-                                                                   : name);
-                    break;
-                }
-            }
-        }
-        text += "\n";
+    for (const WordRow& row : m_added)
+        text += exportLine(row);
+    return text;
+}
+
+std::string WordList::exportListText(const std::string& list) const
+{
+    std::string text =
+        "# Liste « " + Windows1252::toUtf8(list) + " » de Corbelet : mot, type, genre\n";
+    for (const ListWordRow& row : m_listWords) {
+        if (row.list == list)
+            text += exportLine(row.word);
     }
     return text;
+}
+
+int WordList::listCount(const std::string& list) const
+{
+    return static_cast<int>(
+        std::count_if(m_listWords.begin(), m_listWords.end(),
+                      [&](const ListWordRow& row) { return row.list == list; }));
 }
 
 void WordList::save(TWordStore& store, std::string_view database) const
 {
     const std::vector<std::string> removed(m_removed.begin(), m_removed.end());
-    for (const std::string& statement :
-         WordCatalogue::replacePlayerTablesStatements(m_added, removed, database))
+    for (const std::string& statement : WordCatalogue::replacePlayerTablesStatements(
+             m_added, removed, m_listWords, m_played, database))
         store.Execute(statement);
 }

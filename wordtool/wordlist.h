@@ -1,8 +1,9 @@
 #pragma once
 
 // The word list of a base as corbelet-mots changes it: the shipped words, the
-// words the player added and the shipped words the player removed, read from a
-// word store, changed in memory and written back all or nothing.
+// words the player added, the shipped words the player removed, the named
+// lists and the list the game draws from, read from a word store, changed in
+// memory and written back all or nothing.
 
 #include "wordstore/wordcatalogue.h"
 
@@ -42,7 +43,7 @@ struct Rejection
 
 struct ImportResult
 {
-    int added = 0;      // new words
+    int added = 0;      // new words (in a named list: new rows, one per type)
     int restored = 0;   // shipped words the player had removed, back again
     int duplicates = 0; // words already in the list, or twice in the file
     std::vector<Rejection> rejections;
@@ -59,8 +60,25 @@ public:
     // Removes the words (Windows-1252); returns those not in the list, and
     // removes nothing then.
     std::vector<std::string> remove(const std::vector<std::string>& words);
-    // Back to the shipped words.
+    // Back to the shipped words; the named lists stay.
     void reset();
+
+    // Adds the lines' words to the named list (Windows-1252 name), made when
+    // missing: a word the base knows with its types (or the one given), a new
+    // word with its type and genre. Nothing changes when a line is rejected.
+    ImportResult importToList(const std::string& list, const std::vector<ListLine>& lines);
+    // Removes the words from the named list; returns those not in it, and
+    // removes nothing then. A list left without words is gone, and when the
+    // game drew from it, it draws from all the words again.
+    std::vector<std::string> removeFromList(const std::string& list,
+                                            const std::vector<std::string>& words);
+    bool hasList(const std::string& list) const;
+    // The number of words (rows) of the named list.
+    int listCount(const std::string& list) const;
+    // The named list in the import format (UTF-8 text).
+    std::string exportListText(const std::string& list) const;
+    // The list the game draws from; none: all the words.
+    const std::optional<std::string>& played() const { return m_played; }
 
     // The player's words in the import format (UTF-8 text).
     std::string exportText() const;
@@ -76,9 +94,34 @@ public:
     std::vector<std::string> genreIdentifiers(std::string_view name) const;
 
 private:
+    // A line's word, folded and checked, with its type and genre if given.
+    struct CheckedLine
+    {
+        std::string word;
+        std::optional<WordCatalogue::WordType> type;
+        std::optional<std::int32_t> genre;
+        std::optional<std::int32_t> typeCode() const
+        {
+            return type ? std::optional<std::int32_t>(static_cast<std::int32_t>(*type))
+                        : std::nullopt;
+        }
+    };
+    // The line's word, or nothing and its rejection added to `result`.
+    std::optional<CheckedLine> check(const ListLine& line, ImportResult& result) const;
+    // The row of a word the base does not know, or nothing and its rejection.
+    std::optional<WordCatalogue::WordRow> newWord(const ListLine& line, const CheckedLine& checked,
+                                                  ImportResult& result) const;
+    // The rows the base holds for the word, one per type (of that type when
+    // one is given): shipped, added, or in a list.
+    std::vector<WordCatalogue::WordRow> knownRows(const std::string& word,
+                                                  std::optional<std::int32_t> type) const;
+    std::string exportLine(const WordCatalogue::WordRow& row) const;
+
     std::multimap<std::string, WordCatalogue::WordRow> m_shipped; // by word
     std::vector<WordCatalogue::WordRow> m_added;
     std::set<std::string> m_removed;
+    std::vector<WordCatalogue::ListWordRow> m_listWords;
+    std::optional<std::string> m_played;
     // The genre identifiers of each kind, and the kind of each identifier.
     std::map<WordCatalogue::GenreKind, std::vector<std::string>> m_genres;
 };

@@ -1,6 +1,7 @@
 // corbelet-mots on copies of a real fixture base: imports of real files, the
-// all-or-nothing rule (a rejected line, a killed process), the words a newer
-// shipped base keeps, and the game's draw over an imported word.
+// all-or-nothing rule (a rejected line, a killed process), named lists and the
+// choice of the list the game draws from, the words and lists a newer shipped
+// base keeps, and the game's draw over an imported word.
 
 #include "game/rules/wordvalue.h"
 #include "layout/playerbase.h"
@@ -73,12 +74,12 @@ private:
 };
 
 // `count` distinct nouns of letters alone, one per line.
-QByteArray manyWords(int count)
+QByteArray manyWords(int count, const QByteArray& prefix = "mot")
 {
     QByteArray list;
     for (int index = 0; index < count; ++index) {
-        QByteArray word = "mot";
-        for (int rest = index; rest > 0 || word.size() == 3; rest /= 26)
+        QByteArray word = prefix;
+        for (int rest = index; rest > 0 || word.size() == prefix.size(); rest /= 26)
             word += char('a' + rest % 26);
         list += word + "\tnom\tmasculin\n";
     }
@@ -239,31 +240,196 @@ private slots:
         QCOMPARE(base.words().size(), kFixtureWords + kWords);
     }
 
-    // The words a player added and removed outlive a newer shipped base.
+    // Words go to named lists, apart from the player's own words: a known
+    // word with its row, a new one with its type, one word in two lists;
+    // each list is listed, emptied, exported and imported elsewhere.
+    void namedLists()
+    {
+        Base base;
+        QVERIFY(base.isValid());
+        QVERIFY(writeFile(base.file("s12.txt"), "maison\nzorglub\tnom\tmasculin\n"));
+        QVERIFY(writeFile(base.file("s13.txt"), "Maison\narbre\n"));
+        const QString s12 = QStringLiteral("--liste=Semaine 12");
+        const QString s13 = QStringLiteral("--liste=Semaine 13");
+        QCOMPARE(base.run({QStringLiteral("importer"), base.file("s12.txt"), s12}).out,
+                 QStringLiteral("2 mots importés dans la liste « Semaine 12 » (nouvelle liste), "
+                                "0 déjà dans la liste.\n"));
+        QCOMPARE(base.run({QStringLiteral("importer"), base.file("s13.txt"), s13}).code, 0);
+        QCOMPARE(base.run({QStringLiteral("importer"), base.file("s12.txt"), s12}).out,
+                 QStringLiteral("0 mot importé dans la liste « Semaine 12 », 2 déjà dans la "
+                                "liste.\n"));
+        QCOMPARE(base.run({QStringLiteral("listes")}).out,
+                 QStringLiteral("Semaine 12\t2 mots\nSemaine 13\t2 mots\n"));
+        // The player's words are as they were.
+        QCOMPARE(base.words().size(), kFixtureWords);
+        QVERIFY(!base.words().contains(u"zorglub"));
+        QCOMPARE(base.run({QStringLiteral("lister"), s12}).out,
+                 QStringLiteral("maison\nzorglub\n"));
+
+        QCOMPARE(base.run({QStringLiteral("retirer"), QStringLiteral("arbre"), s13}).out,
+                 QStringLiteral("1 mot retiré de la liste « Semaine 13 ».\n"));
+        QCOMPARE(base.run({QStringLiteral("listes")}).out,
+                 QStringLiteral("Semaine 12\t2 mots\nSemaine 13\t1 mot\n"));
+        QCOMPARE(base.words().size(), kFixtureWords);
+        const Result unknown = base.run({QStringLiteral("lister"), QStringLiteral("--liste=CM2")});
+        QCOMPARE(unknown.code, 1);
+        QVERIFY2(unknown.err.contains(u"aucune liste « CM2 »"), qPrintable(unknown.err));
+        QCOMPARE(base.run({QStringLiteral("retirer"), QStringLiteral("maison"), s13}).code, 0);
+        QCOMPARE(base.run({QStringLiteral("listes")}).out, QStringLiteral("Semaine 12\t2 mots\n"));
+
+        QCOMPARE(base.run({QStringLiteral("exporter"), base.file("s12-export.txt"), s12}).code, 0);
+        Base other;
+        QCOMPARE(other.run({QStringLiteral("importer"), base.file("s12-export.txt"), s12}).code, 0);
+        QCOMPARE(other.run({QStringLiteral("lister"), s12}).out,
+                 QStringLiteral("maison\nzorglub\n"));
+    }
+
+    // The game draws from one list, then from all the words again; the
+    // choice is recorded in the settings file of a game that has one, and a
+    // played list that loses its last word gives way to all the words.
+    void choosingWhatTheGameDraws()
+    {
+        Base base;
+        QVERIFY(base.isValid());
+        QVERIFY(writeFile(base.file("corbelet.ini"), "[Config]\nNbMotMin=5\n"));
+        QVERIFY(writeFile(base.file("s12.txt"), "maison\nzorglub\tnom\tmasculin\n"));
+        const QString s12 = QStringLiteral("--liste=Semaine 12");
+        QCOMPARE(base.run({QStringLiteral("importer"), base.file("s12.txt"), s12}).code, 0);
+
+        QCOMPARE(base.run({QStringLiteral("jouer"), QStringLiteral("Semaine 12")}).out,
+                 QStringLiteral("Le jeu tire ses mots de la liste « Semaine 12 » (2 mots).\n"));
+        QCOMPARE(base.words(), (QStringList{QStringLiteral("maison"), QStringLiteral("zorglub")}));
+        QCOMPARE(base.run({QStringLiteral("listes")}).out,
+                 QStringLiteral("Semaine 12\t2 mots\tjouée\n"));
+        QFile settings(base.file("corbelet.ini"));
+        QVERIFY(settings.open(QIODevice::ReadOnly));
+        QCOMPARE(settings.readAll(), QByteArray("[Config]\nNbMotMin=5\n[Listes]\ncbListe=Semaine "
+                                                "12\n"));
+        settings.close();
+        // Words added to the list played are played at once.
+        QVERIFY(writeFile(base.file("plus.txt"), "arbre\n"));
+        QCOMPARE(base.run({QStringLiteral("importer"), base.file("plus.txt"), s12}).code, 0);
+        QCOMPARE(base.words().size(), 3);
+
+        QCOMPARE(base.run({QStringLiteral("jouer"), QStringLiteral("--tous")}).out,
+                 QStringLiteral("Le jeu tire ses mots de toute la base (10 mots).\n"));
+        QCOMPARE(base.words().size(), kFixtureWords);
+        QCOMPARE(base.run({QStringLiteral("jouer"), QStringLiteral("Semaine 13")}).code, 1);
+
+        QCOMPARE(base.run({QStringLiteral("jouer"), QStringLiteral("Semaine 12")}).code, 0);
+        const Result emptied = base.run({QStringLiteral("retirer"), QStringLiteral("maison"),
+                                         QStringLiteral("zorglub"), QStringLiteral("arbre"), s12});
+        QCOMPARE(emptied.code, 0);
+        QVERIFY2(emptied.out.endsWith(u"Le jeu tire ses mots de toute la base (10 mots).\n"),
+                 qPrintable(emptied.out));
+        QCOMPARE(base.words().size(), kFixtureWords);
+        QVERIFY(settings.open(QIODevice::ReadOnly));
+        QVERIFY(settings.readAll().endsWith("[Listes]\ncbListe=\n"));
+    }
+
+    // Killed at any moment of a choice between two large lists: the game
+    // reads one of them whole, and the base says which.
+    void killDuringAChoice()
+    {
+        Base base;
+        QVERIFY(base.isValid());
+        constexpr int kWords = 4000;
+        QVERIFY(writeFile(base.file("a.txt"), manyWords(kWords, "mota")));
+        QVERIFY(writeFile(base.file("b.txt"), manyWords(kWords, "motb")));
+        for (const char* list : {"a", "b"}) {
+            QCOMPARE(base.run({QStringLiteral("importer"), base.file(QLatin1String(list) + ".txt"),
+                               QStringLiteral("--liste=") + QLatin1String(list)})
+                         .code,
+                     0);
+        }
+        const auto play = [&](const QString& list) {
+            return QStringList{QStringLiteral("jouer"), list, QStringLiteral("--donnees"),
+                               base.path()};
+        };
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(runTool(play(QStringLiteral("a"))).code, 0);
+        const qint64 whole = timer.elapsed();
+        qInfo("a choice between lists of %d words: %lld ms", kWords, whole);
+
+        QString played = QStringLiteral("a");
+        for (int step = 1; step <= 8; ++step) {
+            const QString other = played == u"a" ? QStringLiteral("b") : QStringLiteral("a");
+            QProcess tool;
+            tool.start(kTool, play(other));
+            QVERIFY(tool.waitForStarted());
+            // Spread over the second half of a whole run, where the base changes.
+            QTest::qWait(static_cast<int>(whole / 2 + whole * step / 16));
+            if (const qint64 pid = tool.processId(); pid > 0)
+                ::kill(static_cast<pid_t>(pid), SIGKILL);
+            tool.waitForFinished();
+            const QStringList words = base.words();
+            QCOMPARE(words.size(), qsizetype(kWords));
+            const QString reading =
+                words.first().startsWith(u"mota") ? QStringLiteral("a") : QStringLiteral("b");
+            QVERIFY(words.last().startsWith(QStringLiteral("mot") + reading));
+            QCOMPARE(base.run({QStringLiteral("listes")}).out,
+                     reading == u"a" ? QStringLiteral("a\t4000 mots\tjouée\nb\t4000 mots\n")
+                                     : QStringLiteral("a\t4000 mots\nb\t4000 mots\tjouée\n"));
+            played = reading;
+        }
+    }
+
+    // The words a player added and removed, the lists and the list played
+    // outlive a newer shipped base, as do the words of a base made before
+    // there were lists.
     void playerWordsSurviveANewerShippedBase()
     {
         Base shipped;
         QTemporaryDir player;
-        QVERIFY(shipped.isValid() && player.isValid());
+        QTemporaryDir older;
+        QVERIFY(shipped.isValid() && player.isValid() && older.isValid());
         const fs::path shippedData = shipped.path().toStdString() + "/data";
         QVERIFY(UpdatePlayerBase(shippedData, player.path().toStdString()) == BaseUpdate::Copied);
+        QVERIFY(UpdatePlayerBase(shippedData, older.path().toStdString()) == BaseUpdate::Copied);
 
-        const auto run = [&](QStringList arguments) {
-            return runTool(arguments << QStringLiteral("--donnees") << player.path());
+        const auto run = [&](const QTemporaryDir& folder, QStringList arguments) {
+            return runTool(arguments << QStringLiteral("--donnees") << folder.path());
         };
         QVERIFY(writeFile(player.filePath("liste.txt"), "zorglub\tnom\tmasculin\n"));
-        QCOMPARE(run({QStringLiteral("importer"), player.filePath("liste.txt")}).code, 0);
-        QCOMPARE(run({QStringLiteral("retirer"), QStringLiteral("maison")}).code, 0);
+        QVERIFY(writeFile(player.filePath("s12.txt"), "arbre\ncahier\tnom\tmasculin\n"));
+        for (const QTemporaryDir* folder : {&player, &older}) {
+            QCOMPARE(run(*folder, {QStringLiteral("importer"), player.filePath("liste.txt")}).code,
+                     0);
+            QCOMPARE(run(*folder, {QStringLiteral("retirer"), QStringLiteral("maison")}).code, 0);
+        }
+        QCOMPARE(run(player, {QStringLiteral("importer"), player.filePath("s12.txt"),
+                              QStringLiteral("--liste=Semaine 12")})
+                     .code,
+                 0);
+        QCOMPARE(run(player, {QStringLiteral("jouer"), QStringLiteral("Semaine 12")}).code, 0);
+        // A base made before the lists has no tables for them.
+        for (const char* table : {"motslistes", "listejouee"}) {
+            for (const char* suffix : {".frm", ".MYD", ".MYI"})
+                QVERIFY(
+                    QFile::remove(older.filePath(QStringLiteral("data/listedemots/") +
+                                                 QLatin1String(table) + QLatin1String(suffix))));
+        }
 
         QVERIFY(writeFile(shipped.file("data/" CORBELET_BASE_STAMP), "v2\n"));
-        QVERIFY(UpdatePlayerBase(shippedData, player.path().toStdString()) == BaseUpdate::Replaced);
-        const QStringList words =
-            run({QStringLiteral("lister")}).out.split(u'\n', Qt::SkipEmptyParts);
-        QVERIFY2(words.contains(u"zorglub") && !words.contains(u"maison"),
-                 qPrintable(words.join(u' ')));
-        QCOMPARE(words.size(), kFixtureWords);
-        QVERIFY(!QFile::exists(player.filePath("data/") +
-                               QString::fromLatin1(WordCatalogue::kPlayerTablesPendingFile)));
+        for (const QTemporaryDir* folder : {&player, &older})
+            QVERIFY(UpdatePlayerBase(shippedData, folder->path().toStdString()) ==
+                    BaseUpdate::Replaced);
+        const auto words = [&](const QTemporaryDir& folder) {
+            return run(folder, {QStringLiteral("lister")}).out.split(u'\n', Qt::SkipEmptyParts);
+        };
+        QCOMPARE(words(player), (QStringList{QStringLiteral("arbre"), QStringLiteral("cahier")}));
+        QCOMPARE(run(player, {QStringLiteral("listes")}).out,
+                 QStringLiteral("Semaine 12\t2 mots\tjouée\n"));
+        QCOMPARE(run(player, {QStringLiteral("jouer"), QStringLiteral("--tous")}).code, 0);
+        for (const QTemporaryDir* folder : {&player, &older}) {
+            const QStringList all = words(*folder);
+            QVERIFY2(all.contains(u"zorglub") && !all.contains(u"maison"),
+                     qPrintable(all.join(u' ')));
+            QCOMPARE(all.size(), kFixtureWords);
+            QVERIFY(!QFile::exists(folder->filePath("data/") +
+                                   QString::fromLatin1(WordCatalogue::kPlayerTablesPendingFile)));
+        }
     }
 
     // The game's draw finds an imported word, and the tool keeps off a base
