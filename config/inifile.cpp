@@ -514,6 +514,15 @@ TIniSection TIniFile::ReadSection(std::string_view section) const
     return TIniSection(contents().value_or(std::string()), section);
 }
 
+std::vector<TIniSection> TIniFile::ReadSections(const std::vector<std::string_view>& sections) const
+{
+    const std::string content = contents().value_or(std::string());
+    std::vector<TIniSection> read;
+    for (const std::string_view section : sections)
+        read.emplace_back(content, section);
+    return read;
+}
+
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
 {
     WriteStrings(section, {{std::string(key), std::string(value)}});

@@ -108,6 +108,8 @@ public:
     // keys, and every read gives its default. The whole section is read at
     // once (see TIniSection).
     TIniSection ReadSection(std::string_view section) const;
+    // Each of the sections, from one read of the file.
+    std::vector<TIniSection> ReadSections(const std::vector<std::string_view>& sections) const;
 
     // Writing raises std::runtime_error when the file cannot be read back
     // whole, is read-only or not writable by this user, or the new one cannot

@@ -1,6 +1,7 @@
 #include "config/tcfgjeu.h"
 
 #include "config/inifile.h"
+#include "config/listsetting.h"
 #include "config/tpagecontrol.h"
 #include "config/wordfilters.h"
 #include "game/rules/wordrules.h"
@@ -9,6 +10,8 @@
 #include "skin/reportedslot.h"
 #include "skin/skinimage.h"
 #include "text/qtwindows1252.h"
+#include "wordstore/wordlists.h"
+#include "wordstore/wordstore.h"
 
 #include "preview/rulespreview.h"
 
@@ -24,7 +27,9 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QToolButton>
+#include <QVariant>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -186,6 +191,7 @@ bool TCfgJeu::defaultSounds() const
 void TCfgJeu::wordStoreConnected()
 {
     RestoreGenreFilter();
+    RestoreWordList();
 }
 
 void TCfgJeu::showSettings()
@@ -217,6 +223,7 @@ void TCfgJeu::connectControls()
     for (QToolButton* picker :
          {btHello, btExit, btBonneLettre, btErreur, btGagner, btPerdu, btNouveau, btDecide})
         connect(picker, &QToolButton::clicked, this, Reported(this, &TCfgJeu::btNouveauClick));
+    connect(cbListe, &QComboBox::activated, this, Reported(this, &TCfgJeu::cbListeClick));
 }
 
 void TCfgJeu::createRulesPreview()
@@ -313,6 +320,17 @@ void TCfgJeu::SaveSettings()
     TIniFile file(localPath(m_settingsFile));
     for (const auto& [key, value] : storedEntries())
         file.WriteString(Section, key, value);
+    // The list played, in a section of its own: the one on the page once it
+    // was read from the player's base, else the one the file kept. A server's
+    // list is the teacher's and is not kept.
+    const TWordStore* store = m_wordQuery.Store();
+    if (store && store->Server)
+        return;
+    const std::optional<std::string> list =
+        m_listsRead ? std::optional<std::string>(m_playedList.value_or(std::string()))
+                    : m_savedList;
+    if (list)
+        file.WriteString(ListSetting::kSection, ListSetting::kKey, *list);
 }
 
 void TCfgJeu::writeNewSettingsFile()
@@ -330,10 +348,15 @@ void TCfgJeu::writeNewSettingsFile()
 void TCfgJeu::LoadSettings()
 {
     // The file is read and parsed once for the whole pass.
-    const TIniSection settings = TIniFile(localPath(m_settingsFile)).ReadSection(Section);
+    const std::vector<TIniSection> sections =
+        TIniFile(localPath(m_settingsFile)).ReadSections({Section, ListSetting::kSection});
+    const TIniSection& settings = sections.front();
     for (QWidget* control : m_controlOrder)
         loadControl(settings, control);
     applyTypeSelection();
+    // A line break cannot be in a value: the key is missing.
+    const std::string list = sections.back().ReadString(ListSetting::kKey, "\n");
+    m_savedList = list == "\n" ? std::nullopt : std::optional<std::string>(list);
 }
 
 void TCfgJeu::loadControl(const TIniSection& settings, QWidget* control)
@@ -397,6 +420,73 @@ void TCfgJeu::RestoreGenreFilter()
         m_filtreGenre = WordFilters::queryGenreFilter(m_wordQuery, cbGenre->currentIndex());
 }
 
+// ---------------------------------------------------------------- the lists
+
+std::optional<std::string> TCfgJeu::listOf(int index) const
+{
+    const QVariant name = cbListe->itemData(index);
+    if (!name.isValid())
+        return std::nullopt;
+    return name.toByteArray().toStdString();
+}
+
+void TCfgJeu::selectList(const std::optional<std::string>& list)
+{
+    for (int index = 0; index < cbListe->count(); ++index) {
+        if (listOf(index) == list) {
+            cbListe->setCurrentIndex(index);
+            return;
+        }
+    }
+}
+
+void TCfgJeu::RestoreWordList()
+{
+    TWordStore* store = m_wordQuery.Store();
+    if (!store || m_listsRead)
+        return;
+    const bool server = store->Server.has_value();
+    std::vector<WordListSummary> lists;
+    std::optional<std::string> played;
+    try {
+        lists = ReadWordLists(*store);
+        played = ReadPlayedList(*store);
+    } catch (const std::runtime_error& error) {
+        // A base or a server made before the lists: the page says why it
+        // offers none; the game plays as before.
+        cbListe->setEnabled(false);
+        laListeInfo->setText(QStringLiteral("Listes indisponibles : ") +
+                             QString::fromUtf8(error.what()));
+        return;
+    }
+    m_listsRead = true;
+    for (const WordListSummary& list : lists) {
+        cbListe->addItem(Windows1252::toQString(list.name) + QStringLiteral(" (") +
+                             QString::number(list.words) +
+                             (list.words <= 1 ? QStringLiteral(" mot)") : QStringLiteral(" mots)")),
+                         QByteArray::fromStdString(list.name));
+    }
+    m_playedList = played;
+    selectList(played);
+    if (server) {
+        cbListe->setEnabled(false);
+        laListeInfo->setText(QStringLiteral("Sur le serveur de la classe, l'enseignant choisit la "
+                                            "liste\n(corbelet-mots jouer)."));
+        return;
+    }
+    // The settings file's choice, when the base still has that list.
+    if (!m_savedList || *m_savedList == played.value_or(std::string()))
+        return;
+    const std::optional<std::string> saved =
+        m_savedList->empty() ? std::nullopt : std::optional<std::string>(*m_savedList);
+    if (saved && std::none_of(lists.begin(), lists.end(),
+                              [&](const WordListSummary& list) { return list.name == *saved; }))
+        return;
+    PlayWordList(*store, saved, store->Database);
+    m_playedList = saved;
+    selectList(saved);
+}
+
 // ---------------------------------------------------------------- handlers
 
 void TCfgJeu::btValidClick()
@@ -451,6 +541,22 @@ void TCfgJeu::NbPointMaxChange()
 {
     if (NbPointMax->value() < NbPointMin->value())
         NbPointMax->setValue(NbPointMin->value());
+}
+
+void TCfgJeu::cbListeClick()
+{
+    TWordStore* store = m_wordQuery.Store();
+    const std::optional<std::string> list = listOf(cbListe->currentIndex());
+    if (!store || !m_listsRead || store->Server || list == m_playedList)
+        return;
+    try {
+        PlayWordList(*store, list, store->Database);
+    } catch (const std::runtime_error&) {
+        // The base is as it was: so is the page.
+        selectList(m_playedList);
+        throw;
+    }
+    m_playedList = list;
 }
 
 void TCfgJeu::btNouveauClick()

@@ -49,6 +49,13 @@ public:
     // builds FiltreGenre from the restored genre selection. A failed genre
     // query raises its error and leaves FiltreGenre empty.
     void RestoreGenreFilter();
+    // Called with it too: fills the page of the lists from the base and, on
+    // the player's own base, makes the game draw from the list the settings
+    // file keeps (when it keeps one that the base has). On a server the page
+    // shows the teacher's choice, read only. A list or choice that cannot be
+    // read is said on the page; a choice that cannot be applied raises its
+    // error, once.
+    void RestoreWordList();
 
     // GameSettings: the controls above, as they are at each call.
     WordCatalogue::WordFilter wordFilter() const override;
@@ -78,6 +85,8 @@ public slots:
     void NbPointMinChange();
     void NbPointMaxChange();
     void btNouveauClick();
+    // A list picked on the page of the lists: the game draws from it at once.
+    void cbListeClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -98,6 +107,9 @@ private:
     void loadGlyph(QAbstractButton* button) const;
     void applyTypeSelection();
     void pickSoundFile(QAbstractButton* button);
+    // The list of the entry (none: all the words).
+    std::optional<std::string> listOf(int index) const;
+    void selectList(const std::optional<std::string>& list);
 
     TWordQuery& m_wordQuery;
     QString m_programDirectory;
@@ -111,4 +123,10 @@ private:
     // The stored controls and the buttons in the window's control order: the
     // order of the keys in a new file.
     std::vector<QWidget*> m_controlOrder;
+    // The list the settings file keeps: nothing when it keeps none, empty for
+    // all the words.
+    std::optional<std::string> m_savedList;
+    // The list the game draws from, once the page was filled from the base.
+    std::optional<std::string> m_playedList;
+    bool m_listsRead = false;
 };

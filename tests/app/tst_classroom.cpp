@@ -1,15 +1,19 @@
 // One word list for a whole classroom on a real MariaDB server started by the
-// test: a teacher fills it with corbelet-mots, the game reads it with an
-// account that may only read, through the machine's settings, and survives
-// the server's stop and restart in the middle of a game.
+// test: a teacher fills it with corbelet-mots and chooses the list the class
+// plays, the game reads it with an account that may only read, through the
+// machine's settings, shows the teacher's choice without changing it, and
+// survives the server's stop and restart in the middle of a game.
 
+#include "config/tcfgjeu.h"
 #include "tests/support/fixturebase.h"
 #include "tests/support/mariadbserver.h"
 #include "tests/support/xsession.h"
 #include "wordstore/wordcatalogue.h"
+#include "wordstore/wordlists.h"
 #include "wordstore/wordstore.h"
 
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -55,6 +59,29 @@ class ClassroomTest : public QObject
         process.waitForFinished(120000);
         return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
                 QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    // A store on the server with the pupils' account, or the teacher's.
+    void serverStore(TWordStore& store, bool teacher = false)
+    {
+        store.Server =
+            ServerSettings{{},
+                           3306,
+                           m_server.socket().toStdString(),
+                           "listedemots",
+                           teacher ? "prof" : "eleve",
+                           (teacher ? m_teacherPassword : m_pupilPassword).toStdString()};
+    }
+
+    // Every word the game reads, in order.
+    QStringList words(TWordStore& store)
+    {
+        TWordQuery query(store);
+        query.SetSQL(WordCatalogue::listStatement({0, 255, 0, 255, {}, {}}));
+        QStringList read;
+        for (query.Open(); !query.Eof(); query.Next())
+            read << QString::fromStdString(query.FindField(WordCatalogue::kWordText).AsString());
+        return read;
     }
 
     QString draw(TWordStore& store)
@@ -158,6 +185,77 @@ private slots:
         QCOMPARE(draw(store), QStringLiteral("cahier"));
     }
 
+    // The teacher chooses the class's list: every pupil's draw comes from it,
+    // a choice cut short at any statement leaves one list whole, and the
+    // game's page shows the choice without letting a pupil change it.
+    void teacherChoosesTheClassList()
+    {
+        QVERIFY(writeFile(m_run.filePath(QStringLiteral("ce1.txt")), "tableau\tnom\tmasculin\n"));
+        QVERIFY(writeFile(m_run.filePath(QStringLiteral("ce2.txt")),
+                          "cartable\tnom\tmasculin\ncrayon\tnom\tmasculin\n"));
+        const QStringList socket{QStringLiteral("--socket"), m_server.socket()};
+        for (const QString& list : {QStringLiteral("CE1"), QStringLiteral("CE2")}) {
+            const Result imported =
+                tool(QStringList{QStringLiteral("importer"),
+                                 m_run.filePath(list.toLower() + QStringLiteral(".txt")),
+                                 QStringLiteral("--liste"), list} +
+                     socket);
+            QVERIFY2(imported.code == 0, qPrintable(imported.err));
+        }
+        const Result chosen =
+            tool(QStringList{QStringLiteral("jouer"), QStringLiteral("CE2")} + socket);
+        QCOMPARE(chosen.out,
+                 QStringLiteral("Le jeu tire ses mots de la liste « CE2 » (2 mots).\n"));
+        QCOMPARE(tool(QStringList{QStringLiteral("listes")} + socket).out,
+                 QStringLiteral("CE1\t1 mot\nCE2\t2 mots\tjouée\n"));
+
+        TWordStore pupil;
+        serverStore(pupil);
+        QSet<QString> drawn;
+        for (int count = 0; count < 20; ++count)
+            drawn << draw(pupil);
+        QCOMPARE(drawn, (QSet<QString>{QStringLiteral("cartable"), QStringLiteral("crayon")}));
+
+        // The choice stopped after each of its statements in turn, as a
+        // killed tool leaves it: the pupils read one list whole, the one the
+        // server says is played.
+        TWordStore teacher;
+        serverStore(teacher, true);
+        const std::vector<std::string> toCe1 = WordCatalogue::playListStatements("CE1");
+        for (std::size_t cut = 0; cut <= toCe1.size(); ++cut) {
+            const std::optional<std::string> played = ReadPlayedList(pupil);
+            QVERIFY(played);
+            const std::vector<std::string> statements =
+                WordCatalogue::playListStatements(*played == "CE1" ? "CE2" : "CE1");
+            for (std::size_t index = 0; index < std::min(cut, statements.size()); ++index)
+                teacher.Execute(statements[index]);
+            const QStringList read = words(pupil);
+            const std::optional<std::string> now = ReadPlayedList(pupil);
+            QVERIFY(now);
+            QCOMPARE(read, *now == "CE1" ? QStringList{QStringLiteral("tableau")}
+                                         : (QStringList{QStringLiteral("cartable"),
+                                                        QStringLiteral("crayon")}));
+        }
+
+        // The game on a pupil's machine: the teacher's choice, read only.
+        const QString settings = m_run.filePath(QStringLiteral("eleve.ini"));
+        TWordQuery query(pupil);
+        TCfgJeu page(query, m_run.path() + QLatin1Char('/'), settings);
+        page.RestoreWordList();
+        QVERIFY(!page.cbListe->isEnabled());
+        QCOMPARE(page.cbListe->currentText().left(3),
+                 QString::fromStdString(ReadPlayedList(pupil).value_or("")));
+        QVERIFY(page.laListeInfo->text().contains(u"l'enseignant"));
+        page.SaveSettings();
+        QFile file(settings);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(!file.readAll().contains("[Listes]"));
+
+        QCOMPARE(tool(QStringList{QStringLiteral("jouer"), QStringLiteral("--tous")} + socket).code,
+                 0);
+        QCOMPARE(words(pupil), QStringList{QStringLiteral("cahier")});
+    }
+
     // The real game of a classroom machine, pointed at the server by the
     // machine's settings: it shows the server's count, draws, reports the
     // stopped server and carries on, and draws again once it is back.
@@ -239,5 +337,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ClassroomTest)
+QTEST_MAIN(ClassroomTest)
 #include "tst_classroom.moc"

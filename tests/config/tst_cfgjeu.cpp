@@ -451,7 +451,7 @@ void TestCfgJeu::looks()
     QCOMPARE(cfg->font().family(), QStringLiteral("Tahoma"));
     QCOMPARE(QFontInfo(cfg->font()).family(), QStringLiteral("Tahoma"));
 
-    QCOMPARE(cfg->PageControl1->count(), 3);
+    QCOMPARE(cfg->PageControl1->count(), 4);
     QCOMPARE(cfg->PageControl1->widget(0), cfg->tsGene);
     QCOMPARE(cfg->PageControl1->widget(2), cfg->tsInfo);
     QCOMPARE(cfg->PageControl1->currentIndex(), 0);
