@@ -13,6 +13,7 @@
 #include "wordstore/wordcatalogue.h"
 #include "wordstore/wordstore.h"
 #include "wordtool/wordlist.h"
+#include "wordtool/wordreview.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -45,7 +46,9 @@ Commandes :
                        après des tabulations, de son type et de son genre s'il
                        n'est pas dans la base livrée ; lignes vides et lignes
                        commençant par # ignorées ; UTF-8 ou Windows-1252.
-                       Une seule ligne refusée, et rien n'est importé.
+                       Une seule ligne refusée, et rien n'est importé. Les
+                       mots écartés des mots livrés pour les enfants (injures,
+                       mots grossiers…) sont signalés, puis importés.
   lister               écrit les mots de la liste, un par ligne
   retirer MOT...       retire des mots de la liste
   exporter FICHIER     écrit les mots ajoutés, au format d'importation
@@ -55,6 +58,7 @@ Options (avant ou après la commande, --nom=valeur ou --nom valeur) :
   --donnees DOSSIER    la base du dossier DOSSIER (celui qui contient data/)
                        au lieu de celle du joueur
   --essai              importer : vérifie la liste sans rien écrire
+  --silencieux         importer : n'écrit que les erreurs
   --oui                reinitialiser : sans demander de confirmation
   --taille-min N  --taille-max N  --points-min N  --points-max N
   --type TYPE  --genre GENRE
@@ -89,7 +93,7 @@ const std::set<std::string> kValueOptions = {"donnees",
                                              "points-max",
                                              "type",
                                              "genre"};
-const std::set<std::string> kFlags = {"essai", "oui", "help"};
+const std::set<std::string> kFlags = {"essai", "oui", "silencieux", "help"};
 
 struct CommandLine
 {
@@ -269,6 +273,36 @@ std::string readFile(const std::string& path)
     return bytes.toStdString();
 }
 
+// The review of the shipped word list, built into the tool.
+WordReview shippedReview()
+{
+    QFile file(QStringLiteral(":/corbelet/exclusions.tsv"));
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("la liste des mots écartés manque à corbelet-mots");
+    return WordReview::parse(file.readAll().toStdString());
+}
+
+// Names the words of a list that the shipped list leaves out of a child's
+// game; the teacher decides, so they are imported all the same. Returns how
+// many were named.
+int nameExcludedWords(const std::vector<ListLine>& lines, const std::string& file)
+{
+    const WordReview review = shippedReview();
+    int named = 0;
+    for (const ListLine& line : lines) {
+        if (!line.rejection.empty())
+            continue;
+        if (const auto category = review.exclusionOf(line.word)) {
+            std::cerr << file << ", ligne " << line.number << " : « "
+                      << Windows1252::toUtf8(line.word)
+                      << " » : mot écarté des mots livrés avec le jeu (" << describe(*category)
+                      << ").\n";
+            ++named;
+        }
+    }
+    return named;
+}
+
 void save(const WordList& list, TWordStore& store)
 {
     list.save(store, databaseOf(store));
@@ -277,6 +311,8 @@ void save(const WordList& list, TWordStore& store)
 int importList(TWordStore& store, const CommandLine& line)
 {
     const std::vector<ListLine> lines = ReadListFile(readFile(line.words[1]));
+    const bool quiet = line.has("silencieux");
+    const int excluded = quiet ? 0 : nameExcludedWords(lines, line.words[1]);
     WordList list(store);
     const ImportResult result = list.import(lines);
     for (const Rejection& rejection : result.rejections) {
@@ -292,9 +328,15 @@ int importList(TWordStore& store, const CommandLine& line)
     const bool trial = line.has("essai");
     if (!trial)
         save(list, store);
+    if (quiet)
+        return 0;
     std::cout << (trial ? "Essai : " : "") << result.added + result.restored
               << (trial ? " mots seraient importés" : " mots importés") << ", " << result.duplicates
               << " déjà dans la liste.\n";
+    if (excluded > 0)
+        std::cerr << (trial ? "Les mots signalés seraient importés : le jeu pourrait les tirer.\n"
+                            : "Les mots signalés sont importés : le jeu peut les tirer. Pour en "
+                              "retirer un : corbelet-mots retirer MOT\n");
     return 0;
 }
 
