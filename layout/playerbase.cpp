@@ -1,5 +1,6 @@
 #include "layout/playerbase.h"
 
+#include "text/systemerror.h"
 #include "wordstore/wordcatalogue.h"
 
 #include <fcntl.h>
@@ -25,7 +26,7 @@ constexpr char kTemporaryPrefix[] = "data.new-";
 [[noreturn]] void fail(const char* what, const fs::path& folder, int error)
 {
     throw std::runtime_error(std::string(what) + " « " + folder.string() +
-                             " » : " + std::generic_category().message(error));
+                             " » : " + SystemErrorText(error));
 }
 
 constexpr char kCannotCopy[] = "Impossible de copier la base de mots dans le dossier";

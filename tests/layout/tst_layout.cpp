@@ -264,10 +264,9 @@ private slots:
         const ProgramLayout noData =
             DecideLayout(program, {root() / "config", blocker / "partage"});
         const QString error = errorOf([&] { PreparePlayerFolders(noData); });
-        QVERIFY2(error.startsWith(QStringLiteral("Impossible de créer le dossier « ") +
-                                  QFile::decodeName((blocker / "partage").c_str()) +
-                                  QStringLiteral(" » : ")),
-                 qPrintable(error));
+        QCOMPARE(error, QStringLiteral("Impossible de créer le dossier « ") +
+                            QFile::decodeName((blocker / "partage").c_str()) +
+                            QStringLiteral(" » : ce n'est pas un dossier"));
         QVERIFY(fs::is_directory(root() / "config" / "corbelet"));
 
         const ProgramLayout noConfig = DecideLayout(program, {blocker, root() / "partage"});
