@@ -2,6 +2,7 @@
 
 #include "game/gameaccessibility.h"
 #include "game/modalboxwatch.h"
+#include "game/rules/wordvalue.h"
 #include "game/skinfolder.h"
 #include "game/soundcue.h"
 #include "game/tchecklistbox.h"
@@ -36,6 +37,20 @@ namespace {
 // Message shown instead of a word when the settings select none.
 constexpr char kNoWordMessage[] = "Aucun mot ne correspond \xE0 la configuration actuelle.\r\n"
                                   "\xC9largissez les crit\xE8res dans la configuration.";
+
+// How many words a draw reads at the most before it gives up on finding one
+// the player can win: a base filled by other means than corbelet-mots (a
+// classroom's server) may hold unplayable rows among the good ones, and a
+// draw picks at random, so a few bad rows among good ones almost never make
+// a draw fail (three bad rows in four: one chance in two million).
+constexpr int kDrawAttempts = 50;
+
+// A word the game can let the player win, the rule of corbelet-mots' import:
+// winnable letters, and no longer than the base's column.
+bool playable(const std::string& stored)
+{
+    return stored.size() <= WordCatalogue::kMaxWordBytes && IsWinnable(stored);
+}
 
 // How a hidden position is drawn: the mask byte has no glyph of its own.
 constexpr char16_t kHiddenMark = u'\u2022';
@@ -211,17 +226,25 @@ void TPendForm::btMotClick()
     if (paInfo->isVisibleTo(this))
         return;
     const WaitCursor wait;
-    ZQueryMySQL.SetSQL(WordCatalogue::drawStatement(configuration().wordFilter()));
-    ZQueryMySQL.Open();
-    ZQueryMySQL.First();
-    const bool found = !ZQueryMySQL.Eof();
-    const std::string stored = ZQueryMySQL.FindField(WordCatalogue::kWordText).AsString();
-    const std::int32_t points = ZQueryMySQL.FindField(WordCatalogue::kWordPoints).AsInteger();
-    ZQueryMySQL.Close();
-    if (!found || PlayedWord(stored).empty()) {
-        // No word within the settings (or an empty one, which could never be
-        // played): the word in play, the counters and the countdown stay as
-        // they are; OK only closes the message.
+    std::string stored;
+    std::int32_t points = 0;
+    bool found = false;
+    for (int attempt = 0; attempt < kDrawAttempts && !found; ++attempt) {
+        ZQueryMySQL.SetSQL(WordCatalogue::drawStatement(configuration().wordFilter()));
+        ZQueryMySQL.Open();
+        ZQueryMySQL.First();
+        const bool none = ZQueryMySQL.Eof();
+        stored = ZQueryMySQL.FindField(WordCatalogue::kWordText).AsString();
+        points = ZQueryMySQL.FindField(WordCatalogue::kWordPoints).AsInteger();
+        ZQueryMySQL.Close();
+        if (none)
+            break;
+        found = playable(stored);
+    }
+    if (!found) {
+        // No word within the settings (or none the player could win): the
+        // word in play, the counters and the countdown stay as they are; OK
+        // only closes the message.
         setTag(btValid, 0);
         AfficheInfo(kNoWordMessage);
         m_showsNoWord = true;

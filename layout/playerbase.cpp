@@ -1,5 +1,6 @@
 #include "layout/playerbase.h"
 
+#include "text/systemerror.h"
 #include "wordstore/wordcatalogue.h"
 
 #include <fcntl.h>
@@ -25,7 +26,7 @@ constexpr char kTemporaryPrefix[] = "data.new-";
 [[noreturn]] void fail(const char* what, const fs::path& folder, int error)
 {
     throw std::runtime_error(std::string(what) + " « " + folder.string() +
-                             " » : " + std::generic_category().message(error));
+                             " » : " + SystemErrorText(error));
 }
 
 constexpr char kCannotCopy[] = "Impossible de copier la base de mots dans le dossier";
@@ -151,6 +152,14 @@ void EnsureWritableFolder(const fs::path& folder)
         fail("Impossible de créer le dossier", folder, errno);
     if (!S_ISDIR(status.st_mode))
         fail("Impossible de créer le dossier", folder, ENOTDIR);
+    // The player's own folder, as the lock's: another user's folder (or one
+    // a link leads to) could hold a base or settings planted for this player.
+    if (status.st_uid != geteuid())
+        throw std::runtime_error("Le dossier « " + folder.string() +
+                                 " » appartient à un autre utilisateur : le jeu ne s'en sert pas. "
+                                 "Supprimez-le ou rendez-le à son propriétaire.");
+    if ((status.st_mode & 07777) != 0700 && chmod(folder.c_str(), 0700) != 0)
+        fail("Impossible de réserver au joueur le dossier", folder, errno);
     if (access(folder.c_str(), W_OK | X_OK) != 0)
         fail("Impossible d'écrire dans le dossier", folder, errno);
 }

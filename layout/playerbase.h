@@ -39,6 +39,7 @@ BaseUpdate UpdatePlayerBase(const std::filesystem::path& shippedBase,
                             const std::filesystem::path& baseFolder);
 
 // Creates `folder` and its missing parents (mode 0700) and checks that the
-// program may create files in it. Raises std::runtime_error with a French text
-// naming the folder otherwise.
+// program may create files in it, that it belongs to this user (a link is
+// followed) and that it is private to them (its mode is made 0700). Raises
+// std::runtime_error with a French text naming the folder otherwise.
 void EnsureWritableFolder(const std::filesystem::path& folder);

@@ -1,8 +1,7 @@
 #include "preview/rulespreview.h"
 
-#include "text/windows1252.h"
-
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -54,9 +53,10 @@ std::uint32_t ShowRulesPreview(TDocRtf& bridge, QWidget* window, QWidget* page,
                                         "le module d'aperçu n'a pas pu créer l'aperçu."));
         return 0;
     }
-    // The plug-in reads the script's texts as Windows-1252.
+    // The script names the document in the file system's own bytes, so that
+    // any folder name reaches the plug-in unchanged.
     const std::string script =
-        PreviewScript(page->width(), page->height(), Windows1252::fromUtf8(document.toStdString()));
+        PreviewScript(page->width(), page->height(), QFile::encodeName(document).toStdString());
     bridge.DrawInPreviewAll(handle, script.c_str());
     bridge.ShowIncApercus(handle);
     return handle;

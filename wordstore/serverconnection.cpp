@@ -1,7 +1,5 @@
 #include "wordstore/serverconnection.h"
 
-#include "text/windows1252.h"
-
 #include <dlfcn.h>
 
 #include <algorithm>
@@ -93,8 +91,7 @@ std::unique_ptr<WordStoreConnection> ConnectToServer(const ServerSettings& setti
     if (!api.real_connect(handle, orNull(settings.host), orNull(settings.user), password.c_str(),
                           settings.database.c_str(), settings.port, orNull(settings.socket),
                           CLIENT_CONNECT_WITH_DB))
-        throw std::runtime_error("Cannot connect to SQL server: " +
-                                 Windows1252::toUtf8(api.error(handle)));
+        throw ConnectFailure(api, handle);
     return connection;
 }
 

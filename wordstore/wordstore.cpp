@@ -38,13 +38,6 @@ std::string trimmed(std::string_view text)
     return std::string(text);
 }
 
-// The server's error texts arrive in the connection's character set, latin1
-// (Windows-1252); the raised error carries UTF-8.
-std::string serverError(const EmbeddedServerApi& api, MYSQL* handle)
-{
-    return "SQL Error: " + Windows1252::toUtf8(trimmed(api.error(handle)));
-}
-
 // The argument's name with "_" read as "-": the server takes both spellings.
 std::string optionName(std::string_view argument)
 {
@@ -113,6 +106,23 @@ long long numberValue(const std::optional<std::string>& value)
 }
 
 } // namespace
+
+// The server's error texts arrive in the connection's character set, latin1
+// (Windows-1252); the raised error carries UTF-8.
+std::string ServerError(const EmbeddedServerApi& api, MYSQL* handle)
+{
+    return "SQL Error: " + Windows1252::toUtf8(trimmed(api.error(handle)));
+}
+
+std::runtime_error ConnectFailure(const EmbeddedServerApi& api, MYSQL* handle,
+                                  const std::string& complaint)
+{
+    if (api.error_number(handle) != 0 && !trimmed(api.error(handle)).empty())
+        return std::runtime_error(ServerError(api, handle));
+    if (complaint.empty())
+        return std::runtime_error(kCannotConnect);
+    return std::runtime_error(std::string(kCannotConnect) + ": " + complaint);
+}
 
 // ---------------------------------------------------------------- TWordStore
 
@@ -237,14 +247,8 @@ void TWordStore::Connect()
     if (!handle)
         throw std::runtime_error(kCannotConnect);
     // The handle is closed by `connection` when any step below fails.
-    // The library's error when it reports one; otherwise what the server
-    // complained of, if anything.
     const auto failed = [&](const std::string& complaint = std::string()) {
-        if (api.error_number(handle) != 0 && !trimmed(api.error(handle)).empty())
-            return std::runtime_error(serverError(api, handle));
-        if (complaint.empty())
-            return std::runtime_error(kCannotConnect);
-        return std::runtime_error(std::string(kCannotConnect) + ": " + complaint);
+        return ConnectFailure(api, handle, complaint);
     };
     if (api.options) {
         if (isYes(propertyValue(Properties, "compress")) &&
@@ -360,7 +364,7 @@ std::pair<const EmbeddedServerApi*, MYSQL*> TWordQuery::send(bool resendWhenLost
         MYSQL* handle = m_store->m_connection->handle.get();
         if (api.query(handle, statement.c_str()) == 0)
             return {&api, handle};
-        const std::runtime_error error(serverError(api, handle));
+        const std::runtime_error error(ServerError(api, handle));
         if (!ConnectionLost(api.error_number(handle)))
             throw error;
         // The server went away (restarted, or stopped) since the last

@@ -7,6 +7,7 @@
 #include "wordstore/embeddedserver.h"
 
 #include <memory>
+#include <stdexcept>
 
 struct WordStoreConnection
 {
@@ -14,3 +15,13 @@ struct WordStoreConnection
     // Closed with the library's mysql_close.
     std::unique_ptr<MYSQL, decltype(EmbeddedServerApi::close)> handle{nullptr, nullptr};
 };
+
+// "SQL Error: <the library's error text>", the text trimmed and in UTF-8.
+std::string ServerError(const EmbeddedServerApi& api, MYSQL* handle);
+
+// A failed connection as the game reports it: "SQL Error: …" when the library
+// gives an error number and a text; otherwise "Cannot connect to SQL server",
+// followed by `complaint` when there is one (what the server said on its
+// standard error).
+std::runtime_error ConnectFailure(const EmbeddedServerApi& api, MYSQL* handle,
+                                  const std::string& complaint = std::string());

@@ -16,6 +16,7 @@
 #include "wordstore/wordlists.h"
 #include "wordstore/wordstore.h"
 #include "wordtool/wordlist.h"
+#include "wordtool/wordreview.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -50,7 +51,9 @@ Commandes :
                        après des tabulations, de son type et de son genre s'il
                        n'est pas dans la base livrée ; lignes vides et lignes
                        commençant par # ignorées ; UTF-8 ou Windows-1252.
-                       Une seule ligne refusée, et rien n'est importé.
+                       Une seule ligne refusée, et rien n'est importé. Les
+                       mots écartés des mots livrés pour les enfants (injures,
+                       mots grossiers…) sont signalés, puis importés.
                        Avec --liste NOM, les mots vont dans la liste NOM.
   lister               écrit les mots que le jeu tire, un par ligne
                        (avec --liste NOM : ceux de la liste NOM)
@@ -68,6 +71,7 @@ Options (avant ou après la commande, --nom=valeur ou --nom valeur) :
                        au lieu de celle du joueur
   --liste NOM          importer, lister, retirer, exporter : la liste NOM
   --essai              importer : vérifie la liste sans rien écrire
+  --silencieux         importer : n'écrit que les erreurs
   --oui                reinitialiser : sans demander de confirmation
   --taille-min N  --taille-max N  --points-min N  --points-max N
   --type TYPE  --genre GENRE
@@ -103,7 +107,7 @@ const std::set<std::string> kValueOptions = {"donnees",
                                              "type",
                                              "genre",
                                              "liste"};
-const std::set<std::string> kFlags = {"essai", "oui", "help", "tous"};
+const std::set<std::string> kFlags = {"essai", "oui", "silencieux", "help", "tous"};
 
 struct CommandLine
 {
@@ -283,6 +287,36 @@ std::string readFile(const std::string& path)
     return bytes.toStdString();
 }
 
+// The review of the shipped word list, built into the tool.
+WordReview shippedReview()
+{
+    QFile file(QStringLiteral(":/corbelet/exclusions.tsv"));
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("la liste des mots écartés manque à corbelet-mots");
+    return WordReview::parse(file.readAll().toStdString());
+}
+
+// Names the words of a list that the shipped list leaves out of a child's
+// game; the teacher decides, so they are imported all the same. Returns how
+// many were named.
+int nameExcludedWords(const std::vector<ListLine>& lines, const std::string& file)
+{
+    const WordReview review = shippedReview();
+    int named = 0;
+    for (const ListLine& line : lines) {
+        if (!line.rejection.empty())
+            continue;
+        if (const auto category = review.exclusionOf(line.word)) {
+            std::cerr << file << ", ligne " << line.number << " : « "
+                      << Windows1252::toUtf8(line.word)
+                      << " » : mot écarté des mots livrés avec le jeu (" << describe(*category)
+                      << ").\n";
+            ++named;
+        }
+    }
+    return named;
+}
+
 void save(const WordList& list, TWordStore& store)
 {
     list.save(store, databaseOf(store));
@@ -378,6 +412,8 @@ int importToList(TWordStore& store, const CommandLine& line)
 {
     const std::string name = listName(line.value("liste"));
     const std::vector<ListLine> lines = ReadListFile(readFile(line.words[1]));
+    const bool quiet = line.has("silencieux");
+    const int excluded = quiet ? 0 : nameExcludedWords(lines, line.words[1]);
     WordList list(store);
     const bool isNew = !list.hasList(name);
     const ImportResult result = list.importToList(name, lines);
@@ -395,12 +431,18 @@ int importToList(TWordStore& store, const CommandLine& line)
     const bool trial = line.has("essai");
     if (!trial && result.added > 0)
         save(list, store);
+    if (quiet)
+        return 0;
     std::cout << (trial ? "Essai : " : "")
               << counted(result.added, trial ? "mot serait importé" : "mot importé",
                          trial ? "mots seraient importés" : "mots importés")
               << " dans la liste « " << line.value("liste") << " »"
               << (isNew && result.added > 0 ? " (nouvelle liste)" : "") << ", " << result.duplicates
               << " déjà dans la liste.\n";
+    if (excluded > 0)
+        std::cerr << (trial ? "Les mots signalés seraient importés dans la liste.\n"
+                            : "Les mots signalés sont importés dans la liste. Pour en retirer "
+                              "un : corbelet-mots retirer --liste NOM MOT\n");
     return 0;
 }
 
@@ -466,6 +508,8 @@ int importList(TWordStore& store, const CommandLine& line)
     if (line.has("liste"))
         return importToList(store, line);
     const std::vector<ListLine> lines = ReadListFile(readFile(line.words[1]));
+    const bool quiet = line.has("silencieux");
+    const int excluded = quiet ? 0 : nameExcludedWords(lines, line.words[1]);
     WordList list(store);
     const ImportResult result = list.import(lines);
     for (const Rejection& rejection : result.rejections) {
@@ -481,9 +525,15 @@ int importList(TWordStore& store, const CommandLine& line)
     const bool trial = line.has("essai");
     if (!trial)
         save(list, store);
+    if (quiet)
+        return 0;
     std::cout << (trial ? "Essai : " : "") << result.added + result.restored
               << (trial ? " mots seraient importés" : " mots importés") << ", " << result.duplicates
               << " déjà dans la liste.\n";
+    if (excluded > 0)
+        std::cerr << (trial ? "Les mots signalés seraient importés : le jeu pourrait les tirer.\n"
+                            : "Les mots signalés sont importés : le jeu peut les tirer. Pour en "
+                              "retirer un : corbelet-mots retirer MOT\n");
     return 0;
 }
 

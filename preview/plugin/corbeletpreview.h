@@ -48,8 +48,9 @@ using SetNbPrintProc = int (*)(std::uint32_t preview, int copies);
 // With `enabled` non-zero, DrawInPreview accepts RTFEXT lines without the
 // BEGINDOC/ENDDOC frame (the document begins by itself).
 using AutoBeginProc = void (*)(std::uint32_t preview, int enabled);
-// Adds an RTF file (path relative to the current directory) below the content,
-// across the page. Returns 1 when it is shown, 0 when a notice stands instead.
+// Adds an RTF file (path relative to the current directory, in the file
+// system's bytes) below the content, across the page. Returns 1 when it is
+// shown, 0 when a notice stands instead.
 using RenderRTFFileProc = int (*)(std::uint32_t preview, const char* path);
 // Adds a picture of the widget `form` below the content. Returns 1 when shown.
 using RenderFormProc = int (*)(std::uint32_t preview, QWidget* form);

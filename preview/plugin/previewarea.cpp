@@ -149,14 +149,14 @@ void PreviewArea::runScript(std::string_view script, bool framed)
         const QRect box(clampExtent(placement.x, 0), clampExtent(placement.y, 0),
                         clampExtent(placement.width, kMinTextWidth),
                         clampExtent(placement.height, 0));
-        placeRtfFile(Windows1252::toQString(placement.path), box);
+        placeRtfFile(QFile::decodeName(placement.path.c_str()), box);
     }
     relayout();
 }
 
 bool PreviewArea::addRtfFile(const std::string& path)
 {
-    const bool shown = placeRtfFile(Windows1252::toQString(path), nextBox());
+    const bool shown = placeRtfFile(QFile::decodeName(path.c_str()), nextBox());
     relayout();
     return shown;
 }

@@ -103,17 +103,24 @@ Commands parseCommands(std::string_view script, bool framed)
                 unreadable(lineNumber, line, begin ? "BEGINDOC déjà ouvert" : "BEGINDOC absent");
             inDocument = begin;
         } else if (sameWord(keyword, "RTFEXT")) {
-            if (fields.size() != 6)
+            if (fields.size() < 6)
                 unreadable(lineNumber, line, "six champs attendus");
             if (framed && !inDocument)
                 unreadable(lineNumber, line, "hors de BEGINDOC et ENDDOC");
-            if (fields[1].empty())
+            // The path runs from the keyword to the four numbers: a folder
+            // name may hold the separator.
+            const std::size_t numbers = fields.size() - 4;
+            const std::string_view path(fields[1].data(),
+                                        static_cast<std::size_t>(fields[numbers - 1].data() +
+                                                                 fields[numbers - 1].size() -
+                                                                 fields[1].data()));
+            if (path.empty())
                 unreadable(lineNumber, line, "nom de fichier absent");
             Placement placement;
-            placement.path = std::string(fields[1]);
+            placement.path = std::string(path);
             int* targets[] = {&placement.x, &placement.y, &placement.width, &placement.height};
             for (std::size_t i = 0; i < 4; ++i) {
-                const std::optional<int> value = number(fields[i + 2]);
+                const std::optional<int> value = number(fields[numbers + i]);
                 if (!value)
                     unreadable(lineNumber, line, "nombre attendu");
                 *targets[i] = *value;

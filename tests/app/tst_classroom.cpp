@@ -175,10 +175,9 @@ private slots:
             draw(store);
             QFAIL("a draw without the server");
         } catch (const std::runtime_error& error) {
-            QVERIFY2(
-                QString::fromUtf8(error.what())
-                    .startsWith(u"Cannot connect to SQL server: Can't connect to local server"),
-                error.what());
+            QVERIFY2(QString::fromUtf8(error.what())
+                         .startsWith(u"SQL Error: Can't connect to local server"),
+                     error.what());
         }
         const QString restarted = m_server.start();
         QVERIFY2(restarted.isEmpty(), qPrintable(restarted));

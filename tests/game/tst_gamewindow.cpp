@@ -181,6 +181,7 @@ private slots:
     void drawIgnoredWhileThePanelShows();
     void drawMidWord();
     void noMatchingWordKeepsTheGame();
+    void unplayableWordsAreNotOffered();
     void picksThroughTheCheckBoxes();
     void repeatedLetter();
     void picksIgnoredWhileThePanelShows();
@@ -589,6 +590,38 @@ void TestGameWindow::noMatchingWordKeepsTheGame()
     QCOMPARE(m_form->game().record().NbMotJoue, 0);
     pick("H");
     QCOMPARE(m_form->affMot->text(), QStringLiteral("CH") + bullets(3));
+}
+
+// A base filled by other means (a classroom's server) may hold words the
+// player could never win: they are never offered; the draw takes a good one,
+// or says that no word fits.
+void TestGameWindow::unplayableWordsAreNotOffered()
+{
+    startGame();
+    TWordStore& store = m_form->wordStore();
+    const std::vector<WordCatalogue::WordRow> unplayable = {
+        {"deux mots", 9, 50, 6, 1}, {"r2d2", 4, 50, 6, 1}, {"", 0, 50, 6, 1}};
+    const auto insert = [&](const std::vector<WordCatalogue::WordRow>& rows) {
+        store.Execute(WordCatalogue::insertWordsStatement(rows, WordCatalogue::wordLiteral,
+                                                          WordCatalogue::kWordTable));
+    };
+    insert(unplayable);
+    selectWord(50);
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QVERIFY(m_form->paInfo->isVisible());
+    QVERIFY(m_form->laTextInfo->text().startsWith(QStringLiteral("Aucun mot")));
+    QCOMPARE(m_form->game().record().NbMotJoue, -1);
+    QTest::mouseClick(m_form->btValid, Qt::LeftButton);
+
+    insert({{"zebre", 5, 50, 6, 1}});
+    for (int draw = 0; draw < 5; ++draw) {
+        QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+        QCOMPARE(m_form->game().word().Mot, std::string("ZEBRE"));
+    }
+    // The shared fixture base as it was.
+    store.Execute(
+        WordCatalogue::clearTableStatement(WordCatalogue::kWordTable, WordCatalogue::kDatabase));
+    store.Execute(WordCatalogue::fillWordTableStatement());
 }
 
 // ---------------------------------------------------------------- picks

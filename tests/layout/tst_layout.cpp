@@ -264,10 +264,9 @@ private slots:
         const ProgramLayout noData =
             DecideLayout(program, {root() / "config", blocker / "partage"});
         const QString error = errorOf([&] { PreparePlayerFolders(noData); });
-        QVERIFY2(error.startsWith(QStringLiteral("Impossible de créer le dossier « ") +
-                                  QFile::decodeName((blocker / "partage").c_str()) +
-                                  QStringLiteral(" » : ")),
-                 qPrintable(error));
+        QCOMPARE(error, QStringLiteral("Impossible de créer le dossier « ") +
+                            QFile::decodeName((blocker / "partage").c_str()) +
+                            QStringLiteral(" » : ce n'est pas un dossier"));
         QVERIFY(fs::is_directory(root() / "config" / "corbelet"));
 
         const ProgramLayout noConfig = DecideLayout(program, {blocker, root() / "partage"});
@@ -278,6 +277,36 @@ private slots:
 
         const ProgramLayout noHome = DecideLayout(program, {});
         QVERIFY(errorOf([&] { PreparePlayerFolders(noHome); }).contains(QStringLiteral("HOME")));
+    }
+
+    // The player's folders are private to them: one open to all is closed,
+    // another user's is refused, even behind a link, and nothing is copied
+    // into it.
+    void foldersPrivateToThePlayer()
+    {
+        const fs::path program = root() / "prive" / "games" / "corbelet";
+        makeShippedBase(program.parent_path().parent_path() / "share" / "corbelet" / "data", "v1");
+        const fs::path open = root() / "ouvert";
+        fs::create_directories(open / "corbelet");
+        fs::permissions(open / "corbelet", fs::perms::all);
+        PreparePlayerFolders(DecideLayout(program, {open, open}));
+        QCOMPARE(fs::status(open / "corbelet").permissions(), fs::perms::owner_all);
+
+        if (geteuid() != 0)
+            QSKIP("another user's folder needs root to be made");
+        const fs::path theirs = root() / "autre";
+        fs::create_directories(theirs);
+        fs::permissions(theirs, fs::perms::all);
+        QCOMPARE(chown(theirs.c_str(), 65534, 65534), 0);
+        const fs::path mine = root() / "lien";
+        fs::create_directories(mine);
+        fs::create_directory_symlink(theirs, mine / "corbelet");
+        const QString error = errorOf([&] {
+            PreparePlayerFolders(DecideLayout(program, {open, mine}));
+        });
+        QVERIFY2(error.contains(QStringLiteral("appartient à un autre utilisateur")),
+                 qPrintable(error));
+        QVERIFY(!fs::exists(theirs / "data"));
     }
 };
 

@@ -261,7 +261,7 @@ private slots:
         QVERIFY(handle != 0);
         QPointer<QWidget> window = owner.findChild<QScrollArea*>(QStringLiteral("apercu"));
         QVERIFY(window && window->isWindow());
-        QCOMPARE(window->windowTitle(), QStringLiteral("Aperçu - Corbelet 1.0"));
+        QCOMPARE(window->windowTitle(), QStringLiteral("Aperçu - " CORBELET_VERSION_TITLE));
         QVERIFY(!window->isVisible());
         bridge.ShowApercus(handle);
         QVERIFY(window->isVisible());
@@ -305,6 +305,30 @@ private slots:
         DestroyRulesPreview(DocRtf(), handle);
         QVERIFY(!preview);
         DestroyRulesPreview(DocRtf(), handle); // a second time changes nothing
+    }
+
+    // The rules document is found in a folder of any name: letters outside
+    // Windows-1252, the script's own field separator.
+    void rulesFromAnyFolderName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("Cyrillic") << QStringLiteral("Игры");
+        QTest::newRow("separator") << QStringLiteral("Jeux|Pendu");
+        QTest::newRow("accents") << QStringLiteral("Jeux éducatifs");
+    }
+    void rulesFromAnyFolderName()
+    {
+        QFETCH(QString, name);
+        QVERIFY(QDir(workDir_.path()).mkpath(name));
+        const QString document =
+            QDir(workDir_.filePath(name)).filePath(QStringLiteral("Pendu.rtf"));
+        QVERIFY(QFile::copy(workDir_.filePath(QStringLiteral("Pendu.rtf")), document));
+        Host host;
+        const std::uint32_t handle = ShowRulesPreview(DocRtf(), &host.window, host.page, document);
+        QVERIFY(handle != 0);
+        QCOMPARE(documents(host.page, "notice").size(), 0);
+        QCOMPARE(documents(host.page, "document").size(), 1);
+        DestroyRulesPreview(DocRtf(), handle);
     }
 
     void rulesDocumentNotShown_data()

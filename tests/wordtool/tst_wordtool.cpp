@@ -190,6 +190,40 @@ private slots:
         QCOMPARE(other.words(), words);
     }
 
+    // A word the shipped list leaves out is named with its category, spelled
+    // as written or played with the same letters, and imported all the same;
+    // a kept word played like an excluded one is not named; --silencieux
+    // keeps the tool quiet.
+    void importNamesExcludedWords()
+    {
+        Base base;
+        QVERIFY(base.isValid());
+        QVERIFY(writeFile(base.file("liste.txt"), "Salope\tnom\tf\xC3\xA9minin\n"
+                                                  "negre\tnom\tmasculin\n"
+                                                  "pelote\tnom\tf\xC3\xA9minin\n"));
+        const Result result = base.run({QStringLiteral("importer"), base.file("liste.txt")});
+        QCOMPARE(result.code, 0);
+        const QStringList named = result.err.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(named.size(), 3);
+        QVERIFY2(named[0].endsWith(u"ligne 1 : « Salope » : mot écarté des mots livrés avec le "
+                                   u"jeu (injure)."),
+                 qPrintable(result.err));
+        QVERIFY2(named[1].endsWith(u"ligne 2 : « negre » : mot écarté des mots livrés avec le jeu "
+                                   u"(terme discriminatoire)."),
+                 qPrintable(result.err));
+        QVERIFY2(named[2].contains(u"corbelet-mots retirer"), qPrintable(result.err));
+        QCOMPARE(result.out, QStringLiteral("3 mots importés, 0 déjà dans la liste.\n"));
+        QVERIFY(base.words().contains(QStringLiteral("salope")));
+
+        Base quiet;
+        QVERIFY(quiet.isValid());
+        const Result silent = quiet.run(
+            {QStringLiteral("importer"), QStringLiteral("--silencieux"), base.file("liste.txt")});
+        QCOMPARE(silent.code, 0);
+        QCOMPARE(silent.err + silent.out, QString());
+        QCOMPARE(quiet.words().size(), kFixtureWords + 3);
+    }
+
     // A large list, then removal and the way back to the shipped list; and a
     // killed import leaves the base as it was or wholly imported.
     void largeListsAllOrNothing()

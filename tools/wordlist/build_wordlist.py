@@ -10,8 +10,15 @@ Inputs
   is:fem, is:epi, is:sg, is:pl, is:inv).
 * The French frequency lists commonWords.json (subtitles) and
   wikipedia.json of the npm package @zxcvbn-ts/language-fr 3.0.2 (MIT).
-  Without --common/--wikipedia the script fetches that package with
-  `npm pack` into a temporary folder.
+* The review of the list for a game children play, data/exclusions.tsv:
+  the spellings kept out of the list, each with its category, and the
+  spellings looked at and kept.
+* Two lists of French offensive words, read only to make sure the review
+  has a decision for each of their words the lexicon would ship: fr.json of
+  the npm package naughty-words 1.2.0 (CC-BY-4.0) and list.txt of
+  french-badwords-list 1.0.7 (MIT).
+Without --common/--wikipedia, --naughty-words and --badwords the script
+fetches those npm packages with `npm pack` into a temporary folder.
 
 Selection
 ---------
@@ -21,7 +28,7 @@ lexicon are only elision prefixes, which play no part in a lemma):
 
 * nouns (ref_type 6): the lemma form (the form the identity rule gives,
   else the first masculine singular form) with its gender, plus the first
-  feminine singular form of a noun whose gender varies ("chat" / "chatte",
+  feminine singular form of a noun whose gender varies ("lion" / "lionne",
   "acteur" / "actrice"); an entry with no singular form at all keeps its
   plural ("fiançailles", "obsèques");
 * adjectives (ref_type 1): the lemma form only (masculine singular, or
@@ -72,6 +79,15 @@ folded, upper-cased word W of n characters with D distinct symbols:
 raw = 1.5 * M + 1.0 * R + 2.0 * S - 1.0 * P, and
 point = min(52, max(2, 2 + floor(raw + 0.5))).
 
+Review
+------
+A candidate whose spelling the review excludes is left out. The script
+stops without writing when a word the review keeps is not in the list (it
+was lost to another rule, or the review names a word that does not exist),
+or when a word of either offensive-word list would be shipped without a
+decision in the review: comparing the list's words, lower-cased, with the
+candidates both as spelled and as played (accents folded, upper-cased).
+
 Output
 ------
 data/mots.tsv: Windows-1252, LF, no header; one line per word:
@@ -80,7 +96,8 @@ by tabs; sorted by the Windows-1252 bytes of the word, then by ref_type;
 (word, ref_type) is unique.
 data/isgenre.tsv: id_genre<TAB>desc_genre, same encoding.
 
-Usage: build_wordlist.py [--dic fr.dic] [--aff fr.aff] [--common
+Usage: build_wordlist.py [--dic fr.dic] [--aff fr.aff] [--review exclusions.tsv]
+[--naughty-words fr.json] [--badwords list.txt] [--common
 commonWords.json --wikipedia wikipedia.json] [--out-dir data] [--stats]
 """
 
@@ -98,7 +115,14 @@ import tempfile
 from collections import Counter, defaultdict
 from dataclasses import dataclass, field
 
-NPM_PACKAGE = "@zxcvbn-ts/language-fr@3.0.2"
+FREQUENCY_PACKAGE = "@zxcvbn-ts/language-fr@3.0.2"
+NAUGHTY_WORDS_PACKAGE = "naughty-words@1.2.0"
+BADWORDS_PACKAGE = "french-badwords-list@1.0.7"
+
+# The categories of an excluded word in the review, and the decision of a
+# word looked at and kept.
+CATEGORIES = ("grossier", "injure", "sexuel", "discriminatoire", "adulte")
+KEPT = "gardé"
 
 ADJECTIVE, ADVERB, NOUN, VERB = 1, 2, 6, 9
 MASCULINE, FEMININE, EPICENE, VERB_GENRE = 1, 2, 3, 35
@@ -368,25 +392,26 @@ def candidates(entries, rules, need_affix):
 # Frequency lists
 
 
-def fetch_npm(folder: str) -> tuple[str, str]:
+def fetch_npm(folder: str, package: str, members: list[str]) -> list[str]:
+    """The named files of an npm package, extracted into `folder`."""
     subprocess.run(
-        ["npm", "pack", "--silent", NPM_PACKAGE],
+        ["npm", "pack", "--silent", package],
         cwd=folder,
         check=True,
         stdout=subprocess.DEVNULL,
     )
-    archive = [f for f in os.listdir(folder) if f.endswith(".tgz")][0]
+    name = package.rsplit("@", 1)[0].lstrip("@").replace("/", "-")
+    archive = [f for f in os.listdir(folder) if f.startswith(name) and f.endswith(".tgz")][0]
+    paths = []
     with tarfile.open(os.path.join(folder, archive)) as tar:
-        for name in ("commonWords.json", "wikipedia.json"):
-            member = tar.getmember("package/src/" + name)
-            with tar.extractfile(member) as src, open(
-                os.path.join(folder, name), "wb"
+        for member in members:
+            path = os.path.join(folder, name + "-" + os.path.basename(member))
+            with tar.extractfile(tar.getmember("package/" + member)) as src, open(
+                path, "wb"
             ) as dst:
                 dst.write(src.read())
-    return (
-        os.path.join(folder, "commonWords.json"),
-        os.path.join(folder, "wikipedia.json"),
-    )
+            paths.append(path)
+    return paths
 
 
 def read_ranks(*paths: str) -> dict[str, int]:
@@ -397,6 +422,68 @@ def read_ranks(*paths: str) -> dict[str, int]:
                 if rank < ranks.get(word, sys.maxsize):
                     ranks[word] = rank
     return ranks
+
+
+# --------------------------------------------------------------------------
+# Review
+
+
+@dataclass
+class Decision:
+    category: str  # one of CATEGORIES, or KEPT
+    note: str
+
+
+def read_review(path: str) -> dict[str, Decision]:
+    """The review file: word -> decision; raises SystemExit on a bad line."""
+    review: dict[str, Decision] = {}
+    with open(path, encoding="utf-8") as lines:
+        for number, line in enumerate(lines, start=1):
+            line = line.rstrip("\n")
+            if not line or line.startswith("#"):
+                continue
+            fields = line.split("\t")
+            where = f"{path}:{number}: "
+            if len(fields) not in (2, 3) or not fields[0]:
+                raise SystemExit(where + "expected word<TAB>decision[<TAB>note]")
+            word, category = fields[0], fields[1]
+            note = fields[2] if len(fields) == 3 else ""
+            if category not in CATEGORIES + (KEPT,):
+                raise SystemExit(where + f"unknown decision {category!r}")
+            if category == KEPT and not note:
+                raise SystemExit(where + f"{word!r} is kept without the sense that keeps it")
+            if word in review:
+                raise SystemExit(where + f"{word!r} is reviewed twice")
+            review[word] = Decision(category, note)
+    return review
+
+
+def read_offensive_words(naughty_words: str, badwords: str) -> set[str]:
+    """The words of both offensive-word lists, lower-cased."""
+    with open(naughty_words, encoding="utf-8") as f:
+        words = set(json.load(f))
+    with open(badwords, encoding="utf-8") as f:
+        words.update(line.strip() for line in f if line.strip())
+    return {w.lower() for w in words}
+
+
+def check_review(shipped, review, offensive) -> list[str]:
+    """What stops the list from being written: kept words missing from
+    `shipped` (the words the lexicon would ship, before the review), and
+    offensive-list words in it without a decision."""
+    problems = []
+    spellings = {word for word, _, _ in shipped}
+    for word, decision in review.items():
+        if decision.category == KEPT and word not in spellings:
+            problems.append(f"kept word {word!r} is not in the list")
+    played = defaultdict(set)
+    for word in spellings:
+        played[fold(word)].add(word)
+    for listed in sorted(offensive):
+        for word in sorted({listed} & spellings | played.get(fold(spelled_out(listed)), set())):
+            if word not in review:
+                problems.append(f"{word!r} (offensive-word list: {listed!r}) has no decision")
+    return problems
 
 
 # --------------------------------------------------------------------------
@@ -425,6 +512,7 @@ def winnable(word: str) -> bool:
 
 
 def build(entries, rules, need_affix, ranks, max_rank):
+    """The rows the lexicon and the frequency lists give, before the review."""
     genres: dict[tuple[str, int], set[int]] = defaultdict(set)
     stats = Counter()
     for word, ref_type, genre in candidates(entries, rules, need_affix):
@@ -465,6 +553,11 @@ def main() -> int:
     parser.add_argument("--aff", default="/usr/share/hunspell/fr.aff")
     parser.add_argument("--common", help="commonWords.json of @zxcvbn-ts/language-fr")
     parser.add_argument("--wikipedia", help="wikipedia.json of @zxcvbn-ts/language-fr")
+    parser.add_argument("--naughty-words", help="fr.json of naughty-words")
+    parser.add_argument("--badwords", help="list.txt of french-badwords-list")
+    parser.add_argument(
+        "--review", default=os.path.join(here, "..", "..", "data", "exclusions.tsv")
+    )
     parser.add_argument("--max-rank", type=int, default=sys.maxsize)
     parser.add_argument("--out-dir", default=os.path.join(here, "..", "..", "data"))
     parser.add_argument("--stats", action="store_true", help="print counts")
@@ -472,13 +565,30 @@ def main() -> int:
 
     rules, need_affix = read_aff(args.aff)
     entries = read_dic(args.dic)
+    review = read_review(args.review)
     with tempfile.TemporaryDirectory() as tmp:
         if args.common and args.wikipedia:
             common, wikipedia = args.common, args.wikipedia
         else:
-            common, wikipedia = fetch_npm(tmp)
+            common, wikipedia = fetch_npm(
+                tmp, FREQUENCY_PACKAGE, ["src/commonWords.json", "src/wikipedia.json"]
+            )
+        naughty_words = args.naughty_words or fetch_npm(tmp, NAUGHTY_WORDS_PACKAGE, ["fr.json"])[0]
+        badwords = args.badwords or fetch_npm(tmp, BADWORDS_PACKAGE, ["list.txt"])[0]
         ranks = read_ranks(common, wikipedia)
-    rows, stats = build(entries, rules, need_affix, ranks, args.max_rank)
+        offensive = read_offensive_words(naughty_words, badwords)
+    candidates_rows, stats = build(entries, rules, need_affix, ranks, args.max_rank)
+    problems = check_review(candidates_rows, review, offensive)
+    if problems:
+        print("\n".join(problems), file=sys.stderr)
+        raise SystemExit(f"{len(problems)} review problems, nothing written ({args.review})")
+    rows = []
+    for row in candidates_rows:
+        decision = review.get(row[0])
+        if decision and decision.category != KEPT:
+            stats[f"excluded, {decision.category}"] += 1
+        else:
+            rows.append(row)
 
     os.makedirs(args.out_dir, exist_ok=True)
     write_tsv(
