@@ -1,6 +1,7 @@
 #include "wordstore/wordstore.h"
 
 #include "text/windows1252.h"
+#include "wordstore/diskspace.h"
 #include "wordstore/embeddedserver.h"
 #include "wordstore/playerwords.h"
 #include "wordstore/serverconnection.h"
@@ -237,8 +238,13 @@ void TWordStore::Connect()
     // connection after it can crash), so every attempt reports it again.
     const std::vector<std::string> arguments = ServerArguments();
     const std::string failure = server.start(arguments);
-    if (!failure.empty())
-        throw std::runtime_error(std::string(kCannotConnect) + ": " + failure);
+    if (!failure.empty()) {
+        // A full disk stops the start at its first write (its recovery log):
+        // said in words a player acts on.
+        const bool diskFull = failure.find("(Errcode: 28") != std::string::npos;
+        throw std::runtime_error(std::string(kCannotConnect) + ": " +
+                                 (diskFull ? DiskFullText(DataFolderOf(arguments)) : failure));
+    }
     const EmbeddedServerApi& api = server.api();
 
     auto connection = std::make_unique<WordStoreConnection>(
@@ -279,6 +285,12 @@ void TWordStore::Connect()
         m_connection.reset();
         throw;
     }
+}
+
+void TWordStore::EnsureRoomToWrite() const
+{
+    if (!Server)
+        EnsureRoomToRewrite(DataFolderOf(ServerArguments()), Database);
 }
 
 void TWordStore::Execute(const std::string& statement)

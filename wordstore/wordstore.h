@@ -58,6 +58,12 @@ public:
     // only reads). Connects first when needed; raises "SQL Error: …".
     void Execute(const std::string& statement);
 
+    // Before a change of the base's tables: raises a French error when the
+    // disk of the embedded server's data folder lacks the room the change may
+    // take (the server would wait for space without end). Does nothing for a
+    // base on a MariaDB server, whose disk is not this machine's.
+    void EnsureRoomToWrite() const;
+
     // The server start arguments made from Properties: the executable's path,
     // then the value of every "ServerArgument…" line in list order, then
     // "--datadir=./data/" when none of them names a data directory. Relative

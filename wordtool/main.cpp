@@ -319,6 +319,7 @@ int nameExcludedWords(const std::vector<ListLine>& lines, const std::string& fil
 
 void save(const WordList& list, TWordStore& store)
 {
+    store.EnsureRoomToWrite();
     list.save(store, databaseOf(store));
 }
 

@@ -9,12 +9,16 @@
 #include "wordstore/wordcatalogue.h"
 #include "wordstore/wordstore.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -188,6 +192,41 @@ private slots:
         Base other;
         QCOMPARE(other.run({QStringLiteral("importer"), base.file("export.txt")}).code, 0);
         QCOMPARE(other.words(), words);
+    }
+
+    // On a full disk an import fails at once, says so in French and leaves
+    // the base as it was, with no half-written table: the server would wait
+    // for free space without end.
+    void fullDiskRefusedAtOnce()
+    {
+        if (::geteuid() != 0)
+            QSKIP("a small disk of its own needs root to be mounted");
+        QTemporaryDir disk;
+        const QByteArray mountPoint = QFile::encodeName(disk.path());
+        if (QProcess::execute(QStringLiteral("mount"),
+                              {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                               QStringLiteral("size=3m"), QStringLiteral("tmpfs"), disk.path()}) !=
+            0)
+            QSKIP("no tmpfs can be mounted here");
+        const auto unmount =
+            qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {disk.path()}); });
+        QVERIFY(FixtureBase::copyTree(kFixture, disk.path()));
+        QVERIFY(writeFile(disk.filePath("liste.txt"), "cartable\tnom\tmasculin\n"));
+        // All the disk but 200 kB: enough to start the server, not to rewrite.
+        QVERIFY(writeFile(disk.filePath("plein"), QByteArray(2 * 1024 * 1024 + 600 * 1024, 'x')));
+        const QStringList before = QDir(disk.filePath("data/listedemots")).entryList(QDir::Files);
+
+        QProcess tool;
+        tool.start(kTool, {QStringLiteral("importer"), disk.filePath("liste.txt"),
+                           QStringLiteral("--donnees"), disk.path()});
+        const bool ended = tool.waitForFinished(20000);
+        if (!ended)
+            tool.kill();
+        QVERIFY2(ended, "the import waits for free space");
+        QCOMPARE(tool.exitCode(), 1);
+        const QString error = QString::fromUtf8(tool.readAllStandardError());
+        QVERIFY2(error.contains(u"est plein : libérez de la place"), qPrintable(error));
+        QCOMPARE(QDir(disk.filePath("data/listedemots")).entryList(QDir::Files), before);
     }
 
     // A word the shipped list leaves out is named with its category, spelled
