@@ -27,6 +27,8 @@ std::optional<std::string> ReadPlayedList(TWordStore& store)
 void PlayWordList(TWordStore& store, const std::optional<std::string>& list,
                   std::string_view database)
 {
+    // A full disk would make the server wait without end in mid-change.
+    store.EnsureRoomToWrite();
     for (const std::string& statement : WordCatalogue::playListStatements(list, database))
         store.Execute(statement);
 }

@@ -28,7 +28,8 @@ std::optional<std::string> ReadPlayedList(TWordStore& store);
 
 // Makes the game draw from the list (nothing: from all the words) in the
 // database `database` of the store, all or nothing. The caller checks that
-// the list exists. Raises the store's error when a statement fails; the base
+// the list exists. Raises the store's error when a statement fails, or a
+// French error when the disk lacks the room the change may take; the base
 // then stays as it was.
 void PlayWordList(TWordStore& store, const std::optional<std::string>& list,
                   std::string_view database);
