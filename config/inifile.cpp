@@ -418,6 +418,17 @@ std::vector<std::pair<std::string_view, std::string_view>> sectionEntries(std::s
     return entries;
 }
 
+bool hasSection(std::string_view content, std::string_view section)
+{
+    bool found = false;
+    visitLines(content, [&](const Line& line) {
+        const auto name = sectionName(content.substr(line.begin, line.end - line.begin));
+        found = name && sameName(*name, section);
+        return !found;
+    });
+    return found;
+}
+
 std::string withValue(std::string_view content, std::string_view section, std::string_view key,
                       std::string_view value)
 {
@@ -560,7 +571,7 @@ void TIniFile::WriteStrings(std::string_view section,
 }
 
 TIniSection::TIniSection(std::string content, std::string_view section)
-    : m_content(std::move(content))
+    : m_content(std::move(content)), m_exists(IniText::hasSection(m_content, section))
 {
     for (const auto& [key, value] : IniText::sectionEntries(m_content, section)) {
         std::string name(key);
