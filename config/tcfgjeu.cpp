@@ -1,9 +1,9 @@
 #include "config/tcfgjeu.h"
 
-#include "config/inifile.h"
 #include "config/tpagecontrol.h"
 #include "config/wordfilters.h"
 #include "game/rules/wordrules.h"
+#include "settingsfile/inifile.h"
 #include "skin/buttonglyph.h"
 #include "skin/formproperties.h"
 #include "skin/reportedslot.h"

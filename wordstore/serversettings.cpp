@@ -1,6 +1,6 @@
 #include "wordstore/serversettings.h"
 
-#include "config/inifile.h"
+#include "settingsfile/inifile.h"
 #include "text/windows1252.h"
 #include "wordstore/wordcatalogue.h"
 
@@ -17,6 +17,14 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// A settings file's text, read by the settings reader's rule: a file that is
+// missing, is not a regular file (a named pipe, a folder) or cannot be read
+// gives nothing, and never blocks the start.
+std::optional<std::string> readSettingsFile(const fs::path& path)
+{
+    return TIniFile(path.string()).Contents();
+}
 
 std::optional<std::string> readFile(const fs::path& path)
 {
@@ -55,7 +63,7 @@ std::optional<ServerSettings> ServerSettingsFromIni(std::string_view content)
 
 std::optional<ServerSettings> FindServerSettings(const fs::path& settingsFile)
 {
-    if (const auto content = readFile(settingsFile)) {
+    if (const auto content = readSettingsFile(settingsFile)) {
         if (auto settings = ServerSettingsFromIni(*content))
             return settings;
     }
@@ -71,7 +79,7 @@ std::optional<ServerSettings> FindServerSettings(const fs::path& settingsFile)
         // Relative entries are ignored, as the XDG rules say.
         if (!folder.is_absolute())
             continue;
-        if (const auto content = readFile(folder / "corbelet" / "corbelet.ini"))
+        if (const auto content = readSettingsFile(folder / "corbelet" / "corbelet.ini"))
             return ServerSettingsFromIni(*content);
     }
     return std::nullopt;

@@ -114,6 +114,9 @@ public:
     // keys, and every read gives its default. The whole section is read at
     // once (see TIniSection).
     TIniSection ReadSection(std::string_view section) const;
+    // The whole file as it is now, read by the same rule; nothing when it is
+    // missing or cannot be read.
+    std::optional<std::string> Contents() const;
 
     // Writing raises std::runtime_error when the file cannot be read back
     // whole, is read-only or not writable by this user, or the new one cannot
@@ -125,9 +128,6 @@ public:
                       const std::vector<std::pair<std::string, std::string>>& entries);
 
 private:
-    // The whole file as it is now; nothing when it cannot be read.
-    std::optional<std::string> contents() const;
-
     std::string m_path;
     bool m_staleTemporariesRemoved = false;
 };

@@ -1,4 +1,4 @@
-#include "config/inifile.h"
+#include "settingsfile/inifile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -511,7 +511,7 @@ std::optional<std::int32_t> parseInteger(std::string_view text)
 
 } // namespace IniValue
 
-std::optional<std::string> TIniFile::contents() const
+std::optional<std::string> TIniFile::Contents() const
 {
     std::string content;
     int error = 0;
@@ -522,7 +522,7 @@ std::optional<std::string> TIniFile::contents() const
 
 TIniSection TIniFile::ReadSection(std::string_view section) const
 {
-    return TIniSection(contents().value_or(std::string()), section);
+    return TIniSection(Contents().value_or(std::string()), section);
 }
 
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
