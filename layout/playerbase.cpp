@@ -1,5 +1,6 @@
 #include "layout/playerbase.h"
 
+#include "settingsfile/regularfile.h"
 #include "wordstore/wordcatalogue.h"
 
 #include <fcntl.h>
@@ -18,6 +19,8 @@ namespace {
 
 constexpr char kDataName[] = "data";
 constexpr char kPreviousName[] = "data.previous";
+// A stamp is a line; anything larger is not one.
+constexpr std::uintmax_t kMaxStampSize = 4096;
 // A copy in progress: "data.new-" and a unique suffix.
 constexpr char kTemporaryPrefix[] = "data.new-";
 // A complete copy, the player's tables carried into it, waiting to take the
@@ -149,10 +152,20 @@ void endInterruptedUpdate(const fs::path& baseFolder, int lockDescriptor)
 
 std::string BaseStamp(const fs::path& base)
 {
-    std::ifstream stamp(base / CORBELET_BASE_STAMP);
-    std::string line;
-    std::getline(stamp, line);
-    return line;
+    const fs::path file = base / CORBELET_BASE_STAMP;
+    const RegularFile stamp = ReadRegularFile(file.string(), kMaxStampSize, FileLinks::Refuse);
+    switch (stamp.outcome) {
+    case RegularFile::Read:
+        break;
+    case RegularFile::Missing:
+        return {};
+    case RegularFile::NotRegular:
+        throw std::runtime_error("Le fichier de version de la base « " + file.string() +
+                                 " » n'est pas un fichier ordinaire.");
+    case RegularFile::Failed:
+        fail("Impossible de lire le fichier de version de la base", file, stamp.error);
+    }
+    return stamp.content.substr(0, stamp.content.find('\n'));
 }
 
 void EnsureWritableFolder(const fs::path& folder)
@@ -186,7 +199,8 @@ BaseUpdate UpdatePlayerBase(const fs::path& shippedBase, const fs::path& baseFol
     const fs::path current = baseFolder / kDataName;
     std::error_code error;
     const bool present = fs::is_directory(current, error);
-    if (present && BaseStamp(current) == BaseStamp(shippedBase)) {
+    const std::string shippedStamp = BaseStamp(shippedBase);
+    if (present && BaseStamp(current) == shippedStamp) {
         if (access(current.c_str(), W_OK | X_OK) != 0)
             fail("Impossible d'écrire dans le dossier", current, errno);
         return BaseUpdate::Unchanged;

@@ -21,7 +21,9 @@ enum class BaseUpdate
 };
 
 // The version stamp of a base folder (its data/ folder): the first line of its
-// stamp file, empty when there is none.
+// stamp file, empty when there is none. The file is opened without following
+// a link or blocking; raises std::runtime_error with a French text naming it
+// when it is not a regular file or cannot be read.
 std::string BaseStamp(const std::filesystem::path& base);
 
 // Brings the player's base <baseFolder>/data up to date with `shippedBase`:

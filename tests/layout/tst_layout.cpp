@@ -323,6 +323,38 @@ private slots:
         }
     }
 
+    // A stamp that is not a regular file stops the update with a message
+    // naming it, and leaves the player's copy as it was.
+    void stampThatIsNotAFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("folder") << QStringLiteral("dossier");
+        QTest::newRow("pipe") << QStringLiteral("tube");
+        QTest::newRow("link") << QStringLiteral("lien");
+    }
+    void stampThatIsNotAFile()
+    {
+        QFETCH(QString, kind);
+        const fs::path shipped = root() / ("livree-" + kind.toStdString()) / "data";
+        const fs::path player = root() / ("joueur-" + kind.toStdString());
+        makeShippedBase(shipped, "v1");
+        UpdatePlayerBase(shipped, player);
+        const fs::path stamp = player / "data" / CORBELET_BASE_STAMP;
+        fs::rename(stamp, player / "tampon");
+        if (kind == QLatin1String("dossier"))
+            fs::create_directory(stamp);
+        else if (kind == QLatin1String("tube"))
+            QCOMPARE(mkfifo(stamp.c_str(), 0600), 0);
+        else
+            fs::create_symlink(player / "tampon", stamp);
+
+        const QString error = errorOf([&] { UpdatePlayerBase(shipped, player); });
+        QCOMPARE(error, QStringLiteral("Le fichier de version de la base « ") +
+                            QFile::decodeName(stamp.c_str()) +
+                            QStringLiteral(" » n'est pas un fichier ordinaire."));
+        QCOMPARE(namesIn(player), (QStringList{"data", "tampon"}));
+    }
+
     // A folder that cannot be made names itself in the error, and the
     // program's settings folder is made before the base is looked at.
     void foldersThatCannotBeMade()
