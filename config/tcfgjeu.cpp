@@ -1,9 +1,9 @@
 #include "config/tcfgjeu.h"
 
-#include "config/inifile.h"
 #include "config/tpagecontrol.h"
 #include "config/wordfilters.h"
 #include "game/rules/wordrules.h"
+#include "settingsfile/inifile.h"
 #include "skin/buttonglyph.h"
 #include "skin/formproperties.h"
 #include "skin/reportedslot.h"
@@ -17,7 +17,6 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QImage>
 #include <QLineEdit>
@@ -88,15 +87,21 @@ TCfgJeu::TCfgJeu(TWordQuery& wordQuery, const QString& programDirectory,
     NiveauDuJeu->setRange(1, highestLevel());
     watchToolTips(this);
 
-    // Creation: a missing settings file first receives the window's initial
-    // values, then the settings are loaded. The rules preview is made when its
-    // page is first shown: the game's first window needs none of it.
-    if (!QFileInfo::exists(m_settingsFile))
-        writeNewSettingsFile();
     // The preview lays the document out for the page's size: the page has
     // the size it will have once the window is shown from the start.
     tsInfo->resize(PageControl1->pageSize());
-    LoadSettings();
+    // Creation: a settings file without the game's section (missing, or
+    // holding only other sections such as the server's) first receives the
+    // window's initial values, then the settings are loaded. The rules
+    // preview is made when its page is first shown: the game's first window
+    // needs none of it.
+    const TIniSection stored = TIniFile(localPath(m_settingsFile)).ReadSection(Section);
+    if (stored.Exists()) {
+        loadSettings(stored);
+    } else {
+        writeNewSettingsFile();
+        LoadSettings();
+    }
 }
 
 TCfgJeu::~TCfgJeu()
@@ -330,7 +335,11 @@ void TCfgJeu::writeNewSettingsFile()
 void TCfgJeu::LoadSettings()
 {
     // The file is read and parsed once for the whole pass.
-    const TIniSection settings = TIniFile(localPath(m_settingsFile)).ReadSection(Section);
+    loadSettings(TIniFile(localPath(m_settingsFile)).ReadSection(Section));
+}
+
+void TCfgJeu::loadSettings(const TIniSection& settings)
+{
     for (QWidget* control : m_controlOrder)
         loadControl(settings, control);
     applyTypeSelection();

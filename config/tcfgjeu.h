@@ -94,6 +94,7 @@ private:
     std::vector<std::pair<std::string, std::string>> storedEntries() const;
     // The first start's save: the whole file at once, silent when it fails.
     void writeNewSettingsFile();
+    void loadSettings(const TIniSection& settings);
     void loadControl(const TIniSection& settings, QWidget* control);
     void loadGlyph(QAbstractButton* button) const;
     void applyTypeSelection();

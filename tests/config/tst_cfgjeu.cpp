@@ -97,6 +97,7 @@ private slots:
     // The settings file.
     void firstStartWritesInitialValues();
     void existingFileIsNotRewrittenAtStart();
+    void fileWithoutTheGameSectionGetsTheNewValues();
     void missingKeysTakeTheirDefaults();
     void spinBoxesClampAndCouple_data();
     void spinBoxesClampAndCouple();
@@ -216,6 +217,18 @@ void TestCfgJeu::existingFileIsNotRewrittenAtStart()
     QCOMPARE(events.count(QStringLiteral("existant.ini"), IN_OPEN), 1);
     QCOMPARE(readFile(path), content);
     QCOMPARE(cfg->NbMotMin->value(), 6);
+}
+
+// A player's file that holds only a server's section, as the README advises,
+// is a first start too: the new values go after what is there.
+void TestCfgJeu::fileWithoutTheGameSectionGetsTheNewValues()
+{
+    const QString path = settingsPath(QStringLiteral("serveur"));
+    const QByteArray server("[Serveur]\nHote=serveur.ecole.lan\n");
+    QVERIFY(writeFile(path, server));
+    auto cfg = window(path);
+    QCOMPARE(readFile(path), server + newFileContent());
+    QCOMPARE(cfg->TempsPartie->value(), 30);
 }
 
 void TestCfgJeu::missingKeysTakeTheirDefaults()
