@@ -1,6 +1,7 @@
 #include "settingsfile/inifile.h"
 
 #include "settingsfile/regularfile.h"
+#include "text/systemerror.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -150,7 +151,7 @@ Location locate(std::string_view content, const std::vector<Line>& lines, std::s
 
 [[noreturn]] void raiseSystemError(const std::string& what, const std::string& path, int error)
 {
-    throw std::runtime_error(what + " « " + path + " » : " + std::strerror(error));
+    throw std::runtime_error(what + " « " + path + " » : " + SystemErrorText(error));
 }
 
 // Closes a descriptor when it goes out of scope.

@@ -2,6 +2,7 @@
 
 #include "settingsfile/inifile.h"
 #include "settingsfile/regularfile.h"
+#include "text/systemerror.h"
 #include "text/windows1252.h"
 #include "wordstore/wordcatalogue.h"
 
@@ -133,8 +134,7 @@ std::string ReadPasswordFile(const fs::path& file)
         throw std::runtime_error(subject + " n'est pas un fichier ordinaire.");
     if (read.outcome != RegularFile::Read)
         throw std::runtime_error("Impossible de lire le fichier de mot de passe « " +
-                                 file.string() +
-                                 " » : " + std::generic_category().message(read.error));
+                                 file.string() + " » : " + SystemErrorText(read.error));
     if (const std::string fault = passwordFileFault(read.status, geteuid()); !fault.empty())
         throw std::runtime_error(subject + fault);
     std::string& password = read.content;
