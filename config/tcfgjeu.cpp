@@ -1,10 +1,10 @@
 #include "config/tcfgjeu.h"
 
-#include "config/inifile.h"
-#include "config/listsetting.h"
 #include "config/tpagecontrol.h"
 #include "config/wordfilters.h"
 #include "game/rules/wordrules.h"
+#include "settingsfile/inifile.h"
+#include "settingsfile/listsetting.h"
 #include "skin/buttonglyph.h"
 #include "skin/formproperties.h"
 #include "skin/reportedslot.h"
@@ -20,7 +20,6 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QImage>
 #include <QLineEdit>
@@ -93,15 +92,24 @@ TCfgJeu::TCfgJeu(TWordQuery& wordQuery, const QString& programDirectory,
     NiveauDuJeu->setRange(1, highestLevel());
     watchToolTips(this);
 
-    // Creation: a missing settings file first receives the window's initial
-    // values, then the settings are loaded. The rules preview is made when its
-    // page is first shown: the game's first window needs none of it.
-    if (!QFileInfo::exists(m_settingsFile))
-        writeNewSettingsFile();
     // The preview lays the document out for the page's size: the page has
     // the size it will have once the window is shown from the start.
     tsInfo->resize(PageControl1->pageSize());
-    LoadSettings();
+    // Creation: a settings file without the game's section (missing, or
+    // holding only other sections such as the server's) first receives the
+    // window's initial values, then the settings are loaded. The rules
+    // preview is made when its page is first shown: the game's first window
+    // needs none of it.
+    const std::string content =
+        TIniFile(localPath(m_settingsFile)).Contents().value_or(std::string());
+    const TIniSection stored(content, Section);
+    if (stored.Exists()) {
+        loadSettings(stored);
+        loadListSetting(TIniSection(content, ListSetting::kSection));
+    } else {
+        writeNewSettingsFile();
+        LoadSettings();
+    }
 }
 
 TCfgJeu::~TCfgJeu()
@@ -348,14 +356,23 @@ void TCfgJeu::writeNewSettingsFile()
 void TCfgJeu::LoadSettings()
 {
     // The file is read and parsed once for the whole pass.
-    const std::vector<TIniSection> sections =
-        TIniFile(localPath(m_settingsFile)).ReadSections({Section, ListSetting::kSection});
-    const TIniSection& settings = sections.front();
+    const std::string content =
+        TIniFile(localPath(m_settingsFile)).Contents().value_or(std::string());
+    loadSettings(TIniSection(content, Section));
+    loadListSetting(TIniSection(content, ListSetting::kSection));
+}
+
+void TCfgJeu::loadSettings(const TIniSection& settings)
+{
     for (QWidget* control : m_controlOrder)
         loadControl(settings, control);
     applyTypeSelection();
+}
+
+void TCfgJeu::loadListSetting(const TIniSection& lists)
+{
     // A line break cannot be in a value: the key is missing.
-    const std::string list = sections.back().ReadString(ListSetting::kKey, "\n");
+    const std::string list = lists.ReadString(ListSetting::kKey, "\n");
     m_savedList = list == "\n" ? std::nullopt : std::optional<std::string>(list);
 }
 

@@ -103,6 +103,9 @@ private:
     std::vector<std::pair<std::string, std::string>> storedEntries() const;
     // The first start's save: the whole file at once, silent when it fails.
     void writeNewSettingsFile();
+    void loadSettings(const TIniSection& settings);
+    // The list the settings file keeps, in its section of its own.
+    void loadListSetting(const TIniSection& lists);
     void loadControl(const TIniSection& settings, QWidget* control);
     void loadGlyph(QAbstractButton* button) const;
     void applyTypeSelection();

@@ -1,5 +1,6 @@
 #include "layout/playerbase.h"
 
+#include "settingsfile/regularfile.h"
 #include "text/systemerror.h"
 #include "wordstore/wordcatalogue.h"
 
@@ -19,8 +20,13 @@ namespace {
 
 constexpr char kDataName[] = "data";
 constexpr char kPreviousName[] = "data.previous";
+// A stamp is a line; anything larger is not one.
+constexpr std::uintmax_t kMaxStampSize = 4096;
 // A copy in progress: "data.new-" and a unique suffix.
 constexpr char kTemporaryPrefix[] = "data.new-";
+// A complete copy, the player's tables carried into it, waiting to take the
+// place of data/.
+constexpr char kNextName[] = "data.next";
 
 // Raises the French text "<what> « <folder> » : <reason>".
 [[noreturn]] void fail(const char* what, const fs::path& folder, int error)
@@ -127,14 +133,45 @@ void removeLeftovers(const fs::path& baseFolder)
     }
 }
 
+// Ends an update that was interrupted once its copy was complete, from what
+// lies in baseFolder. With data/ still there, the update had not yet moved it
+// aside: the copy goes, and the update is made again from data/ as it is now.
+// Without data/, it had been moved to data.previous: the copy, which holds
+// the player's tables, takes its place.
+void endInterruptedUpdate(const fs::path& baseFolder, int lockDescriptor)
+{
+    const fs::path next = baseFolder / kNextName;
+    const fs::path current = baseFolder / kDataName;
+    std::error_code error;
+    if (!fs::exists(next, error))
+        return;
+    if (fs::exists(current, error))
+        fs::remove_all(next, error);
+    else if (rename(next.c_str(), current.c_str()) != 0)
+        error = std::error_code(errno, std::generic_category());
+    if (error)
+        fail("Impossible de remplacer la base de mots dans le dossier", baseFolder, error.value());
+    fsync(lockDescriptor);
+}
+
 } // namespace
 
 std::string BaseStamp(const fs::path& base)
 {
-    std::ifstream stamp(base / CORBELET_BASE_STAMP);
-    std::string line;
-    std::getline(stamp, line);
-    return line;
+    const fs::path file = base / CORBELET_BASE_STAMP;
+    const RegularFile stamp = ReadRegularFile(file.string(), kMaxStampSize, FileLinks::Refuse);
+    switch (stamp.outcome) {
+    case RegularFile::Read:
+        break;
+    case RegularFile::Missing:
+        return {};
+    case RegularFile::NotRegular:
+        throw std::runtime_error("Le fichier de version de la base « " + file.string() +
+                                 " » n'est pas un fichier ordinaire.");
+    case RegularFile::Failed:
+        fail("Impossible de lire le fichier de version de la base", file, stamp.error);
+    }
+    return stamp.content.substr(0, stamp.content.find('\n'));
 }
 
 void EnsureWritableFolder(const fs::path& folder)
@@ -172,10 +209,12 @@ BaseUpdate UpdatePlayerBase(const fs::path& shippedBase, const fs::path& baseFol
     if (lock.get() < 0 || flock(lock.get(), LOCK_EX) != 0)
         fail("Impossible de verrouiller le dossier", baseFolder, errno);
 
+    endInterruptedUpdate(baseFolder, lock.get());
     const fs::path current = baseFolder / kDataName;
     std::error_code error;
     const bool present = fs::is_directory(current, error);
-    if (present && BaseStamp(current) == BaseStamp(shippedBase)) {
+    const std::string shippedStamp = BaseStamp(shippedBase);
+    if (present && BaseStamp(current) == shippedStamp) {
         if (access(current.c_str(), W_OK | X_OK) != 0)
             fail("Impossible d'écrire dans le dossier", current, errno);
         return BaseUpdate::Unchanged;
@@ -186,33 +225,43 @@ BaseUpdate UpdatePlayerBase(const fs::path& shippedBase, const fs::path& baseFol
     if (!mkdtemp(pattern.data()))
         fail(kCannotCopy, baseFolder, errno);
     const fs::path temporary(pattern);
+    const fs::path next = baseFolder / kNextName;
     try {
         copyTree(shippedBase, temporary);
         if (present)
             carryPlayerTables(current, temporary);
+        if (rename(temporary.c_str(), next.c_str()) != 0)
+            throw fs::filesystem_error("rename", next,
+                                       std::error_code(errno, std::generic_category()));
+        // data.next reaches the disk before data/ is moved aside.
+        flushToDisk(baseFolder);
     } catch (const fs::filesystem_error& copyError) {
         fs::remove_all(temporary, error);
+        fs::remove_all(next, error);
         const bool shippedUnreadable = copyError.path1().string().starts_with(shippedBase.string());
         fail(shippedUnreadable ? "Impossible de lire la base de mots livrée dans le dossier"
                                : kCannotCopy,
              shippedUnreadable ? shippedBase : baseFolder, copyError.code().value());
     }
 
-    // From here on the player's copy is either in place or kept as
-    // data.previous; an interruption between the two renames leaves no data/,
-    // and the next start copies the shipped base again.
+    // From here on an interruption leaves the complete copy as data.next,
+    // with data/ either still in place or moved to data.previous: the next
+    // update ends it from there (endInterruptedUpdate).
+    const fs::path previous = baseFolder / kPreviousName;
     if (present) {
-        const fs::path previous = baseFolder / kPreviousName;
         fs::remove_all(previous, error);
         if (error || rename(current.c_str(), previous.c_str()) != 0) {
             const int reason = error ? error.value() : errno;
-            fs::remove_all(temporary, error);
+            fs::remove_all(next, error);
             fail("Impossible de remplacer la base de mots dans le dossier", baseFolder, reason);
         }
     }
-    if (rename(temporary.c_str(), current.c_str()) != 0) {
+    if (rename(next.c_str(), current.c_str()) != 0) {
         const int reason = errno;
-        fs::remove_all(temporary, error);
+        // The player's copy goes back in place; should that fail too, the
+        // next update puts data.next there.
+        if (present && rename(previous.c_str(), current.c_str()) == 0)
+            fs::remove_all(next, error);
         fail(kCannotCopy, baseFolder, reason);
     }
     // The renames reach the disk now; should that fail, they are already

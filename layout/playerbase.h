@@ -21,7 +21,9 @@ enum class BaseUpdate
 };
 
 // The version stamp of a base folder (its data/ folder): the first line of its
-// stamp file, empty when there is none.
+// stamp file, empty when there is none. The file is opened without following
+// a link or blocking; raises std::runtime_error with a French text naming it
+// when it is not a regular file or cannot be read.
 std::string BaseStamp(const std::filesystem::path& base);
 
 // Brings the player's base <baseFolder>/data up to date with `shippedBase`:
@@ -32,6 +34,10 @@ std::string BaseStamp(const std::filesystem::path& base);
 // connection completes with them. A copy is made
 // under a temporary name in baseFolder and renamed into place once complete,
 // so an interrupted copy is never used; the next copy removes what it left.
+// A complete copy waits as <baseFolder>/data.next until it is in place: an
+// update interrupted from there on is ended by the next call (data.next is
+// put in place when data/ had already been moved aside, and dropped
+// otherwise), so the player's words are never lost.
 // baseFolder is created (mode 0700) when missing; a lock on it keeps two
 // programs from copying at once. Raises std::runtime_error with a French text
 // naming the folder at fault; the player's copy stays as it was.

@@ -34,7 +34,12 @@ std::optional<ServerSettings> ServerSettingsFromIni(std::string_view content);
 // exists; nothing when neither has one.
 std::optional<ServerSettings> FindServerSettings(const std::filesystem::path& settingsFile);
 
-// The password held in `file`, without its trailing line break. Raises
-// std::runtime_error with a French text when the file cannot be read or when
-// other users than its owner could read or change it.
+// The password held in `file`, without its trailing line break. The file is
+// either the player's own, readable by nobody else (mode 600), or a machine's,
+// owned by root or the administrator and readable by a group of pupils
+// (root:eleves, mode 640). Raises std::runtime_error with a French text naming
+// the file when it cannot be read, is not a regular file (a link, a folder, a
+// named pipe: it is opened without following or blocking), can be changed by
+// anyone but its owner, is readable by everyone, or is the player's own and
+// readable by its group; the text names the owner, the group and the mode.
 std::string ReadPasswordFile(const std::filesystem::path& file);

@@ -7,10 +7,10 @@
 // Exit codes: 0 done, 1 a list or a word refused or a failure, 2 a wrong
 // command line.
 
-#include "config/inifile.h"
-#include "config/listsetting.h"
 #include "layout/playerbase.h"
 #include "layout/programlayout.h"
+#include "settingsfile/inifile.h"
+#include "settingsfile/listsetting.h"
 #include "text/windows1252.h"
 #include "wordstore/wordcatalogue.h"
 #include "wordstore/wordlists.h"
@@ -80,7 +80,8 @@ Options (avant ou après la commande, --nom=valeur ou --nom valeur) :
 
 Serveur MariaDB (la base d'une classe, dans une base de données existante) :
   --hote HOTE  --port PORT (3306)  --socket FICHIER  --base BASE (listedemots)
-  --utilisateur NOM  --fichier-mot-de-passe FICHIER (réservé à son propriétaire)
+  --utilisateur NOM  --fichier-mot-de-passe FICHIER (le vôtre : chmod 600 ;
+                       celui de la machine : root:groupe, chmod 640)
 
 Types : nom, adjectif, adverbe, verbe. Genres : masculin, féminin, épicène.
 Codes de sortie : 0 fait, 1 liste ou mot refusé, ou échec, 2 mauvaise commande.

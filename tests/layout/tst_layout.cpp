@@ -4,6 +4,7 @@
 
 #include "layout/playerbase.h"
 #include "layout/programlayout.h"
+#include "wordstore/wordcatalogue.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,12 +13,34 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <dlfcn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <stdexcept>
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Set in a child process only: the number of renames after which the process
+// dies, as a kill would leave it; 0 for never.
+int g_renamesBeforeDeath = 0;
+constexpr int kDiedExitCode = 86;
+
+} // namespace
+
+// Every rename of this program, the copy of the base's included, comes here.
+extern "C" int rename(const char* from, const char* to) noexcept
+{
+    using Rename = int (*)(const char*, const char*);
+    static const auto real = reinterpret_cast<Rename>(dlsym(RTLD_NEXT, "rename"));
+    const int result = real(from, to);
+    if (g_renamesBeforeDeath > 0 && --g_renamesBeforeDeath == 0)
+        _exit(kDiedExitCode);
+    return result;
+}
 
 namespace {
 
@@ -38,11 +61,23 @@ QByteArray read(const fs::path& file)
     return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
 }
 
-// A shipped base: two tables in a database folder and the stamp.
+// The file of a player's table in the base `data`.
+fs::path playerTableFile(const fs::path& data, std::string_view table, const char* suffix)
+{
+    return data / WordCatalogue::kDatabase / (std::string(table) + suffix);
+}
+
+// A shipped base: the words, the player's empty tables, a server file and the
+// stamp.
 void makeShippedBase(const fs::path& data, const QByteArray& stamp)
 {
     fs::create_directories(data / "listedemots");
     write(data / "listedemots" / "motscommuns.MYD", "mots " + stamp);
+    for (const std::string_view table : WordCatalogue::playerTables()) {
+        write(playerTableFile(data, table, ".frm"), "table");
+        write(playerTableFile(data, table, ".MYD"), "");
+        write(playerTableFile(data, table, ".MYI"), "index");
+    }
     write(data / "aria_log_control", "aria");
     write(data / CORBELET_BASE_STAMP, stamp + "\n");
 }
@@ -250,6 +285,74 @@ private slots:
         QCOMPARE(namesIn(player), QStringList{"data"});
         QCOMPARE(read(player / "data" / "marque"), QByteArray("à moi"));
         QCOMPARE(BaseStamp(player / "data"), std::string("v1"));
+    }
+
+    // An upgrade killed after any of its renames is completed or undone by
+    // the next start: the player's words reach the new base either way.
+    void upgradeKilledAtEveryStep()
+    {
+        const fs::path shipped = root() / "livree3" / "data";
+        const std::string_view table = WordCatalogue::playerTables().front();
+        for (int renames = 1;; ++renames) {
+            QVERIFY(renames < 10);
+            const fs::path player = root() / ("joueur-tue-" + std::to_string(renames));
+            makeShippedBase(shipped, "v1");
+            UpdatePlayerBase(shipped, player);
+            QVERIFY(write(playerTableFile(player / "data", table, ".MYD"), "mot du joueur"));
+            makeShippedBase(shipped, "v2");
+
+            const pid_t child = fork();
+            if (child == 0) {
+                g_renamesBeforeDeath = renames;
+                UpdatePlayerBase(shipped, player);
+                _exit(0);
+            }
+            int status = 0;
+            QCOMPARE(waitpid(child, &status, 0), child);
+            QVERIFY(WIFEXITED(status));
+
+            QVERIFY(UpdatePlayerBase(shipped, player) != BaseUpdate::Copied);
+            QCOMPARE(BaseStamp(player / "data"), std::string("v2"));
+            QCOMPARE(read(playerTableFile(player / "data", table, ".MYD")),
+                     QByteArray("mot du joueur"));
+            QVERIFY(fs::exists(player / "data" / WordCatalogue::kPlayerTablesPendingFile));
+            QCOMPARE(BaseStamp(player / "data.previous"), std::string("v1"));
+            QCOMPARE(namesIn(player), (QStringList{"data", "data.previous"}));
+            if (WEXITSTATUS(status) != kDiedExitCode)
+                break; // the upgrade ended before that rename
+        }
+    }
+
+    // A stamp that is not a regular file stops the update with a message
+    // naming it, and leaves the player's copy as it was.
+    void stampThatIsNotAFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("folder") << QStringLiteral("dossier");
+        QTest::newRow("pipe") << QStringLiteral("tube");
+        QTest::newRow("link") << QStringLiteral("lien");
+    }
+    void stampThatIsNotAFile()
+    {
+        QFETCH(QString, kind);
+        const fs::path shipped = root() / ("livree-" + kind.toStdString()) / "data";
+        const fs::path player = root() / ("joueur-" + kind.toStdString());
+        makeShippedBase(shipped, "v1");
+        UpdatePlayerBase(shipped, player);
+        const fs::path stamp = player / "data" / CORBELET_BASE_STAMP;
+        fs::rename(stamp, player / "tampon");
+        if (kind == QLatin1String("dossier"))
+            fs::create_directory(stamp);
+        else if (kind == QLatin1String("tube"))
+            QCOMPARE(mkfifo(stamp.c_str(), 0600), 0);
+        else
+            fs::create_symlink(player / "tampon", stamp);
+
+        const QString error = errorOf([&] { UpdatePlayerBase(shipped, player); });
+        QCOMPARE(error, QStringLiteral("Le fichier de version de la base « ") +
+                            QFile::decodeName(stamp.c_str()) +
+                            QStringLiteral(" » n'est pas un fichier ordinaire."));
+        QCOMPARE(namesIn(player), (QStringList{"data", "tampon"}));
     }
 
     // A folder that cannot be made names itself in the error, and the

@@ -2,7 +2,7 @@
 // crashes, a written key reads back as written, and the other keys keep their
 // values.
 
-#include "config/inifile.h"
+#include "settingsfile/inifile.h"
 
 #include <algorithm>
 #include <array>

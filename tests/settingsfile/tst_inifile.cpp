@@ -1,7 +1,7 @@
 // The settings file reader and writer on real files: the value rules, the
 // line-preserving edits, and files that are damaged or cannot be written.
 
-#include "config/inifile.h"
+#include "settingsfile/inifile.h"
 
 #include <QDir>
 #include <QFile>

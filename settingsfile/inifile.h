@@ -40,6 +40,9 @@ std::optional<std::string_view> findValue(std::string_view content, std::string_
 std::vector<std::pair<std::string_view, std::string_view>> sectionEntries(std::string_view content,
                                                                           std::string_view section);
 
+// Whether a line of the content opens section, with or without keys under it.
+bool hasSection(std::string_view content, std::string_view section);
+
 // The content with key set to value in section: an existing key line is
 // replaced in place (keeping its line end), a new key goes after the last
 // key line of the section (comments and blank lines that follow it stay
@@ -79,11 +82,14 @@ public:
     std::string ReadString(std::string_view key, std::string_view defaultValue) const;
     std::int32_t ReadInteger(std::string_view key, std::int32_t defaultValue) const;
     bool ReadBool(std::string_view key, bool defaultValue) const;
+    // Whether the file has the section (IniText::hasSection).
+    bool Exists() const { return m_exists; }
 
 private:
     std::optional<std::string_view> rawValue(std::string_view key) const;
 
     std::string m_content;
+    bool m_exists;
     // Each key, in ASCII lower case, with the place of its value in m_content.
     std::unordered_map<std::string, std::pair<std::size_t, std::size_t>> m_values;
 };
@@ -108,8 +114,9 @@ public:
     // keys, and every read gives its default. The whole section is read at
     // once (see TIniSection).
     TIniSection ReadSection(std::string_view section) const;
-    // Each of the sections, from one read of the file.
-    std::vector<TIniSection> ReadSections(const std::vector<std::string_view>& sections) const;
+    // The whole file as it is now, read by the same rule; nothing when it is
+    // missing or cannot be read.
+    std::optional<std::string> Contents() const;
 
     // Writing raises std::runtime_error when the file cannot be read back
     // whole, is read-only or not writable by this user, or the new one cannot
@@ -121,9 +128,6 @@ public:
                       const std::vector<std::pair<std::string, std::string>>& entries);
 
 private:
-    // The whole file as it is now; nothing when it cannot be read.
-    std::optional<std::string> contents() const;
-
     std::string m_path;
     bool m_staleTemporariesRemoved = false;
 };

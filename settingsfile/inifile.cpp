@@ -1,4 +1,7 @@
-#include "config/inifile.h"
+#include "settingsfile/inifile.h"
+
+#include "settingsfile/regularfile.h"
+#include "text/systemerror.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -148,7 +151,7 @@ Location locate(std::string_view content, const std::vector<Line>& lines, std::s
 
 [[noreturn]] void raiseSystemError(const std::string& what, const std::string& path, int error)
 {
-    throw std::runtime_error(what + " « " + path + " » : " + std::strerror(error));
+    throw std::runtime_error(what + " « " + path + " » : " + SystemErrorText(error));
 }
 
 // Closes a descriptor when it goes out of scope.
@@ -174,63 +177,6 @@ public:
 private:
     int m_fd;
 };
-
-enum class ReadStatus
-{
-    Ok,
-    Missing,
-    Unreadable
-};
-
-// Reads a regular file whole. errorCode receives errno for Unreadable; info,
-// when given, receives the file's status for Ok.
-ReadStatus readWhole(const std::string& path, std::string& content, int& errorCode,
-                     struct stat* info = nullptr)
-{
-    errorCode = 0;
-    // O_NONBLOCK: opening a FIFO put in the file's place must not hang the game.
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) {
-        errorCode = errno;
-        return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Unreadable;
-    }
-    struct stat status
-    {};
-    if (::fstat(fd.get(), &status) != 0) {
-        errorCode = errno;
-        return ReadStatus::Unreadable;
-    }
-    if (!S_ISREG(status.st_mode)) {
-        errorCode = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
-        return ReadStatus::Unreadable;
-    }
-    if (static_cast<std::uintmax_t>(status.st_size) > TIniFile::MaxFileSize) {
-        errorCode = EFBIG;
-        return ReadStatus::Unreadable;
-    }
-    if (info)
-        *info = status;
-    content.clear();
-    content.reserve(static_cast<std::size_t>(status.st_size));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            errorCode = errno;
-            return ReadStatus::Unreadable;
-        }
-        if (count == 0)
-            break;
-        content.append(buffer, static_cast<std::size_t>(count));
-        if (content.size() > TIniFile::MaxFileSize) {
-            errorCode = EFBIG;
-            return ReadStatus::Unreadable;
-        }
-    }
-    return ReadStatus::Ok;
-}
 
 // The path to rewrite: symbolic links are followed, even one whose target
 // does not exist yet, so that the links stay and the file they name receives
@@ -418,6 +364,17 @@ std::vector<std::pair<std::string_view, std::string_view>> sectionEntries(std::s
     return entries;
 }
 
+bool hasSection(std::string_view content, std::string_view section)
+{
+    bool found = false;
+    visitLines(content, [&](const Line& line) {
+        const auto name = sectionName(content.substr(line.begin, line.end - line.begin));
+        found = name && sameName(*name, section);
+        return !found;
+    });
+    return found;
+}
+
 std::string withValue(std::string_view content, std::string_view section, std::string_view key,
                       std::string_view value)
 {
@@ -500,27 +457,17 @@ std::optional<std::int32_t> parseInteger(std::string_view text)
 
 } // namespace IniValue
 
-std::optional<std::string> TIniFile::contents() const
+std::optional<std::string> TIniFile::Contents() const
 {
-    std::string content;
-    int error = 0;
-    if (readWhole(m_path, content, error) != ReadStatus::Ok)
+    RegularFile file = ReadRegularFile(m_path, MaxFileSize, FileLinks::Follow);
+    if (file.outcome != RegularFile::Read)
         return std::nullopt;
-    return content;
+    return std::move(file.content);
 }
 
 TIniSection TIniFile::ReadSection(std::string_view section) const
 {
-    return TIniSection(contents().value_or(std::string()), section);
-}
-
-std::vector<TIniSection> TIniFile::ReadSections(const std::vector<std::string_view>& sections) const
-{
-    const std::string content = contents().value_or(std::string());
-    std::vector<TIniSection> read;
-    for (const std::string_view section : sections)
-        read.emplace_back(content, section);
-    return read;
+    return TIniSection(Contents().value_or(std::string()), section);
 }
 
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)
@@ -532,22 +479,20 @@ void TIniFile::WriteStrings(std::string_view section,
                             const std::vector<std::pair<std::string, std::string>>& entries)
 {
     const std::string target = writeTarget(m_path);
-    std::string content;
-    int error = 0;
-    struct stat info
-    {};
+    RegularFile file = ReadRegularFile(target, MaxFileSize, FileLinks::Follow);
     std::optional<struct stat> existing;
-    switch (readWhole(target, content, error, &info)) {
-    case ReadStatus::Ok:
-        existing = info;
+    switch (file.outcome) {
+    case RegularFile::Read:
+        existing = file.status;
         break;
-    case ReadStatus::Missing:
-        content.clear();
+    case RegularFile::Missing:
         break;
-    case ReadStatus::Unreadable:
+    case RegularFile::NotRegular:
+    case RegularFile::Failed:
         // Never replace what could not be read whole: it would be lost.
-        raiseSystemError("Impossible de lire le fichier", target, error);
+        raiseSystemError("Impossible de lire le fichier", target, file.error);
     }
+    const std::string& content = file.content;
     std::string updated = content;
     for (const auto& [key, value] : entries)
         updated = IniText::withValue(updated, section, key, value);
@@ -569,7 +514,7 @@ void TIniFile::WriteStrings(std::string_view section,
 }
 
 TIniSection::TIniSection(std::string content, std::string_view section)
-    : m_content(std::move(content))
+    : m_content(std::move(content)), m_exists(IniText::hasSection(m_content, section))
 {
     for (const auto& [key, value] : IniText::sectionEntries(m_content, section)) {
         std::string name(key);

@@ -1,0 +1,77 @@
+#include "settingsfile/regularfile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+// A file descriptor closed when it goes.
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+RegularFile failure(RegularFile::Outcome outcome, int error)
+{
+    RegularFile file;
+    file.outcome = outcome;
+    file.error = error;
+    return file;
+}
+
+} // namespace
+
+RegularFile ReadRegularFile(const std::string& path, std::uintmax_t maxSize, FileLinks links)
+{
+    // O_NONBLOCK: opening a named pipe with no writer, or a device, returns
+    // at once; fstat then tells what was opened.
+    const int flags =
+        O_RDONLY | O_CLOEXEC | O_NONBLOCK | (links == FileLinks::Refuse ? O_NOFOLLOW : 0);
+    const Descriptor fd(::open(path.c_str(), flags));
+    if (fd.get() < 0) {
+        if (errno == ENOENT)
+            return failure(RegularFile::Missing, ENOENT);
+        if (errno == ELOOP && links == FileLinks::Refuse)
+            return failure(RegularFile::NotRegular, ELOOP);
+        return failure(RegularFile::Failed, errno);
+    }
+    RegularFile file;
+    if (::fstat(fd.get(), &file.status) != 0)
+        return failure(RegularFile::Failed, errno);
+    if (!S_ISREG(file.status.st_mode))
+        return failure(RegularFile::NotRegular, S_ISDIR(file.status.st_mode) ? EISDIR : EINVAL);
+    if (static_cast<std::uintmax_t>(file.status.st_size) > maxSize)
+        return failure(RegularFile::Failed, EFBIG);
+    file.content.reserve(static_cast<std::size_t>(file.status.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            return failure(RegularFile::Failed, errno);
+        }
+        if (count == 0)
+            break;
+        file.content.append(buffer, static_cast<std::size_t>(count));
+        // A file that grows while it is read.
+        if (file.content.size() > maxSize)
+            return failure(RegularFile::Failed, EFBIG);
+    }
+    file.outcome = RegularFile::Read;
+    return file;
+}
