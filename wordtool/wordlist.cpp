@@ -11,6 +11,8 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <functional>
+#include <limits>
 
 using WordCatalogue::GenreKind;
 using WordCatalogue::ListWordRow;
@@ -124,21 +126,40 @@ std::string_view nameOf(const std::pair<std::string_view, Value> (&names)[N], Va
     return {};
 }
 
-// Whether the list (the shipped words less `removed`, then `added`) holds the
-// word, of that type when one is given.
-bool inList(const std::multimap<std::string, WordRow>& shipped, const std::vector<WordRow>& added,
+// The words added so far, by word and type, so that a large import looks each
+// line up in logarithmic time.
+using WordKeys = std::set<std::pair<std::string, std::int32_t>>;
+
+WordKeys keysOf(const std::vector<WordRow>& rows)
+{
+    WordKeys keys;
+    for (const WordRow& row : rows)
+        keys.emplace(row.text, row.type);
+    return keys;
+}
+
+// Whether `keys` hold the word, of that type when one is given.
+bool holds(const WordKeys& keys, const std::string& word, std::optional<std::int32_t> type)
+{
+    if (type)
+        return keys.contains({word, *type});
+    const auto next = keys.lower_bound({word, std::numeric_limits<std::int32_t>::min()});
+    return next != keys.end() && next->first == word;
+}
+
+// Whether the list (the shipped words less `removed`, then the added words)
+// holds the word, of that type when one is given.
+bool inList(const std::multimap<std::string, WordRow>& shipped, const WordKeys& added,
             const std::set<std::string>& removed, const std::string& word,
             std::optional<std::int32_t> type)
 {
-    const auto matches = [&](const WordRow& row) {
-        return row.text == word && (!type || row.type == *type);
-    };
     if (!removed.contains(word)) {
         const auto [first, last] = shipped.equal_range(word);
-        if (std::any_of(first, last, [&](const auto& entry) { return matches(entry.second); }))
+        if (std::any_of(first, last,
+                        [&](const auto& entry) { return !type || entry.second.type == *type; }))
             return true;
     }
-    return std::any_of(added.begin(), added.end(), matches);
+    return holds(added, word, type);
 }
 
 } // namespace
@@ -295,6 +316,7 @@ ImportResult WordList::import(const std::vector<ListLine>& lines)
 {
     ImportResult result;
     std::vector<WordRow> added = m_added;
+    WordKeys addedKeys = keysOf(added);
     std::set<std::string> removed = m_removed;
     for (const ListLine& line : lines) {
         const std::optional<CheckedLine> checked = check(line, result);
@@ -302,7 +324,7 @@ ImportResult WordList::import(const std::vector<ListLine>& lines)
             continue;
         const std::string& word = checked->word;
         // Against the list as this import leaves it so far.
-        if (inList(m_shipped, added, removed, word, checked->typeCode())) {
+        if (inList(m_shipped, addedKeys, removed, word, checked->typeCode())) {
             ++result.duplicates;
             continue;
         }
@@ -313,6 +335,7 @@ ImportResult WordList::import(const std::vector<ListLine>& lines)
         }
         if (const std::optional<WordRow> row = newWord(line, *checked, result)) {
             added.push_back(*row);
+            addedKeys.emplace(row->text, row->type);
             ++result.added;
         }
     }
@@ -329,23 +352,34 @@ bool WordList::hasList(const std::string& list) const
                        [&](const ListWordRow& row) { return row.list == list; });
 }
 
-std::vector<WordRow> WordList::knownRows(const std::string& word,
+std::multimap<std::string, WordRow> WordList::ownRows() const
+{
+    std::multimap<std::string, WordRow> rows;
+    for (const WordRow& row : m_added)
+        rows.emplace(row.text, row);
+    for (const ListWordRow& row : m_listWords)
+        rows.emplace(row.word.text, row.word);
+    return rows;
+}
+
+std::vector<WordRow> WordList::knownRows(const std::multimap<std::string, WordRow>& own,
+                                         const std::string& word,
                                          std::optional<std::int32_t> type) const
 {
     std::vector<WordRow> rows;
     const auto take = [&](const WordRow& row) {
         const bool seen = std::any_of(rows.begin(), rows.end(),
                                       [&](const WordRow& kept) { return kept.type == row.type; });
-        if (row.text == word && (!type || row.type == *type) && !seen)
-            rows.push_back(row);
+        if (!type || row.type == *type) {
+            if (!seen)
+                rows.push_back(row);
+        }
     };
-    const auto [first, last] = m_shipped.equal_range(word);
-    for (auto entry = first; entry != last; ++entry)
-        take(entry->second);
-    for (const WordRow& row : m_added)
-        take(row);
-    for (const ListWordRow& row : m_listWords)
-        take(row.word);
+    for (const auto& rowsOf : {std::cref(m_shipped), std::cref(own)}) {
+        const auto [first, last] = rowsOf.get().equal_range(word);
+        for (auto entry = first; entry != last; ++entry)
+            take(entry->second);
+    }
     return rows;
 }
 
@@ -353,18 +387,19 @@ ImportResult WordList::importToList(const std::string& list, const std::vector<L
 {
     ImportResult result;
     std::vector<ListWordRow> listWords = m_listWords;
-    const auto inThisList = [&](const WordRow& row) {
-        return std::any_of(listWords.begin(), listWords.end(), [&](const ListWordRow& kept) {
-            return kept.list == list && kept.word.text == row.text && kept.word.type == row.type;
-        });
-    };
+    const std::multimap<std::string, WordRow> own = ownRows();
+    WordKeys inThisList;
+    for (const ListWordRow& row : listWords) {
+        if (row.list == list)
+            inThisList.emplace(row.word.text, row.word.type);
+    }
     for (const ListLine& line : lines) {
         const std::optional<CheckedLine> checked = check(line, result);
         if (!checked)
             continue;
         // A known word comes with each of its types (or the one given), as the
         // base has it; a new one needs its type and genre.
-        std::vector<WordRow> rows = knownRows(checked->word, checked->typeCode());
+        std::vector<WordRow> rows = knownRows(own, checked->word, checked->typeCode());
         if (rows.empty()) {
             const std::optional<WordRow> row = newWord(line, *checked, result);
             if (!row)
@@ -373,7 +408,7 @@ ImportResult WordList::importToList(const std::string& list, const std::vector<L
         }
         int fresh = 0;
         for (const WordRow& row : rows) {
-            if (!inThisList(row)) {
+            if (inThisList.emplace(row.text, row.type).second) {
                 listWords.push_back({list, row});
                 ++fresh;
             }

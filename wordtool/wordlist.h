@@ -111,10 +111,13 @@ private:
     // The row of a word the base does not know, or nothing and its rejection.
     std::optional<WordCatalogue::WordRow> newWord(const ListLine& line, const CheckedLine& checked,
                                                   ImportResult& result) const;
+    // The player's own rows by word: the added words and the lists' words.
+    std::multimap<std::string, WordCatalogue::WordRow> ownRows() const;
     // The rows the base holds for the word, one per type (of that type when
-    // one is given): shipped, added, or in a list.
-    std::vector<WordCatalogue::WordRow> knownRows(const std::string& word,
-                                                  std::optional<std::int32_t> type) const;
+    // one is given): shipped, or among `own` (ownRows()).
+    std::vector<WordCatalogue::WordRow>
+    knownRows(const std::multimap<std::string, WordCatalogue::WordRow>& own,
+              const std::string& word, std::optional<std::int32_t> type) const;
     std::string exportLine(const WordCatalogue::WordRow& row) const;
 
     std::multimap<std::string, WordCatalogue::WordRow> m_shipped; // by word
