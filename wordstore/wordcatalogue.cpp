@@ -304,12 +304,16 @@ std::string listStatement(const WordFilter& filter, const std::optional<std::str
 {
     std::string statement = std::string("SELECT ")
                                 .append(kWordText)
+                                .append(", ")
+                                .append(kWordType)
+                                .append(", ")
+                                .append(kWordGenre)
                                 .append(" FROM ")
                                 .append(list ? kListWordTable : kWordTable)
                                 .append(boundsClause(filter));
     if (list)
         statement.append(" AND ").append(kListName).append(" = ").append(wordLiteral(*list));
-    return statement.append(" ORDER BY ").append(kWordText);
+    return statement.append(" ORDER BY ").append(kWordText).append(", ").append(kWordType);
 }
 
 std::string wordRowsStatement(std::string_view table)

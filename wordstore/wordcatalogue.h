@@ -213,8 +213,9 @@ std::string genreFilter(const std::vector<std::string>& identifiers);
 
 // ---------------------------------------------------------------- the word list tool
 
-// Every word the filter lets through, in alphabetical order: read kWordText.
-// The words the game reads, or those of the named list.
+// Every word the filter lets through, in alphabetical order, one row per word
+// and type: read kWordText, kWordType and kWordGenre. The words the game
+// reads, or those of the named list.
 std::string listStatement(const WordFilter& filter,
                           const std::optional<std::string>& list = std::nullopt);
 // The rows of a table of words (shipped or added): read every column of WordRow.

@@ -1,8 +1,13 @@
 // corbelet-mots: the word list of Corbelet from the command line, for a
-// teacher's own lists. It works on the player's base found by the game's own
-// layout rule (beside the program when portable, the player's copy once
-// installed), on the base of a folder named with --donnees, or on a MariaDB
-// server shared by a classroom.
+// teacher's own lists. It works where the game on this machine finds its
+// words: the MariaDB server of the game's [Serveur] settings (a classroom's),
+// else the player's base found by the game's own layout rule (beside the
+// program when portable, the player's copy once installed); or on the base of
+// a folder named with --donnees, or on a server named by the options, which
+// win over the settings. Its first line says which base it works on.
+//
+// Standard output carries only data (the words, the lists); every message
+// goes to standard error, and --silencieux leaves the errors alone there.
 //
 // Exit codes: 0 done, 1 a list or a word refused or a failure, 2 a wrong
 // command line.
@@ -11,10 +16,13 @@
 #include "layout/programlayout.h"
 #include "settingsfile/inifile.h"
 #include "settingsfile/listsetting.h"
+#include "text/systemerror.h"
 #include "text/windows1252.h"
+#include "wordstore/serversettings.h"
 #include "wordstore/wordcatalogue.h"
 #include "wordstore/wordlists.h"
 #include "wordstore/wordstore.h"
+#include "wordtool/listfile.h"
 #include "wordtool/wordlist.h"
 #include "wordtool/wordreview.h"
 
@@ -22,6 +30,10 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QString>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -43,8 +55,9 @@ constexpr char kProgram[] = "corbelet-mots";
 constexpr char kHelp[] =
     R"(Utilisation : corbelet-mots [OPTIONS] COMMANDE [ARGUMENTS]
 
-Gère la liste de mots de Corbelet : celle du joueur sur cette machine, ou
-celle d'un serveur MariaDB partagé par toute une classe.
+Gère la liste de mots de Corbelet là où le jeu de cette machine prend ses
+mots : le serveur MariaDB de la classe quand les réglages du jeu en nomment un
+(section [Serveur]), sinon la base du joueur. La première ligne le dit.
 
 Commandes :
   importer FICHIER     ajoute les mots d'une liste : un mot par ligne, suivi,
@@ -55,9 +68,11 @@ Commandes :
                        mots écartés des mots livrés pour les enfants (injures,
                        mots grossiers…) sont signalés, puis importés.
                        Avec --liste NOM, les mots vont dans la liste NOM.
-  lister               écrit les mots que le jeu tire, un par ligne
+  lister               écrit les mots que le jeu tire, un par ligne et par type,
+                       au format d'importation (mot, type, genre)
                        (avec --liste NOM : ceux de la liste NOM)
-  retirer MOT...       retire des mots de la liste (ou de la liste NOM)
+  retirer MOT...       retire des mots de la liste (ou de la liste NOM) ; les
+                       mots absents ou en double sont comptés et passés
   exporter FICHIER     écrit les mots ajoutés (ou la liste NOM), au format
                        d'importation
   reinitialiser        revient à la liste livrée avec le jeu (les listes
@@ -71,7 +86,7 @@ Options (avant ou après la commande, --nom=valeur ou --nom valeur) :
                        au lieu de celle du joueur
   --liste NOM          importer, lister, retirer, exporter : la liste NOM
   --essai              importer : vérifie la liste sans rien écrire
-  --silencieux         importer : n'écrit que les erreurs
+  --silencieux         n'écrit que les erreurs
   --oui                reinitialiser : sans demander de confirmation
   --taille-min N  --taille-max N  --points-min N  --points-max N
   --type TYPE  --genre GENRE
@@ -83,7 +98,8 @@ Serveur MariaDB (la base d'une classe, dans une base de données existante) :
   --utilisateur NOM  --fichier-mot-de-passe FICHIER (le vôtre : chmod 600 ;
                        celui de la machine : root:groupe, chmod 640)
 
-Types : nom, adjectif, adverbe, verbe. Genres : masculin, féminin, épicène.
+Types : nom, adjectif, adverbe, verbe.
+Genres : masculin, féminin, épicène (ou invariable).
 Codes de sortie : 0 fait, 1 liste ou mot refusé, ou échec, 2 mauvaise commande.
 )";
 
@@ -114,6 +130,9 @@ struct CommandLine
 {
     std::map<std::string, std::string> options;
     std::vector<std::string> words; // the command, then its arguments
+
+    // importer: the list file, read before any base is opened.
+    std::vector<ListLine> listLines;
 
     bool has(const std::string& name) const { return options.contains(name); }
     std::string value(const std::string& name) const
@@ -179,6 +198,19 @@ int number(const CommandLine& line, const std::string& name, int fallback)
     throw UsageError("--" + name + " demande un nombre entier");
 }
 
+// "0 mot", "1 mot", "2 mots": in French, 0 and 1 take the singular.
+std::string counted(int count, std::string_view singular, std::string_view plural)
+{
+    return std::to_string(count) + " " + std::string(count <= 1 ? singular : plural);
+}
+
+// A message for the teacher, on standard error, unless --silencieux.
+void inform(const CommandLine& line, const std::string& text)
+{
+    if (!line.has("silencieux"))
+        std::cerr << text << "\n";
+}
+
 bool usesServer(const CommandLine& line)
 {
     for (const char* name :
@@ -195,10 +227,18 @@ std::string databaseOf(const TWordStore& store)
     return store.Server ? store.Server->database : store.Database;
 }
 
+// The layout of the game beside this tool: both programs lie in one folder,
+// and a portable game's settings file is named after the game.
+ProgramLayout gameLayout()
+{
+    return DecideLayout(RunningExecutable().parent_path() / "corbelet",
+                        UserFoldersFromEnvironment());
+}
+
 // The player's base on this machine, or the one of --donnees.
 void configureLocal(TWordStore& store, const CommandLine& line)
 {
-    const ProgramLayout layout = DecideLayout(RunningExecutable(), UserFoldersFromEnvironment());
+    const ProgramLayout layout = gameLayout();
     store.ResourceFolder = layout.resourceFolder.string();
     if (line.has("donnees")) {
         const fs::path folder = fs::absolute(line.value("donnees"));
@@ -255,37 +295,98 @@ void prepareServer(TWordStore& server, const CommandLine& line)
              localQuery.FindField(WordCatalogue::kGenreDescription).AsString()},
             WordCatalogue::wordLiteral, database));
     }
-    std::cout << "Base préparée sur le serveur : " << words.size() << " mots livrés.\n";
+    inform(line, "Base préparée sur le serveur : " +
+                     counted(static_cast<int>(words.size()), "mot livré", "mots livrés") + ".");
 }
 
-void openStore(TWordStore& store, const CommandLine& line)
+// A command that only reads a server's base takes no lock and creates
+// nothing, so that the pupils' read-only account may run it; the base must
+// have been prepared by a command that writes.
+void checkServerPrepared(TWordStore& server)
 {
-    if (!usesServer(line)) {
+    try {
+        TWordQuery query(server);
+        query.SetSQL(WordCatalogue::genreRowsStatement());
+        query.Open();
+        if (!query.Eof())
+            return;
+    } catch (const std::runtime_error&) {
+        // A missing table: the base was never prepared, as below.
+    }
+    throw std::runtime_error("la base « " + databaseOf(server) +
+                             " » du serveur n'est pas encore préparée : importez d'abord une "
+                             "liste avec le compte de l'enseignant");
+}
+
+// The server the options name, over the game's [Serveur] settings field by
+// field: a teacher gives his own account on a pupil's machine.
+std::optional<ServerSettings> serverOf(const CommandLine& line)
+{
+    std::optional<ServerSettings> settings;
+    if (!line.has("donnees"))
+        settings = FindServerSettings(gameLayout().settingsFile);
+    if (!usesServer(line))
+        return settings;
+    if (!settings)
+        settings = ServerSettings();
+    if (line.has("hote") || line.has("port")) {
+        settings->host = line.value("hote");
+        settings->socket.clear();
+    }
+    if (line.has("port")) {
+        const int port = number(line, "port", 3306);
+        if (port < 1 || port > 65535)
+            throw UsageError("--port demande un numéro de port, de 1 à 65535");
+        settings->port = static_cast<unsigned>(port);
+    }
+    if (line.has("socket"))
+        settings->socket = line.value("socket");
+    if (line.has("base"))
+        settings->database = line.value("base");
+    if (line.has("utilisateur"))
+        settings->user = line.value("utilisateur");
+    if (line.has("fichier-mot-de-passe"))
+        settings->passwordFile = line.value("fichier-mot-de-passe");
+    return settings;
+}
+
+// "serveur « hote » (port 3306), base « listedemots », compte « prof »".
+std::string describeServer(const ServerSettings& server)
+{
+    std::string text = server.socket.empty()
+                           ? "serveur « " + (server.host.empty() ? "localhost" : server.host) +
+                                 " » (port " + std::to_string(server.port) + ")"
+                           : "serveur local « " + server.socket + " »";
+    text += ", base « " + server.database + " »";
+    if (!server.user.empty())
+        text += ", compte « " + server.user + " »";
+    return text;
+}
+
+// Opens the base the command works on and says which. A command that writes
+// prepares a server's base and takes the writers' lock; one that reads does
+// neither.
+void openStore(TWordStore& store, const CommandLine& line, bool writes)
+{
+    std::optional<ServerSettings> server = serverOf(line);
+    if (!server) {
         configureLocal(store, line);
+        inform(line, "Base : " +
+                         std::string(line.has("donnees") ? "celle du dossier « "
+                                                         : "la base du joueur (« ") +
+                         store.BaseFolder + (line.has("donnees") ? " »" : " »)"));
         store.Connect();
         return;
     }
-    ServerSettings settings;
-    settings.host = line.value("hote");
-    settings.port = static_cast<unsigned>(number(line, "port", 3306));
-    settings.socket = line.value("socket");
-    settings.database =
-        line.has("base") ? line.value("base") : std::string(WordCatalogue::kDatabase);
-    settings.user = line.value("utilisateur");
-    settings.passwordFile = line.value("fichier-mot-de-passe");
-    store.Server = settings;
+    if (server->database.empty())
+        server->database = std::string(WordCatalogue::kDatabase);
+    inform(line, "Base : " + describeServer(*server));
+    store.Server = server;
     store.Connect();
-    prepareServer(store, line);
-}
-
-std::string readFile(const std::string& path)
-{
-    QFile file(QFile::decodeName(path.c_str()));
-    if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error("impossible de lire « " + path +
-                                 " » : " + file.errorString().toStdString());
-    const QByteArray bytes = file.readAll();
-    return bytes.toStdString();
+    if (writes)
+        prepareServer(store, line);
+    else
+        checkServerPrepared(store);
 }
 
 // The review of the shipped word list, built into the tool.
@@ -309,7 +410,7 @@ int nameExcludedWords(const std::vector<ListLine>& lines, const std::string& fil
             continue;
         if (const auto category = review.exclusionOf(line.word)) {
             std::cerr << file << ", ligne " << line.number << " : « "
-                      << Windows1252::toUtf8(line.word)
+                      << ShownText(Windows1252::toUtf8(line.word))
                       << " » : mot écarté des mots livrés avec le jeu (" << describe(*category)
                       << ").\n";
             ++named;
@@ -324,12 +425,6 @@ void save(const WordList& list, TWordStore& store)
     list.save(store, databaseOf(store));
 }
 
-// "0 mot", "1 mot", "2 mots": in French, 0 and 1 take the singular.
-std::string counted(int count, std::string_view singular, std::string_view plural)
-{
-    return std::to_string(count) + " " + std::string(count <= 1 ? singular : plural);
-}
-
 // A list's name as the command line gives it (UTF-8), in Windows-1252 as the
 // base keeps it.
 std::string listName(const std::string& utf8)
@@ -339,7 +434,7 @@ std::string listName(const std::string& utf8)
          QString::fromUtf8(utf8.data(), qsizetype(utf8.size())).toUcs4()) {
         const auto byte = Windows1252::fromUnicode(character);
         if (!byte || *byte < 0x20 || *byte == 0x7F || *byte == '\\')
-            throw UsageError("le nom de liste « " + utf8 +
+            throw UsageError("le nom de liste « " + ShownText(utf8) +
                              " » contient un caractère qui ne peut y figurer");
         name += static_cast<char>(*byte);
     }
@@ -368,14 +463,12 @@ std::optional<std::string> namedList(TWordStore& store, const CommandLine& line)
 // The settings file of the game that plays this base, when it has one: the
 // player's (the layout's), or, for the base of a folder (--donnees), the
 // settings file of a portable game in that folder. None for a server.
-std::optional<fs::path> gameSettingsFile(const CommandLine& line)
+std::optional<fs::path> gameSettingsFile(const TWordStore& store, const CommandLine& line)
 {
-    if (usesServer(line))
+    if (store.Server)
         return std::nullopt;
-    const fs::path file =
-        line.has("donnees")
-            ? fs::absolute(line.value("donnees")) / "corbelet.ini"
-            : DecideLayout(RunningExecutable(), UserFoldersFromEnvironment()).settingsFile;
+    const fs::path file = line.has("donnees") ? fs::absolute(line.value("donnees")) / "corbelet.ini"
+                                              : gameLayout().settingsFile;
     std::error_code error;
     return fs::is_regular_file(file, error) ? std::optional<fs::path>(file) : std::nullopt;
 }
@@ -383,9 +476,10 @@ std::optional<fs::path> gameSettingsFile(const CommandLine& line)
 // Records the list the game draws from in the game's settings file, so that
 // the game keeps it at its next start. The base has changed already: a file
 // that cannot be written is only warned about.
-void recordPlayedList(const CommandLine& line, const std::optional<std::string>& played)
+void recordPlayedList(const TWordStore& store, const CommandLine& line,
+                      const std::optional<std::string>& played)
 {
-    const std::optional<fs::path> file = gameSettingsFile(line);
+    const std::optional<fs::path> file = gameSettingsFile(store, line);
     if (!file)
         return;
     try {
@@ -398,89 +492,163 @@ void recordPlayedList(const CommandLine& line, const std::optional<std::string>&
 }
 
 // What the game draws from, said after a change.
-void tellPlayed(TWordStore& store, const std::optional<std::string>& played)
+void tellPlayed(TWordStore& store, const CommandLine& line,
+                const std::optional<std::string>& played)
 {
     TWordQuery query(store);
     query.SetSQL(WordCatalogue::countAllStatement());
     query.Open();
     const int words = query.FindField(WordCatalogue::kCountColumn).AsInteger();
-    std::cout << "Le jeu tire ses mots "
-              << (played ? "de la liste « " + Windows1252::toUtf8(*played) + " »"
-                         : std::string("de toute la base"))
-              << " (" << counted(words, "mot", "mots") << ").\n";
+    inform(line, "Le jeu tire ses mots " +
+                     (played ? "de la liste « " + Windows1252::toUtf8(*played) + " »"
+                             : std::string("de toute la base")) +
+                     " (" + counted(words, "mot", "mots") + ").");
 }
 
-int importToList(TWordStore& store, const CommandLine& line)
+// Reports the refused lines of an import; true when there were some, and then
+// nothing is imported.
+bool refusedLines(const CommandLine& line, const ImportResult& result)
+{
+    for (const Rejection& rejection : result.rejections) {
+        std::cerr << line.words[1] << ", ligne " << rejection.line << " : « "
+                  << ShownText(rejection.word) << " » : " << rejection.reason << "\n";
+    }
+    if (result.rejections.empty())
+        return false;
+    std::cerr << kProgram << " : "
+              << counted(static_cast<int>(result.rejections.size()), "ligne refusée",
+                         "lignes refusées")
+              << ", aucun mot importé : corrigez le fichier, puis recommencez.\n";
+    return true;
+}
+
+int importToList(TWordStore& store, const CommandLine& line, int excluded)
 {
     const std::string name = listName(line.value("liste"));
-    const std::vector<ListLine> lines = ReadListFile(readFile(line.words[1]));
-    const bool quiet = line.has("silencieux");
-    const int excluded = quiet ? 0 : nameExcludedWords(lines, line.words[1]);
     WordList list(store);
     const bool isNew = !list.hasList(name);
-    const ImportResult result = list.importToList(name, lines);
-    for (const Rejection& rejection : result.rejections) {
-        std::cerr << line.words[1] << ", ligne " << rejection.line << " : « " << rejection.word
-                  << " » : " << rejection.reason << "\n";
-    }
-    if (!result.rejections.empty()) {
-        std::cerr << kProgram << " : "
-                  << counted(static_cast<int>(result.rejections.size()), "ligne refusée",
-                             "lignes refusées")
-                  << ", aucun mot importé.\n";
+    const ImportResult result = list.importToList(name, line.listLines);
+    if (refusedLines(line, result))
         return 1;
-    }
     const bool trial = line.has("essai");
     if (!trial && result.added > 0)
         save(list, store);
-    if (quiet)
-        return 0;
-    std::cout << (trial ? "Essai : " : "")
-              << counted(result.added, trial ? "mot serait importé" : "mot importé",
-                         trial ? "mots seraient importés" : "mots importés")
-              << " dans la liste « " << line.value("liste") << " »"
-              << (isNew && result.added > 0 ? " (nouvelle liste)" : "") << ", " << result.duplicates
-              << " déjà dans la liste.\n";
+    inform(line, (trial ? "Essai : " : "") +
+                     counted(result.added, trial ? "mot serait importé" : "mot importé",
+                             trial ? "mots seraient importés" : "mots importés") +
+                     " dans la liste « " + line.value("liste") + " »" +
+                     (isNew && result.added > 0 ? " (nouvelle liste)" : "") + ", " +
+                     std::to_string(result.duplicates) + " déjà dans la liste.");
     if (excluded > 0)
-        std::cerr << (trial ? "Les mots signalés seraient importés dans la liste.\n"
-                            : "Les mots signalés sont importés dans la liste. Pour en retirer "
-                              "un : corbelet-mots retirer --liste NOM MOT\n");
+        inform(line, trial ? "Les mots signalés seraient importés dans la liste."
+                           : "Les mots signalés sont importés dans la liste. Pour en retirer "
+                             "un : corbelet-mots retirer --liste NOM MOT");
     return 0;
 }
 
-int removeFromList(TWordStore& store, const CommandLine& line,
-                   const std::vector<std::string>& words)
+int importList(TWordStore& store, const CommandLine& line)
 {
-    const std::string name = *namedList(store, line);
+    const int excluded =
+        line.has("silencieux") ? 0 : nameExcludedWords(line.listLines, line.words[1]);
+    if (line.has("liste"))
+        return importToList(store, line, excluded);
     WordList list(store);
-    const bool played = list.played() == name;
-    const std::vector<std::string> missing = list.removeFromList(name, words);
-    for (const std::string& word : missing)
-        std::cerr << "« " << Windows1252::toUtf8(word) << " » n'est pas dans la liste « "
-                  << line.value("liste") << " »\n";
-    if (!missing.empty()) {
-        std::cerr << kProgram << " : aucun mot retiré.\n";
+    const ImportResult result = list.import(line.listLines);
+    if (refusedLines(line, result))
         return 1;
+    const bool trial = line.has("essai");
+    if (!trial)
+        save(list, store);
+    inform(line,
+           (trial ? "Essai : " : "") +
+               counted(result.added + result.restored, trial ? "mot serait importé" : "mot importé",
+                       trial ? "mots seraient importés" : "mots importés") +
+               ", " + std::to_string(result.duplicates) + " déjà dans la liste.");
+    if (excluded > 0)
+        inform(line, trial ? "Les mots signalés seraient importés : le jeu pourrait les tirer."
+                           : "Les mots signalés sont importés : le jeu peut les tirer. Pour en "
+                             "retirer un : corbelet-mots retirer MOT");
+    if (list.played())
+        inform(line, "Le jeu tire ses mots de la liste « " + Windows1252::toUtf8(*list.played()) +
+                         " » : ces mots n'y seront qu'après « corbelet-mots jouer --tous ».");
+    return 0;
+}
+
+// The words the game draws (or those of a list), one line per word and type,
+// in the import format: a list saved so imports again as it is.
+int listWords(TWordStore& store, const CommandLine& line)
+{
+    WordCatalogue::WordFilter filter{number(line, "taille-min", 0),
+                                     number(line, "taille-max", WordCatalogue::kMaxPoints),
+                                     number(line, "points-min", 0),
+                                     number(line, "points-max", WordCatalogue::kMaxPoints),
+                                     {},
+                                     {}};
+    const WordList list(store);
+    if (line.has("type")) {
+        const auto type = TypeFromName(line.value("type"));
+        if (!type)
+            throw UsageError("type inconnu « " + line.value("type") +
+                             " » (nom, adjectif, adverbe ou verbe)");
+        filter.FiltreType = WordCatalogue::typeFilter(*type);
     }
-    save(list, store);
-    std::cout << counted(static_cast<int>(words.size()), "mot retiré", "mots retirés")
-              << " de la liste « " << line.value("liste") << " ».\n";
-    if (!list.hasList(name)) {
-        std::cout << "La liste « " << line.value("liste") << " » est vide : elle n'existe plus.\n";
+    if (line.has("genre")) {
+        const std::vector<std::string> identifiers = list.genreIdentifiers(line.value("genre"));
+        if (identifiers.empty())
+            throw UsageError("genre inconnu « " + line.value("genre") +
+                             " » (masculin, féminin, épicène ou invariable)");
+        filter.FiltreGenre = WordCatalogue::genreFilter(identifiers);
+    }
+    TWordQuery query(store);
+    query.SetSQL(WordCatalogue::listStatement(filter, namedList(store, line)));
+    for (query.Open(); !query.Eof(); query.Next()) {
+        std::cout << list.exportLine({query.FindField(WordCatalogue::kWordText).AsString(), 0, 0,
+                                      query.FindField(WordCatalogue::kWordType).AsInteger(),
+                                      query.FindField(WordCatalogue::kWordGenre).AsInteger()});
+    }
+    return 0;
+}
+
+int removeWords(TWordStore& store, const CommandLine& line)
+{
+    std::vector<std::string> words;
+    for (std::size_t index = 1; index < line.words.size(); ++index)
+        words.push_back(Windows1252::fromUtf8(line.words[index]));
+    const std::optional<std::string> name = namedList(store, line);
+    WordList list(store);
+    const bool played = name && list.played() == name;
+    const RemoveResult result = name ? list.removeFromList(*name, words) : list.remove(words);
+    const std::string where = name ? "la liste « " + line.value("liste") + " »" : "la liste";
+    for (const std::string& word : result.missing)
+        inform(line, "« " + ShownText(Windows1252::toUtf8(word)) + " » n'est pas dans " + where +
+                         " : passé.");
+    if (result.removed > 0)
+        save(list, store);
+    std::string summary = counted(result.removed, "mot retiré", "mots retirés");
+    if (name)
+        summary += " de " + where;
+    if (!result.missing.empty())
+        summary +=
+            ", " + counted(static_cast<int>(result.missing.size()), "déjà absent", "déjà absents");
+    if (result.duplicates > 0)
+        summary += ", " + counted(result.duplicates, "en double", "en double");
+    inform(line, summary + ".");
+    if (name && !list.hasList(*name)) {
+        inform(line, "La liste « " + line.value("liste") + " » est vide : elle n'existe plus.");
         if (played) {
-            recordPlayedList(line, std::nullopt);
-            tellPlayed(store, std::nullopt);
+            recordPlayedList(store, line, std::nullopt);
+            tellPlayed(store, line, std::nullopt);
         }
     }
     return 0;
 }
 
-int showLists(TWordStore& store, const CommandLine&)
+int showLists(TWordStore& store, const CommandLine& line)
 {
     const std::optional<std::string> played = ReadPlayedList(store);
     const std::vector<WordListSummary> lists = ReadWordLists(store);
     if (lists.empty())
-        std::cerr << "Aucune liste : « corbelet-mots importer FICHIER --liste NOM » en fait une.\n";
+        inform(line, "Aucune liste : « corbelet-mots importer FICHIER --liste NOM » en fait une.");
     for (const WordListSummary& list : lists)
         std::cout << Windows1252::toUtf8(list.name) << "\t" << counted(list.words, "mot", "mots")
                   << (list.name == played ? "\tjouée" : "") << "\n";
@@ -499,114 +667,65 @@ int playList(TWordStore& store, const CommandLine& line)
                                      " » : « corbelet-mots listes » les donne toutes");
         played = name;
     }
+    store.EnsureRoomToWrite();
     PlayWordList(store, played, databaseOf(store));
-    recordPlayedList(line, played);
-    tellPlayed(store, played);
+    recordPlayedList(store, line, played);
+    tellPlayed(store, line, played);
     return 0;
 }
 
-int importList(TWordStore& store, const CommandLine& line)
+// Writes an export: a regular file (or a new name) whole under another name,
+// then renamed, so that an interrupted export never leaves half a list; a
+// device, a named pipe or a link (/dev/stdout, a pipe to another program)
+// written through, never replaced. A folder or a socket is refused.
+void writeExport(const std::string& path, const std::string& text)
 {
-    if (line.has("liste"))
-        return importToList(store, line);
-    const std::vector<ListLine> lines = ReadListFile(readFile(line.words[1]));
-    const bool quiet = line.has("silencieux");
-    const int excluded = quiet ? 0 : nameExcludedWords(lines, line.words[1]);
-    WordList list(store);
-    const ImportResult result = list.import(lines);
-    for (const Rejection& rejection : result.rejections) {
-        std::cerr << line.words[1] << ", ligne " << rejection.line << " : « " << rejection.word
-                  << " » : " << rejection.reason << "\n";
+    const auto failed = [&](int error) {
+        return std::runtime_error("impossible d'écrire « " + path +
+                                  " » : " + SystemErrorText(error));
+    };
+    struct stat status = {};
+    if (lstat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+        if (S_ISDIR(status.st_mode) || S_ISSOCK(status.st_mode))
+            throw std::runtime_error("impossible d'écrire « " + path +
+                                     " » : ce n'est pas un fichier ordinaire");
+        const int file = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        if (file < 0)
+            throw failed(errno);
+        std::size_t written = 0;
+        while (written < text.size()) {
+            const ssize_t count = write(file, text.data() + written, text.size() - written);
+            if (count < 0 && errno == EINTR)
+                continue;
+            if (count < 0) {
+                const int error = errno;
+                close(file);
+                throw failed(error);
+            }
+            written += static_cast<std::size_t>(count);
+        }
+        if (close(file) != 0)
+            throw failed(errno);
+        return;
     }
-    if (!result.rejections.empty()) {
-        std::cerr << kProgram << " : " << result.rejections.size()
-                  << (result.rejections.size() == 1 ? " ligne refusée" : " lignes refusées")
-                  << ", aucun mot importé.\n";
-        return 1;
-    }
-    const bool trial = line.has("essai");
-    if (!trial)
-        save(list, store);
-    if (quiet)
-        return 0;
-    std::cout << (trial ? "Essai : " : "") << result.added + result.restored
-              << (trial ? " mots seraient importés" : " mots importés") << ", " << result.duplicates
-              << " déjà dans la liste.\n";
-    if (excluded > 0)
-        std::cerr << (trial ? "Les mots signalés seraient importés : le jeu pourrait les tirer.\n"
-                            : "Les mots signalés sont importés : le jeu peut les tirer. Pour en "
-                              "retirer un : corbelet-mots retirer MOT\n");
-    return 0;
-}
-
-int listWords(TWordStore& store, const CommandLine& line)
-{
-    WordCatalogue::WordFilter filter{number(line, "taille-min", 0),
-                                     number(line, "taille-max", WordCatalogue::kMaxPoints),
-                                     number(line, "points-min", 0),
-                                     number(line, "points-max", WordCatalogue::kMaxPoints),
-                                     {},
-                                     {}};
-    if (line.has("type")) {
-        const auto type = TypeFromName(line.value("type"));
-        if (!type)
-            throw UsageError("type inconnu « " + line.value("type") +
-                             " » (nom, adjectif, adverbe ou verbe)");
-        filter.FiltreType = WordCatalogue::typeFilter(*type);
-    }
-    if (line.has("genre")) {
-        const std::vector<std::string> identifiers =
-            WordList(store).genreIdentifiers(line.value("genre"));
-        if (identifiers.empty())
-            throw UsageError("genre inconnu « " + line.value("genre") +
-                             " » (masculin, féminin ou épicène)");
-        filter.FiltreGenre = WordCatalogue::genreFilter(identifiers);
-    }
-    TWordQuery query(store);
-    query.SetSQL(WordCatalogue::listStatement(filter, namedList(store, line)));
-    for (query.Open(); !query.Eof(); query.Next())
-        std::cout << Windows1252::toUtf8(query.FindField(WordCatalogue::kWordText).AsString())
-                  << "\n";
-    return 0;
-}
-
-int removeWords(TWordStore& store, const CommandLine& line)
-{
-    std::vector<std::string> words;
-    for (std::size_t index = 1; index < line.words.size(); ++index)
-        words.push_back(Windows1252::fromUtf8(line.words[index]));
-    if (line.has("liste"))
-        return removeFromList(store, line, words);
-    WordList list(store);
-    const std::vector<std::string> missing = list.remove(words);
-    for (const std::string& word : missing)
-        std::cerr << "« " << Windows1252::toUtf8(word) << " » n'est pas dans la liste\n";
-    if (!missing.empty()) {
-        std::cerr << kProgram << " : aucun mot retiré.\n";
-        return 1;
-    }
-    save(list, store);
-    std::cout << words.size() << (words.size() == 1 ? " mot retiré.\n" : " mots retirés.\n");
-    return 0;
+    QSaveFile file(QFile::decodeName(path.c_str()));
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(text.data(), static_cast<qint64>(text.size())) < 0 || !file.commit())
+        throw std::runtime_error("impossible d'écrire « " + path +
+                                 " » : " + file.errorString().toStdString());
 }
 
 int exportWords(TWordStore& store, const CommandLine& line)
 {
     const WordList list(store);
     const std::optional<std::string> name = namedList(store, line);
-    // Written whole under another name, then renamed: an interrupted export
-    // never leaves half a list.
-    QSaveFile file(QFile::decodeName(line.words[1].c_str()));
-    const std::string text = name ? list.exportListText(*name) : list.exportText();
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) < 0 || !file.commit())
-        throw std::runtime_error("impossible d'écrire « " + line.words[1] +
-                                 " » : " + file.errorString().toStdString());
+    writeExport(line.words[1], name ? list.exportListText(*name) : list.exportText());
     if (name)
-        std::cout << counted(list.listCount(*name), "mot exporté", "mots exportés")
-                  << " de la liste « " << Windows1252::toUtf8(*name) << " ».\n";
+        inform(line, counted(list.listCount(*name), "mot exporté", "mots exportés") +
+                         " de la liste « " + Windows1252::toUtf8(*name) + " ».");
     else
-        std::cout << list.addedCount() << " mots ajoutés exportés.\n";
+        inform(line,
+               counted(list.addedCount(), "mot ajouté exporté", "mots ajoutés exportés") + ".");
     return 0;
 }
 
@@ -614,20 +733,34 @@ int resetList(TWordStore& store, const CommandLine& line)
 {
     WordList list(store);
     if (!line.has("oui")) {
-        std::cout << "Revenir à la liste livrée ? Les " << list.addedCount()
-                  << " mots ajoutés seront perdus et les " << list.removedCount()
-                  << " mots retirés reviendront. [o/N] " << std::flush;
+        std::cerr << "Revenir à la liste livrée ? "
+                  << counted(list.addedCount(), "mot ajouté sera perdu",
+                             "mots ajoutés seront perdus")
+                  << " et "
+                  << counted(list.removedCount(), "mot retiré reviendra",
+                             "mots retirés reviendront")
+                  << ". [o/N] " << std::flush;
         std::string answer;
         std::getline(std::cin, answer);
         if (answer != "o" && answer != "O" && answer != "oui" && answer != "OUI") {
-            std::cout << "Rien n'a changé.\n";
+            inform(line, "Rien n'a changé.");
             return 1;
         }
     }
     list.reset();
     save(list, store);
-    std::cout << "La liste livrée est rétablie.\n";
+    inform(line, "La liste livrée est rétablie.");
     return 0;
+}
+
+// The base in use by a running game: said in words a teacher acts on.
+std::string explained(const std::exception& error)
+{
+    const std::string text = error.what();
+    if (text.find("est déjà utilisée par un autre programme") != std::string::npos)
+        return "la base de mots est ouverte par le jeu (ou par un autre corbelet-mots) : fermez "
+               "le jeu, puis recommencez";
+    return text;
 }
 
 } // namespace
@@ -635,7 +768,7 @@ int resetList(TWordStore& store, const CommandLine& line)
 int main(int argc, char** argv)
 {
     try {
-        const CommandLine line = parse(argc, argv);
+        CommandLine line = parse(argc, argv);
         if (line.has("help")) {
             std::cout << kHelp;
             return 0;
@@ -643,38 +776,44 @@ int main(int argc, char** argv)
         if (line.words.empty())
             throw UsageError("il manque la commande");
         const std::string& command = line.words.front();
-        // Each command, what its arguments are, and how many it takes.
+        // Each command, what its arguments are, how many it takes, and
+        // whether it changes the base.
         struct Command
         {
             int (*run)(TWordStore&, const CommandLine&);
             const char* arguments;
             std::size_t least;
             std::size_t most;
+            bool writes;
         };
         const std::map<std::string, Command> commands = {
-            {"importer", {importList, "un fichier", 1, 1}},
-            {"lister", {listWords, "aucun argument", 0, 0}},
-            {"retirer", {removeWords, "au moins un mot", 1, SIZE_MAX}},
-            {"exporter", {exportWords, "un fichier", 1, 1}},
-            {"reinitialiser", {resetList, "aucun argument", 0, 0}},
-            {"listes", {showLists, "aucun argument", 0, 0}},
-            {"jouer", {playList, "le nom d'une liste, ou --tous", 0, 1}}};
+            {"importer", {importList, "un fichier", 1, 1, true}},
+            {"lister", {listWords, "aucun argument", 0, 0, false}},
+            {"retirer", {removeWords, "au moins un mot", 1, SIZE_MAX, true}},
+            {"exporter", {exportWords, "un fichier", 1, 1, false}},
+            {"reinitialiser", {resetList, "aucun argument", 0, 0, true}},
+            {"listes", {showLists, "aucun argument", 0, 0, false}},
+            {"jouer", {playList, "le nom d'une liste, ou --tous", 0, 1, true}}};
         const auto found = commands.find(command);
         if (found == commands.end())
-            throw UsageError("commande inconnue « " + command + " »");
+            throw UsageError("commande inconnue « " + ShownText(command) + " »");
         const std::size_t count = line.words.size() - 1;
         if (count < found->second.least || count > found->second.most ||
             (command == "jouer" && (count == 1) == line.has("tous")))
             throw UsageError(command + " prend " + found->second.arguments);
+        // The list is read whole before the base is opened: a file that is
+        // no list never holds the base.
+        if (command == "importer")
+            line.listLines = ReadListFileAt(line.words[1]);
         TWordStore store;
-        openStore(store, line);
+        openStore(store, line, found->second.writes);
         return found->second.run(store, line);
     } catch (const UsageError& error) {
         std::cerr << kProgram << " : " << error.what() << "\nEssayez « " << kProgram
                   << " --help ».\n";
         return 2;
     } catch (const std::exception& error) {
-        std::cerr << kProgram << " : " << error.what() << "\n";
+        std::cerr << kProgram << " : " << explained(error) << "\n";
         return 1;
     }
 }

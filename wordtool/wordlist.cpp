@@ -29,7 +29,9 @@ constexpr std::pair<std::string_view, WordType> kTypeNames[] = {{"nom", WordType
 constexpr std::pair<std::string_view, GenreKind> kGenreNames[] = {
     {"masculin", GenreKind::Masculine},
     {"feminin", GenreKind::Feminine},
-    {"epicene", GenreKind::Invariable}};
+    {"epicene", GenreKind::Invariable},
+    // the game's own name for the epicene genre
+    {"invariable", GenreKind::Invariable}};
 
 // Windows-1252 lower case: A–Z and the accented capitals.
 std::string lowerCase(std::string_view text)
@@ -244,6 +246,8 @@ WordList::WordList(TWordStore& store)
     for (query.Open(); !query.Eof(); query.Next())
         m_removed.insert(query.FindField(WordCatalogue::kWordText).AsString());
     for (const auto& [name, kind] : kGenreNames) {
+        if (m_genres.contains(kind))
+            continue; // a second name of the same genre
         const std::vector<std::string> lines = WordCatalogue::genreIdentifiersStatement(kind);
         query.SetSQL(lines.front());
         for (std::size_t index = 1; index < lines.size(); ++index)
@@ -422,47 +426,49 @@ ImportResult WordList::importToList(const std::string& list, const std::vector<L
     return result;
 }
 
-std::vector<std::string> WordList::removeFromList(const std::string& list,
-                                                  const std::vector<std::string>& words)
+RemoveResult WordList::removeFromList(const std::string& list,
+                                      const std::vector<std::string>& words)
 {
-    std::vector<std::string> missing;
-    std::vector<ListWordRow> listWords = m_listWords;
+    RemoveResult result;
+    std::set<std::string> seen;
     for (const std::string& typed : words) {
         const std::string word = lowerCase(SpelledOutWord(typed));
-        if (std::erase_if(listWords, [&](const ListWordRow& row) {
-                return row.list == list && row.word.text == word;
-            }) == 0)
-            missing.push_back(typed);
+        if (!seen.insert(word).second)
+            ++result.duplicates;
+        else if (std::erase_if(m_listWords, [&](const ListWordRow& row) {
+                     return row.list == list && row.word.text == word;
+                 }) == 0)
+            result.missing.push_back(typed);
+        else
+            ++result.removed;
     }
-    if (missing.empty()) {
-        m_listWords = std::move(listWords);
-        // A list without words is gone: the game draws from all the words.
-        if (m_played == list && !hasList(list))
-            m_played.reset();
-    }
-    return missing;
+    // A list without words is gone: the game draws from all the words.
+    if (m_played == list && !hasList(list))
+        m_played.reset();
+    return result;
 }
 
-std::vector<std::string> WordList::remove(const std::vector<std::string>& words)
+RemoveResult WordList::remove(const std::vector<std::string>& words)
 {
-    std::vector<std::string> missing;
-    std::vector<WordRow> added = m_added;
-    std::set<std::string> removed = m_removed;
+    RemoveResult result;
+    std::set<std::string> seen;
     for (const std::string& typed : words) {
         const std::string word = lowerCase(SpelledOutWord(typed));
-        const auto before = added.size();
-        std::erase_if(added, [&](const WordRow& row) { return row.text == word; });
-        const bool shipped = m_shipped.contains(word) && !removed.contains(word);
+        if (!seen.insert(word).second) {
+            ++result.duplicates;
+            continue;
+        }
+        const bool added =
+            std::erase_if(m_added, [&](const WordRow& row) { return row.text == word; }) > 0;
+        const bool shipped = m_shipped.contains(word) && !m_removed.contains(word);
         if (shipped)
-            removed.insert(word);
-        if (!shipped && added.size() == before)
-            missing.push_back(typed);
+            m_removed.insert(word);
+        if (shipped || added)
+            ++result.removed;
+        else
+            result.missing.push_back(typed);
     }
-    if (missing.empty()) {
-        m_added = std::move(added);
-        m_removed = std::move(removed);
-    }
-    return missing;
+    return result;
 }
 
 void WordList::reset()

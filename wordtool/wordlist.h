@@ -49,6 +49,16 @@ struct ImportResult
     std::vector<Rejection> rejections;
 };
 
+// What a removal did: the words removed, those given twice in the call, and
+// those that were not there (Windows-1252, as given); the last two are
+// passed over.
+struct RemoveResult
+{
+    int removed = 0;
+    int duplicates = 0;
+    std::vector<std::string> missing;
+};
+
 class WordList
 {
 public:
@@ -57,9 +67,8 @@ public:
 
     // Adds the lines' words. Nothing changes when a line is rejected.
     ImportResult import(const std::vector<ListLine>& lines);
-    // Removes the words (Windows-1252); returns those not in the list, and
-    // removes nothing then.
-    std::vector<std::string> remove(const std::vector<std::string>& words);
+    // Removes the words (Windows-1252) from the player's list.
+    RemoveResult remove(const std::vector<std::string>& words);
     // Back to the shipped words; the named lists stay.
     void reset();
 
@@ -67,11 +76,9 @@ public:
     // missing: a word the base knows with its types (or the one given), a new
     // word with its type and genre. Nothing changes when a line is rejected.
     ImportResult importToList(const std::string& list, const std::vector<ListLine>& lines);
-    // Removes the words from the named list; returns those not in it, and
-    // removes nothing then. A list left without words is gone, and when the
-    // game drew from it, it draws from all the words again.
-    std::vector<std::string> removeFromList(const std::string& list,
-                                            const std::vector<std::string>& words);
+    // Removes the words from the named list. A list left without words is
+    // gone, and when the game drew from it, it draws from all the words again.
+    RemoveResult removeFromList(const std::string& list, const std::vector<std::string>& words);
     bool hasList(const std::string& list) const;
     // The number of words (rows) of the named list.
     int listCount(const std::string& list) const;
@@ -82,6 +89,8 @@ public:
 
     // The player's words in the import format (UTF-8 text).
     std::string exportText() const;
+    // A row in the import format: word, type and genre (UTF-8, one line).
+    std::string exportLine(const WordCatalogue::WordRow& row) const;
     int addedCount() const { return static_cast<int>(m_added.size()); }
     int removedCount() const { return static_cast<int>(m_removed.size()); }
 
@@ -118,7 +127,6 @@ private:
     std::vector<WordCatalogue::WordRow>
     knownRows(const std::multimap<std::string, WordCatalogue::WordRow>& own,
               const std::string& word, std::optional<std::int32_t> type) const;
-    std::string exportLine(const WordCatalogue::WordRow& row) const;
 
     std::multimap<std::string, WordCatalogue::WordRow> m_shipped; // by word
     std::vector<WordCatalogue::WordRow> m_added;

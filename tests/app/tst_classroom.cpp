@@ -13,6 +13,7 @@
 #include "wordstore/wordstore.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -48,10 +49,12 @@ class ClassroomTest : public QObject
     QString m_teacherPassword;
     QString m_pupilPassword;
 
-    // corbelet-mots of the private run directory, as the teacher.
-    Result tool(QStringList arguments, const QString& passwordFile = {})
+    // corbelet-mots of the private run directory, as the teacher (or another
+    // account).
+    Result tool(QStringList arguments, const QString& passwordFile = {},
+                const QString& user = QStringLiteral("prof"))
     {
-        arguments << QStringLiteral("--utilisateur=prof")
+        arguments << QStringLiteral("--utilisateur=") + user
                   << QStringLiteral("--fichier-mot-de-passe")
                   << (passwordFile.isEmpty() ? m_teacherPassword : passwordFile);
         QProcess process;
@@ -133,25 +136,57 @@ private slots:
              QStringLiteral("--hote=127.0.0.1"), QStringLiteral("--port=%1").arg(m_server.port()),
              QStringLiteral("--donnees"), m_run.filePath(QStringLiteral("oneword"))});
         QVERIFY2(filled.code == 0, qPrintable(filled.err));
-        QCOMPARE(filled.out, QStringLiteral("Base préparée sur le serveur : 1 mots livrés.\n"
-                                            "1 mots importés, 0 déjà dans la liste.\n"));
+        QVERIFY2(filled.err.endsWith(u"Base préparée sur le serveur : 1 mot livré.\n"
+                                     u"1 mot importé, 0 déjà dans la liste.\n"),
+                 qPrintable(filled.err));
+        QCOMPARE(filled.out, QString());
         QCOMPARE(tool({QStringLiteral("--socket"), m_server.socket(), QStringLiteral("retirer"),
                        QStringLiteral("presqu'île")})
                      .code,
                  0);
         QCOMPARE(
             tool({QStringLiteral("--socket"), m_server.socket(), QStringLiteral("lister")}).out,
-            QStringLiteral("cahier\n"));
+            QStringLiteral("cahier\tnom\tmasculin\n"));
 
         // Another teacher's tool at work on the list: this one keeps off.
         TWordStore other;
         other.Server =
             ServerSettings{{}, 3306, m_server.socket().toStdString(), "mysql", "root", {}};
         other.Execute("SELECT GET_LOCK('listedemots.corbelet-mots', 0)");
-        const Result busy =
-            tool({QStringLiteral("--socket"), m_server.socket(), QStringLiteral("lister")});
+        const Result busy = tool({QStringLiteral("--socket"), m_server.socket(),
+                                  QStringLiteral("retirer"), QStringLiteral("cahier")});
         QCOMPARE(busy.code, 1);
         QVERIFY2(busy.err.contains(u"déjà en cours de modification"), qPrintable(busy.err));
+        // Reading takes no lock, and needs no more than the pupils' account.
+        const Result reading =
+            tool({QStringLiteral("--socket"), m_server.socket(), QStringLiteral("lister")},
+                 m_pupilPassword, QStringLiteral("eleve"));
+        QVERIFY2(reading.code == 0, qPrintable(reading.err));
+        QCOMPARE(reading.out, QStringLiteral("cahier\tnom\tmasculin\n"));
+    }
+
+    // corbelet-mots works where the game beside it does: on the server its
+    // settings name, said in its first line; the teacher's own account given
+    // on the command line wins over the pupils' of the settings.
+    void toolWorksWhereTheGameDoes()
+    {
+        const QString settings = m_run.filePath(QStringLiteral("corbelet.ini"));
+        QVERIFY(writeFile(settings, "[Serveur]\nSocket=" + m_server.socket().toUtf8() +
+                                        "\nUtilisateur=eleve\nFichierMotDePasse=" +
+                                        m_pupilPassword.toUtf8() + "\n"));
+        const auto removeSettings = qScopeGuard([&] { QFile::remove(settings); });
+        QProcess pupil;
+        pupil.start(m_run.filePath(QStringLiteral("corbelet-mots")), {QStringLiteral("lister")});
+        QVERIFY(pupil.waitForFinished(60000));
+        const QString said = QString::fromUtf8(pupil.readAllStandardError());
+        QVERIFY2(pupil.exitCode() == 0, qPrintable(said));
+        QVERIFY2(said.startsWith(QStringLiteral("Base : serveur local « ") + m_server.socket() +
+                                 QStringLiteral(" », base « listedemots », compte « eleve »")),
+                 qPrintable(said));
+        QCOMPARE(pupil.readAllStandardOutput(), QByteArray("cahier\tnom\tmasculin\n"));
+        const Result teacher = tool({QStringLiteral("retirer"), QStringLiteral("zorglub")});
+        QVERIFY2(teacher.code == 0 && teacher.err.contains(u"compte « prof »"),
+                 qPrintable(teacher.err));
     }
 
     // The word store of a player whose settings name the server: the draw,
@@ -203,8 +238,8 @@ private slots:
         }
         const Result chosen =
             tool(QStringList{QStringLiteral("jouer"), QStringLiteral("CE2")} + socket);
-        QCOMPARE(chosen.out,
-                 QStringLiteral("Le jeu tire ses mots de la liste « CE2 » (2 mots).\n"));
+        QVERIFY2(chosen.err.endsWith(u"Le jeu tire ses mots de la liste « CE2 » (2 mots).\n"),
+                 qPrintable(chosen.err));
         QCOMPARE(tool(QStringList{QStringLiteral("listes")} + socket).out,
                  QStringLiteral("CE1\t1 mot\nCE2\t2 mots\tjouée\n"));
 

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QStorageInfo>
@@ -19,6 +20,7 @@
 
 #include <csignal>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -34,6 +36,23 @@ struct Result
     int code = -1;
     QString out;
     QString err;
+
+    // What the tool said, less its first line naming the base.
+    QString message() const
+    {
+        QStringList lines = err.split(u'\n');
+        lines.removeIf([](const QString& line) { return line.startsWith(u"Base : "); });
+        return lines.join(u'\n');
+    }
+    // The words of a list printed in the import format: the first field of
+    // each line.
+    QStringList words() const
+    {
+        QStringList words;
+        for (const QString& line : out.split(u'\n', Qt::SkipEmptyParts))
+            words.append(line.section(u'\t', 0, 0));
+        return words;
+    }
 };
 
 Result runTool(const QStringList& arguments, const QByteArray& input = {})
@@ -68,10 +87,7 @@ public:
         arguments << QStringLiteral("--donnees") << path();
         return runTool(arguments, input);
     }
-    QStringList words() const
-    {
-        return run({QStringLiteral("lister")}).out.split(u'\n', Qt::SkipEmptyParts);
-    }
+    QStringList words() const { return run({QStringLiteral("lister")}).words(); }
 
 private:
     QTemporaryDir m_folder;
@@ -105,7 +121,8 @@ private slots:
         for (const QStringList& wrong :
              {QStringList{}, QStringList{QStringLiteral("effacer")},
               QStringList{QStringLiteral("lister"), QStringLiteral("--inconnue")},
-              QStringList{QStringLiteral("importer")}, QStringList{QStringLiteral("--donnees")}}) {
+              QStringList{QStringLiteral("importer")}, QStringList{QStringLiteral("--donnees")},
+              QStringList{QStringLiteral("lister"), QStringLiteral("--port=99999")}}) {
             const Result result = runTool(wrong);
             QCOMPARE(result.code, 2);
             QVERIFY2(result.err.contains(u"--help"), qPrintable(result.err));
@@ -147,7 +164,7 @@ private slots:
         QCOMPARE(result.code, 1);
         QVERIFY2(result.err.contains(u"ligne 4 : "), qPrintable(result.err));
         QVERIFY2(result.err.contains(reason), qPrintable(result.err));
-        QVERIFY(result.err.contains(u"1 ligne refusée, aucun mot importé."));
+        QVERIFY(result.err.contains(u"1 ligne refusée, aucun mot importé"));
         QCOMPARE(base.words(), before);
     }
 
@@ -165,13 +182,13 @@ private slots:
 
         Result trial = base.run(
             {QStringLiteral("--essai"), QStringLiteral("importer"), base.file("utf8.txt")});
-        QCOMPARE(trial.out, QStringLiteral("Essai : 2 mots seraient importés, 2 déjà dans la "
-                                           "liste.\n"));
+        QCOMPARE(trial.message(), QStringLiteral("Essai : 2 mots seraient importés, 2 déjà dans la "
+                                                 "liste.\n"));
         QCOMPARE(base.words().size(), kFixtureWords);
 
-        QCOMPARE(base.run({QStringLiteral("importer"), base.file("utf8.txt")}).out,
+        QCOMPARE(base.run({QStringLiteral("importer"), base.file("utf8.txt")}).message(),
                  QStringLiteral("2 mots importés, 2 déjà dans la liste.\n"));
-        QCOMPARE(base.run({QStringLiteral("importer"), base.file("cp1252.txt")}).out,
+        QCOMPARE(base.run({QStringLiteral("importer"), base.file("cp1252.txt")}).message(),
                  QStringLiteral("2 mots importés, 1 déjà dans la liste.\n"));
         const QStringList words = base.words();
         for (const char16_t* word : {u"château", u"coeur", u"été", u"flâner"})
@@ -181,7 +198,7 @@ private slots:
                            QStringLiteral("--taille-min"), QStringLiteral("6"),
                            QStringLiteral("--taille-max=6")})
                      .out,
-                 QStringLiteral("flâner\n"));
+                 QStringLiteral("flâner\tverbe\n"));
 
         QCOMPARE(base.run({QStringLiteral("exporter"), base.file("export.txt")}).code, 0);
         QFile exported(base.file("export.txt"));
@@ -193,6 +210,60 @@ private slots:
         Base other;
         QCOMPARE(other.run({QStringLiteral("importer"), base.file("export.txt")}).code, 0);
         QCOMPARE(other.words(), words);
+    }
+
+    // A file that is no list is refused as it is read, before the base is
+    // opened, and nothing of it reaches the terminal but a short, escaped
+    // excerpt.
+    void filesThatAreNoList_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("said");
+        static const char binary[] = "arbre\n\x7F"
+                                     "ELF\0\1\2";
+        QTest::newRow("binary") << QByteArray(binary, sizeof binary - 1)
+                                << QStringLiteral(
+                                       "ce n'est pas une liste de mots (fichier binaire, ligne 2)");
+        QTest::newRow("long line") << "arbre\n" + QByteArray(100000, 'a')
+                                   << QStringLiteral("ligne 2 trop longue pour un mot");
+        // Shown escaped and cut after 60 characters.
+        QTest::newRow("terminal controls")
+            << QByteArray("\x1B]0;titre\x07\x1B[2Jmot") + QByteArray(100, 'e')
+            << QStringLiteral("« \\x1B]0;titre\\x07\\x1B[2Jmot") + QString(43, u'e') +
+                   QStringLiteral("… » : mot trop long");
+    }
+    void filesThatAreNoList()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, said);
+        Base base;
+        QVERIFY(base.isValid());
+        QVERIFY(writeFile(base.file("liste.txt"), content));
+        const Result result = base.run({QStringLiteral("importer"), base.file("liste.txt")});
+        QCOMPARE(result.code, 1);
+        QVERIFY2(result.err.contains(said), qPrintable(result.err));
+        QVERIFY2(result.err.size() < 1000, qPrintable(result.err.left(1000)));
+        QCOMPARE(base.words().size(), kFixtureWords);
+    }
+
+    // An export never replaces what is not a regular file: a named pipe is
+    // written through, to the program reading it.
+    void exportThroughAPipe()
+    {
+        Base base;
+        QVERIFY(base.isValid());
+        const QByteArray pipe = QFile::encodeName(base.file("tube"));
+        QCOMPARE(::mkfifo(pipe.constData(), 0600), 0);
+        QProcess reader;
+        reader.start(QStringLiteral("cat"), {base.file("tube")});
+        QVERIFY(reader.waitForStarted());
+        const Result exported = base.run({QStringLiteral("exporter"), base.file("tube")});
+        const bool read = reader.waitForFinished(10000);
+        if (!read)
+            reader.kill();
+        QVERIFY2(read && exported.code == 0, qPrintable(exported.err));
+        QVERIFY(reader.readAllStandardOutput().startsWith("# Mots ajoutés"));
+        QVERIFY(QFileInfo(base.file("tube")).isFile() == false);
     }
 
     // On a full disk an import fails at once, says so in French and leaves
@@ -245,16 +316,17 @@ private slots:
                                                   "pelote\tnom\tf\xC3\xA9minin\n"));
         const Result result = base.run({QStringLiteral("importer"), base.file("liste.txt")});
         QCOMPARE(result.code, 0);
-        const QStringList named = result.err.split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(named.size(), 3);
+        const QStringList named = result.message().split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(named.size(), 4);
         QVERIFY2(named[0].endsWith(u"ligne 1 : « Salope » : mot écarté des mots livrés avec le "
                                    u"jeu (injure)."),
                  qPrintable(result.err));
         QVERIFY2(named[1].endsWith(u"ligne 2 : « negre » : mot écarté des mots livrés avec le jeu "
                                    u"(terme discriminatoire)."),
                  qPrintable(result.err));
-        QVERIFY2(named[2].contains(u"corbelet-mots retirer"), qPrintable(result.err));
-        QCOMPARE(result.out, QStringLiteral("3 mots importés, 0 déjà dans la liste.\n"));
+        QCOMPARE(named[2], QStringLiteral("3 mots importés, 0 déjà dans la liste."));
+        QVERIFY2(named[3].contains(u"corbelet-mots retirer"), qPrintable(result.err));
+        QCOMPARE(result.out, QString());
         QVERIFY(base.words().contains(QStringLiteral("salope")));
 
         Base quiet;
@@ -285,12 +357,15 @@ private slots:
                 .code,
             0);
         QCOMPARE(base.words().size(), kFixtureWords + kWords - 2);
-        const Result missing =
-            base.run({QStringLiteral("retirer"), QStringLiteral("maison"), QStringLiteral("zut")});
-        QCOMPARE(missing.code, 1);
-        QVERIFY(missing.err.contains(u"« zut » n'est pas dans la liste"));
+        // A word already gone, or given twice, is counted and passed over.
+        const Result missing = base.run({QStringLiteral("retirer"), QStringLiteral("maison"),
+                                         QStringLiteral("zut"), QStringLiteral("Maison")});
+        QCOMPARE(missing.code, 0);
+        QVERIFY(missing.err.contains(u"« zut » n'est pas dans la liste : passé."));
+        QVERIFY(missing.err.endsWith(u"1 mot retiré, 1 déjà absent, 1 en double.\n"));
+        QCOMPARE(base.words().size(), kFixtureWords + kWords - 3);
         QCOMPARE(base.run({QStringLiteral("reinitialiser")}, "n\n").code, 1);
-        QCOMPARE(base.words().size(), kFixtureWords + kWords - 2);
+        QCOMPARE(base.words().size(), kFixtureWords + kWords - 3);
         QCOMPARE(base.run({QStringLiteral("reinitialiser")}, "o\n").code, 0);
         QCOMPARE(base.words().size(), kFixtureWords);
 
@@ -323,15 +398,15 @@ private slots:
     {
         Base base;
         QVERIFY(base.isValid());
-        QVERIFY(writeFile(base.file("s12.txt"), "maison\nzorglub\tnom\tmasculin\n"));
+        QVERIFY(writeFile(base.file("s12.txt"), "maison\nzorglub\tnom\tinvariable\n"));
         QVERIFY(writeFile(base.file("s13.txt"), "Maison\narbre\n"));
         const QString s12 = QStringLiteral("--liste=Semaine 12");
         const QString s13 = QStringLiteral("--liste=Semaine 13");
-        QCOMPARE(base.run({QStringLiteral("importer"), base.file("s12.txt"), s12}).out,
+        QCOMPARE(base.run({QStringLiteral("importer"), base.file("s12.txt"), s12}).message(),
                  QStringLiteral("2 mots importés dans la liste « Semaine 12 » (nouvelle liste), "
                                 "0 déjà dans la liste.\n"));
         QCOMPARE(base.run({QStringLiteral("importer"), base.file("s13.txt"), s13}).code, 0);
-        QCOMPARE(base.run({QStringLiteral("importer"), base.file("s12.txt"), s12}).out,
+        QCOMPARE(base.run({QStringLiteral("importer"), base.file("s12.txt"), s12}).message(),
                  QStringLiteral("0 mot importé dans la liste « Semaine 12 », 2 déjà dans la "
                                 "liste.\n"));
         QCOMPARE(base.run({QStringLiteral("listes")}).out,
@@ -340,9 +415,9 @@ private slots:
         QCOMPARE(base.words().size(), kFixtureWords);
         QVERIFY(!base.words().contains(u"zorglub"));
         QCOMPARE(base.run({QStringLiteral("lister"), s12}).out,
-                 QStringLiteral("maison\nzorglub\n"));
+                 QStringLiteral("maison\tnom\tféminin\nzorglub\tnom\tépicène\n"));
 
-        QCOMPARE(base.run({QStringLiteral("retirer"), QStringLiteral("arbre"), s13}).out,
+        QCOMPARE(base.run({QStringLiteral("retirer"), QStringLiteral("arbre"), s13}).message(),
                  QStringLiteral("1 mot retiré de la liste « Semaine 13 ».\n"));
         QCOMPARE(base.run({QStringLiteral("listes")}).out,
                  QStringLiteral("Semaine 12\t2 mots\nSemaine 13\t1 mot\n"));
@@ -356,8 +431,8 @@ private slots:
         QCOMPARE(base.run({QStringLiteral("exporter"), base.file("s12-export.txt"), s12}).code, 0);
         Base other;
         QCOMPARE(other.run({QStringLiteral("importer"), base.file("s12-export.txt"), s12}).code, 0);
-        QCOMPARE(other.run({QStringLiteral("lister"), s12}).out,
-                 QStringLiteral("maison\nzorglub\n"));
+        QCOMPARE(other.run({QStringLiteral("lister"), s12}).words(),
+                 (QStringList{QStringLiteral("maison"), QStringLiteral("zorglub")}));
     }
 
     // The game draws from one list, then from all the words again; the
@@ -372,7 +447,7 @@ private slots:
         const QString s12 = QStringLiteral("--liste=Semaine 12");
         QCOMPARE(base.run({QStringLiteral("importer"), base.file("s12.txt"), s12}).code, 0);
 
-        QCOMPARE(base.run({QStringLiteral("jouer"), QStringLiteral("Semaine 12")}).out,
+        QCOMPARE(base.run({QStringLiteral("jouer"), QStringLiteral("Semaine 12")}).message(),
                  QStringLiteral("Le jeu tire ses mots de la liste « Semaine 12 » (2 mots).\n"));
         QCOMPARE(base.words(), (QStringList{QStringLiteral("maison"), QStringLiteral("zorglub")}));
         QCOMPARE(base.run({QStringLiteral("listes")}).out,
@@ -387,7 +462,7 @@ private slots:
         QCOMPARE(base.run({QStringLiteral("importer"), base.file("plus.txt"), s12}).code, 0);
         QCOMPARE(base.words().size(), 3);
 
-        QCOMPARE(base.run({QStringLiteral("jouer"), QStringLiteral("--tous")}).out,
+        QCOMPARE(base.run({QStringLiteral("jouer"), QStringLiteral("--tous")}).message(),
                  QStringLiteral("Le jeu tire ses mots de toute la base (10 mots).\n"));
         QCOMPARE(base.words().size(), kFixtureWords);
         QCOMPARE(base.run({QStringLiteral("jouer"), QStringLiteral("Semaine 13")}).code, 1);
@@ -396,8 +471,8 @@ private slots:
         const Result emptied = base.run({QStringLiteral("retirer"), QStringLiteral("maison"),
                                          QStringLiteral("zorglub"), QStringLiteral("arbre"), s12});
         QCOMPARE(emptied.code, 0);
-        QVERIFY2(emptied.out.endsWith(u"Le jeu tire ses mots de toute la base (10 mots).\n"),
-                 qPrintable(emptied.out));
+        QVERIFY2(emptied.message().endsWith(u"Le jeu tire ses mots de toute la base (10 mots).\n"),
+                 qPrintable(emptied.err));
         QCOMPARE(base.words().size(), kFixtureWords);
         QVERIFY(settings.open(QIODevice::ReadOnly));
         QVERIFY(settings.readAll().endsWith("[Listes]\ncbListe=\n"));
@@ -492,7 +567,7 @@ private slots:
             QVERIFY(UpdatePlayerBase(shippedData, folder->path().toStdString()) ==
                     BaseUpdate::Replaced);
         const auto words = [&](const QTemporaryDir& folder) {
-            return run(folder, {QStringLiteral("lister")}).out.split(u'\n', Qt::SkipEmptyParts);
+            return run(folder, {QStringLiteral("lister")}).words();
         };
         QCOMPARE(words(player), (QStringList{QStringLiteral("arbre"), QStringLiteral("cahier")}));
         QCOMPARE(run(player, {QStringLiteral("listes")}).out,
@@ -531,9 +606,11 @@ private slots:
         QCOMPARE(query.FindField(WordCatalogue::kWordText).AsString(), std::string("zorglub"));
         QCOMPARE(query.FindField(WordCatalogue::kWordPoints).AsInteger(), WordPoints("zorglub"));
 
+        // The game's base in use: the tool says what to do.
         const Result refused = base.run({QStringLiteral("lister")});
         QCOMPARE(refused.code, 1);
-        QVERIFY2(refused.err.contains(u"est déjà utilisée par un autre programme"),
+        QVERIFY2(refused.err.contains(u"est ouverte par le jeu (ou par un autre corbelet-mots) : "
+                                      u"fermez le jeu, puis recommencez"),
                  qPrintable(refused.err));
     }
 };
