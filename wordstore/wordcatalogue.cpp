@@ -10,9 +10,26 @@ namespace {
 constexpr std::string_view kCharacterSet = "CHARACTER SET latin1 COLLATE latin1_swedish_ci";
 constexpr std::string_view kTableOptions = "ENGINE=MyISAM DEFAULT CHARSET=latin1";
 
+// A database name as an SQL identifier: between backquotes, a backquote
+// within doubled, so that any legal name (classe-5a) works and no name
+// changes the statement.
+std::string quotedDatabase(std::string_view database)
+{
+    if (!isDatabaseName(database))
+        throw std::invalid_argument("nom de base de données impossible « " + std::string(database) +
+                                    " »");
+    std::string quoted = "`";
+    for (const char byte : database) {
+        quoted += byte;
+        if (byte == '`')
+            quoted += byte;
+    }
+    return quoted + "`";
+}
+
 std::string qualified(std::string_view database, std::string_view table)
 {
-    return std::string(database).append(".").append(table);
+    return quotedDatabase(database).append(".").append(table);
 }
 
 std::string varchar(std::size_t bytes)
@@ -179,9 +196,20 @@ std::vector<std::string_view> playerTables()
     return {kAddedWordTable, kRemovedWordTable, kListWordTable, kPlayedListTable};
 }
 
+bool isDatabaseName(std::string_view database)
+{
+    // The server's rule: 1 to 64 characters, no NUL, no trailing blank; a
+    // name of Windows-1252 bytes is one character a byte.
+    return !database.empty() && database.size() <= kMaxDatabaseNameBytes &&
+           database.find('\0') == std::string_view::npos && database.back() != ' ';
+}
+
 std::string createDatabaseStatement(std::string_view database)
 {
-    return std::string("CREATE DATABASE ").append(database).append(" ").append(kCharacterSet);
+    return std::string("CREATE DATABASE ")
+        .append(quotedDatabase(database))
+        .append(" ")
+        .append(kCharacterSet);
 }
 
 std::string createTableStatement(const Table& table, std::string_view database, bool ifMissing)

@@ -121,6 +121,13 @@ std::vector<std::string_view> playerTables();
 // connection refills it (reapplyPlayerTablesStatements) and removes the file.
 inline constexpr std::string_view kPlayerTablesPendingFile = "corbelet-joueur.areappliquer";
 
+// The longest database name the server takes.
+inline constexpr std::size_t kMaxDatabaseNameBytes = 64;
+// Whether a database name may name a base: 1 to 64 bytes, no NUL, no
+// trailing blank. The statements quote it, so any other name is taken as it
+// is; they raise std::invalid_argument for a name that is not one.
+bool isDatabaseName(std::string_view database);
+
 // "CREATE DATABASE <database> …" with the base's character set.
 std::string createDatabaseStatement(std::string_view database = kDatabase);
 // "CREATE TABLE <database>.<table> (<columns>) …" with the base's engine and

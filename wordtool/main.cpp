@@ -341,8 +341,11 @@ std::optional<ServerSettings> serverOf(const CommandLine& line)
     }
     if (line.has("socket"))
         settings->socket = line.value("socket");
-    if (line.has("base"))
+    if (line.has("base")) {
+        if (!WordCatalogue::isDatabaseName(line.value("base")))
+            throw UsageError("--base demande le nom d'une base de données (64 caractères au plus)");
         settings->database = line.value("base");
+    }
     if (line.has("utilisateur"))
         settings->user = line.value("utilisateur");
     if (line.has("fichier-mot-de-passe"))

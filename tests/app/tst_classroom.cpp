@@ -108,7 +108,9 @@ private slots:
              QStringLiteral("CREATE USER prof@localhost IDENTIFIED BY 'craie'"),
              QStringLiteral("GRANT ALL ON listedemots.* TO prof@localhost"),
              QStringLiteral("CREATE USER eleve@localhost IDENTIFIED BY 'ardoise'"),
-             QStringLiteral("GRANT SELECT ON listedemots.* TO eleve@localhost")});
+             QStringLiteral("GRANT SELECT ON listedemots.* TO eleve@localhost"),
+             QStringLiteral("CREATE DATABASE `classe-5a`"),
+             QStringLiteral("GRANT ALL ON `classe-5a`.* TO prof@localhost")});
         QVERIFY2(made.isEmpty(), qPrintable(made));
         m_teacherPassword = m_server.folder() + QStringLiteral("/prof.mdp");
         m_pupilPassword = m_server.folder() + QStringLiteral("/eleve.mdp");
@@ -187,6 +189,25 @@ private slots:
         const Result teacher = tool({QStringLiteral("retirer"), QStringLiteral("zorglub")});
         QVERIFY2(teacher.code == 0 && teacher.err.contains(u"compte « prof »"),
                  qPrintable(teacher.err));
+    }
+
+    // A database of any legal name serves a class (classe-5a), and none
+    // reaches the statements as SQL.
+    void databaseOfAnyName()
+    {
+        const QStringList socket{QStringLiteral("--socket"), m_server.socket()};
+        const Result filled = tool(QStringList{QStringLiteral("importer"),
+                                               m_run.filePath(QStringLiteral("liste.txt")),
+                                               QStringLiteral("--base=classe-5a")} +
+                                   socket);
+        QVERIFY2(filled.code == 0, qPrintable(filled.err));
+        QVERIFY(filled.err.contains(u"base « classe-5a »"));
+        const Result hostile =
+            tool(QStringList{QStringLiteral("lister"),
+                             QStringLiteral("--base=x`; DROP DATABASE listedemots; --")} +
+                 socket);
+        QCOMPARE(hostile.code, 1);
+        QCOMPARE(tool(QStringList{QStringLiteral("lister")} + socket).code, 0);
     }
 
     // The word store of a player whose settings name the server: the draw,

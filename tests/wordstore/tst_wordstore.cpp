@@ -294,12 +294,12 @@ private slots:
         // every base the tests build.
         QCOMPARE(schema().size(), std::size_t(7));
         QCOMPARE(createDatabaseStatement(),
-                 "CREATE DATABASE listedemots CHARACTER SET latin1 COLLATE latin1_swedish_ci"s);
+                 "CREATE DATABASE `listedemots` CHARACTER SET latin1 COLLATE latin1_swedish_ci"s);
         QCOMPARE(createTableStatement(schema()[0]),
-                 "CREATE TABLE listedemots.isgenre (id_genre INT NOT NULL PRIMARY KEY, desc_genre "
+                 "CREATE TABLE `listedemots`.isgenre (id_genre INT NOT NULL PRIMARY KEY, desc_genre "
                  "VARCHAR(60) NOT NULL) ENGINE=MyISAM DEFAULT CHARSET=latin1"s);
         QCOMPARE(createTableStatement(schema()[1]),
-                 "CREATE TABLE listedemots.motslivres (id_mots INT NOT NULL AUTO_INCREMENT "
+                 "CREATE TABLE `listedemots`.motslivres (id_mots INT NOT NULL AUTO_INCREMENT "
                  "PRIMARY KEY, mots VARCHAR(40) NOT NULL, taille TINYINT UNSIGNED NOT NULL, point "
                  "TINYINT UNSIGNED NOT NULL, ref_type INT NOT NULL, ref_genre INT NOT NULL) "
                  "ENGINE=MyISAM DEFAULT CHARSET=latin1"s);
