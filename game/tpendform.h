@@ -18,7 +18,9 @@
 #include <functional>
 #include <string>
 
+class QAbstractButton;
 class QKeyEvent;
+class QLabel;
 class QListWidgetItem;
 class QTimer;
 class ModalBoxWatch;
@@ -81,6 +83,10 @@ public:
     void pickTypedLetter(char letter);
     void showRules();
 
+    // The notification that tells a screen reader the result of each pick
+    // (see spokenPick); hidden until the first announcement.
+    QLabel* announcer() const { return m_announcer; }
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -105,7 +111,10 @@ private:
     void setTicked(QListWidgetItem* item, bool ticked);
     void beep();
     bool gameKeyPress(const QKeyEvent& key);
+    QAbstractButton* focusedButton() const;
     void focusLetters();
+    void announce(const QString& text);
+    void gallowsChanged();
 
 public:
     // The window's timers (the form holds its controls and the action GetNbMot).
@@ -128,6 +137,7 @@ private:
     // The panel shows that no word matches the settings.
     bool m_showsNoWord = false;
     ModalBoxWatch* m_boxWatch;
+    QLabel* m_announcer;
     // The countdown ran when the window last lost the activation.
     bool m_countdownWhenLeft = false;
     bool m_closed = false;
