@@ -142,7 +142,7 @@ QAccessibleInterface* gameInterfaceFactory(const QString&, QObject* object)
         return new ContainerInterface(widget, QAccessible::AlertMessage, *form);
     if (widget == form->Shape1)
         return new GallowsInterface(widget, *form);
-    if (widget == form->announcer())
+    if (form->isAnnouncer(widget))
         return new QAccessibleWidget(widget, QAccessible::Notification);
     if (widget == form->paTempsRestant)
         return new CountdownInterface(form->paTempsRestant);

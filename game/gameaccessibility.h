@@ -31,8 +31,8 @@ QString spokenPick(char letter, PickOutcome::Status status, const WordInPlay& wo
 // own: the window is a window (not a mere panel) and the information panel
 // an alert message, both without the pictures that only decorate them (the
 // pieces of the drawing, the frames); the drawing's background is the one
-// picture of the gallows, named by spokenGallows(); the announcer is a
-// notification; and the countdown reads its current text as its description
+// picture of the gallows, named by spokenGallows(); the announcers are
+// notifications; and the countdown reads its current text as its description
 // whenever asked, without a change notice every second (the window
 // announces it only when "SonDecide" plays).
 void installGameAccessibleInterfaces();

@@ -30,6 +30,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -73,7 +74,7 @@ public:
 } // namespace
 
 TPendForm::TPendForm(const QString& programDirectory, QWidget* parent)
-    : QWidget(parent), m_boxWatch(new ModalBoxWatch(this)), m_announcer(new QLabel(this))
+    : QWidget(parent), m_boxWatch(new ModalBoxWatch(this))
 {
     installGameAccessibleInterfaces();
     // A fixed border: the window can be minimised, never maximised.
@@ -87,10 +88,13 @@ TPendForm::TPendForm(const QString& programDirectory, QWidget* parent)
         m_pieces[piece] = findChild<TImage*>(QLatin1String(pieceName(static_cast<Piece>(piece))),
                                              Qt::FindDirectChildrenOnly);
     setUpLetterList();
-    // Nothing to see: the announcer only speaks, through its accessible name.
-    m_announcer->setObjectName(QStringLiteral("annonce"));
-    m_announcer->setGeometry(0, 0, 0, 0);
-    m_announcer->hide();
+    // Nothing to see: the announcers only speak, through their accessible names.
+    for (QLabel*& announcer : m_announcers) {
+        announcer = new QLabel(this);
+        announcer->setObjectName(QStringLiteral("annonce"));
+        announcer->setGeometry(0, 0, 0, 0);
+        announcer->hide();
+    }
     createTimers();
     connectControls();
     watchKeys();
@@ -372,11 +376,17 @@ void TPendForm::announce(const QString& text)
     // Only for a screen reader that listens: nothing changes otherwise.
     if (text.isEmpty() || !QAccessible::isActive())
         return;
-    m_announcer->setAccessibleName(text);
-    // A notification is spoken as it shows: hidden and shown again, the same
-    // text twice in a row is spoken twice.
-    m_announcer->hide();
-    m_announcer->show();
+    m_lastAnnouncer = (m_lastAnnouncer + 1) % m_announcers.size();
+    QLabel* announcer = m_announcers[m_lastAnnouncer];
+    announcer->setAccessibleName(text);
+    // A notification is spoken as it shows.
+    announcer->hide();
+    announcer->show();
+}
+
+bool TPendForm::isAnnouncer(const QWidget* widget) const
+{
+    return std::find(m_announcers.begin(), m_announcers.end(), widget) != m_announcers.end();
 }
 
 void TPendForm::gallowsChanged()
