@@ -1,5 +1,6 @@
 #include "config/tcfgjeu.h"
 
+#include "config/configaccessibility.h"
 #include "config/tpagecontrol.h"
 #include "config/wordfilters.h"
 #include "game/rules/wordrules.h"
@@ -69,6 +70,7 @@ TCfgJeu::TCfgJeu(TWordQuery& wordQuery, const QString& programDirectory,
       m_settingsFile(settingsFile)
 {
     ensureTahoma();
+    installConfigAccessibleInterfaces();
     // A dialog of the game window: a title bar with a close box only, no
     // minimise or maximise box; with the game window as parent it stays above
     // it, and it opens centred on it (showEvent).

@@ -1,5 +1,6 @@
 #include "game/tchecklistbox.h"
 
+#include <QMouseEvent>
 #include <QStyle>
 #include <QStyledItemDelegate>
 
@@ -65,4 +66,19 @@ QRect TCheckListBox::checkBoxRect(const QListWidgetItem* item) const
     if (auto* delegate = dynamic_cast<CheckItemDelegate*>(itemDelegate()))
         delegate->initStyleOption(&option, index);
     return style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, this);
+}
+
+void TCheckListBox::mousePressEvent(QMouseEvent* event)
+{
+    // The item view leaves a press in a check box to the delegate, which
+    // toggles the box on release without selecting the item: the item is
+    // selected here first, so that the space bar afterwards ticks that item.
+    const QPoint position = event->position().toPoint();
+    if (event->button() == Qt::LeftButton) {
+        QListWidgetItem* pressed = itemAt(position);
+        if (pressed && (pressed->flags() & Qt::ItemIsEnabled) &&
+            checkBoxRect(pressed).contains(position))
+            setCurrentItem(pressed);
+    }
+    QListWidget::mousePressEvent(event);
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 // A check list box: items with a check box each, laid out in columns. A click
-// inside an item's check box, or the space bar on the selected item, toggles
-// its tick (QListWidget::itemChanged); a click on the text beside the box only
-// selects the item.
+// inside an item's check box toggles its tick (QListWidget::itemChanged) and
+// makes that item the current, selected one, as the space bar on the selected
+// item toggles it; a click on the text beside the box only selects the item.
 
 #include <QListWidget>
 
@@ -22,4 +22,7 @@ public:
     // The item's check box, in viewport coordinates, as the item delegate sees
     // it when it handles a click.
     QRect checkBoxRect(const QListWidgetItem* item) const;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
 };

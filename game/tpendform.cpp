@@ -30,6 +30,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -87,6 +88,13 @@ TPendForm::TPendForm(const QString& programDirectory, QWidget* parent)
         m_pieces[piece] = findChild<TImage*>(QLatin1String(pieceName(static_cast<Piece>(piece))),
                                              Qt::FindDirectChildrenOnly);
     setUpLetterList();
+    // Nothing to see: the announcers only speak, through their accessible names.
+    for (QLabel*& announcer : m_announcers) {
+        announcer = new QLabel(this);
+        announcer->setObjectName(QStringLiteral("annonce"));
+        announcer->setGeometry(0, 0, 0, 0);
+        announcer->hide();
+    }
     createTimers();
     connectControls();
     watchKeys();
@@ -260,6 +268,7 @@ void TPendForm::btMotClick()
     refreshCounters();
     Panel4->setText(QStringLiteral(" Niveau : ") + number(m_game.record().Niveau));
     showMask();
+    gallowsChanged();
     if (configuration().timeLimited())
         enableCountdown();
     focusLetters();
@@ -343,18 +352,49 @@ void TPendForm::ListeLettreClickCheck(QObject* sender, QListWidgetItem* item)
     setTag(TimerGame, 0);
 
     PickOutcome outcome;
+    char letter = kTimeOutLetter;
     if (sender == ListeLettre) {
         if (!item)
             item = ListeLettre->currentItem();
         if (!item || item->text().isEmpty())
             return;
         setTicked(item, true);
-        const std::string letter = Windows1252::fromQString(item->text().left(1));
-        outcome = m_game.Pick(letter.front());
+        letter = Windows1252::fromQString(item->text().left(1)).front();
+        outcome = m_game.Pick(letter);
     } else {
         outcome = m_game.TimeOut();
     }
+    // Heard before what the pick shows: a won or lost word's message comes
+    // after its last letter.
+    announce(spokenPick(letter, outcome.status, m_game.word(), errorLimit(m_game.record().Niveau)));
     playEffects(outcome);
+    gallowsChanged();
+}
+
+void TPendForm::announce(const QString& text)
+{
+    // Only for a screen reader that listens: nothing changes otherwise.
+    if (text.isEmpty() || !QAccessible::isActive())
+        return;
+    m_lastAnnouncer = (m_lastAnnouncer + 1) % m_announcers.size();
+    QLabel* announcer = m_announcers[m_lastAnnouncer];
+    announcer->setAccessibleName(text);
+    // A notification is spoken as it shows.
+    announcer->hide();
+    announcer->show();
+}
+
+bool TPendForm::isAnnouncer(const QWidget* widget) const
+{
+    return std::find(m_announcers.begin(), m_announcers.end(), widget) != m_announcers.end();
+}
+
+void TPendForm::gallowsChanged()
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleEvent changed(Shape1, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void TPendForm::playEffects(const PickOutcome& outcome)
@@ -479,17 +519,23 @@ bool TPendForm::gameKeyPress(const QKeyEvent& key)
     // A held key repeats nothing: one press, one pick or one button.
     const bool act = !key.isAutoRepeat();
     const bool panelShown = paInfo->isVisibleTo(this);
+    QAbstractButton* focused = focusedButton();
     switch (key.key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        // A focused button is pressed; elsewhere Enter is the panel's OK or
+        // the draw.
         if (act)
-            (panelShown ? btValid : btMot)->click();
+            (focused ? focused : panelShown ? btValid : btMot)->click();
         return true;
     case Qt::Key_Space:
+        // A focused button presses itself, as the platform's buttons do.
+        if (focused)
+            return false;
         if (act && panelShown)
             btValid->click();
-        // Otherwise the focused control's own: a button presses, the list
-        // ticks its current letter.
+        // Otherwise the focused control's own: the list ticks its current
+        // letter.
         return panelShown || !act;
     default:
         break;
@@ -501,6 +547,12 @@ bool TPendForm::gameKeyPress(const QKeyEvent& key)
     if (act)
         pickTypedLetter(letter);
     return true;
+}
+
+QAbstractButton* TPendForm::focusedButton() const
+{
+    auto* button = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+    return button && isAncestorOf(button) && button->isEnabled() ? button : nullptr;
 }
 
 void TPendForm::pickTypedLetter(char letter)

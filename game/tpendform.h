@@ -18,7 +18,9 @@
 #include <functional>
 #include <string>
 
+class QAbstractButton;
 class QKeyEvent;
+class QLabel;
 class QListWidgetItem;
 class QTimer;
 class ModalBoxWatch;
@@ -81,6 +83,16 @@ public:
     void pickTypedLetter(char letter);
     void showRules();
 
+    // The notifications that tell a screen reader the result of each pick
+    // (see spokenPick), taken in turn; each is hidden until its first
+    // announcement. A screen reader reads a notification's text when it
+    // comes to its event, which may be after the next pick: each keeps its
+    // text until its turn comes again.
+    static constexpr std::size_t kAnnouncers = 4;
+    bool isAnnouncer(const QWidget* widget) const;
+    // The one that told the last pick (the first before any).
+    QLabel* announcer() const { return m_announcers[m_lastAnnouncer]; }
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -105,7 +117,10 @@ private:
     void setTicked(QListWidgetItem* item, bool ticked);
     void beep();
     bool gameKeyPress(const QKeyEvent& key);
+    QAbstractButton* focusedButton() const;
     void focusLetters();
+    void announce(const QString& text);
+    void gallowsChanged();
 
 public:
     // The window's timers (the form holds its controls and the action GetNbMot).
@@ -128,6 +143,8 @@ private:
     // The panel shows that no word matches the settings.
     bool m_showsNoWord = false;
     ModalBoxWatch* m_boxWatch;
+    std::array<QLabel*, kAnnouncers> m_announcers{};
+    std::size_t m_lastAnnouncer = 0;
     // The countdown ran when the window last lost the activation.
     bool m_countdownWhenLeft = false;
     bool m_closed = false;

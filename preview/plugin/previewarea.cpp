@@ -1,12 +1,15 @@
 #include "preview/plugin/previewarea.h"
 
+#include "preview/plugin/previewaccessibility.h"
 #include "preview/rtf/previewcommands.h"
 #include "preview/rtf/rtfreader.h"
 #include "text/qtwindows1252.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAccessible>
 #include <QEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QPaintEvent>
 #include <QPainter>
@@ -45,10 +48,16 @@ PreviewPage::PreviewPage(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("page"));
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The page takes the focus in the area's place: a screen reader reads
+    // its text (see previewaccessibility.h) from there; the keys that the
+    // page leaves scroll the area.
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void PreviewPage::clear()
 {
+    caret = 0;
+    ++generation_;
     for (Item& item : items_)
         delete item.document; // a child of this page, taken away now rather than at its end
     items_.clear();
@@ -56,6 +65,7 @@ void PreviewPage::clear()
 
 void PreviewPage::addItem(Item item)
 {
+    ++generation_;
     items_.push_back(std::move(item));
 }
 
@@ -94,10 +104,42 @@ void PreviewPage::paintEvent(QPaintEvent* event)
     }
 }
 
+void PreviewPage::keyPressEvent(QKeyEvent* event)
+{
+    // Up and Down move the caret to the line before or after, brought into
+    // view, and a screen reader reads that line; at either end, and for
+    // every other key, the area scrolls as it does.
+    const bool up = event->key() == Qt::Key_Up;
+    if ((!up && event->key() != Qt::Key_Down) || event->modifiers() != Qt::NoModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const PageText read = readPage(*this);
+    const auto current =
+        std::find_if(read.lines.begin(), read.lines.end(), [this](const PageText::Line& line) {
+            return caret <= line.start + line.length;
+        });
+    const auto index = current - read.lines.begin();
+    const auto next = up ? index - 1 : index + 1;
+    if (current == read.lines.end() || next < 0 || next >= std::ssize(read.lines)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    caret = read.lines[static_cast<std::size_t>(next)].start;
+    if (QAccessibleInterface* page = QAccessible::queryAccessibleInterface(this)) {
+        if (QAccessibleTextInterface* text = page->textInterface())
+            text->scrollToSubstring(caret, caret);
+    }
+    QAccessibleTextCursorEvent moved(this, caret);
+    QAccessible::updateAccessibility(&moved);
+}
+
 PreviewArea::PreviewArea(QWidget* parent, bool embedded)
     : QScrollArea(parent), page_(new PreviewPage(this))
 {
+    installPreviewAccessibleInterfaces();
     setObjectName(QStringLiteral("apercu"));
+    setFocusPolicy(Qt::NoFocus);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setWidgetResizable(false);

@@ -34,6 +34,8 @@ public:
     void clear();
     void addItem(Item item);
     const std::vector<Item>& items() const { return items_; }
+    // Changes whenever the content does.
+    quint64 generation() const { return generation_; }
 
     // The page's own size as the script gave it; empty values follow the view.
     std::optional<int> pageWidth;
@@ -44,11 +46,17 @@ public:
     void setScale(double scale) { scale_ = scale; }
     double scale() const { return scale_; }
 
+    // Where a screen reader reads: an offset into the page's text (see
+    // previewaccessibility.h), moved line by line with the arrow keys.
+    int caret = 0;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     std::vector<Item> items_;
+    quint64 generation_ = 0;
     double scale_ = 1.0;
 };
 

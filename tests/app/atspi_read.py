@@ -6,7 +6,7 @@ Usage: atspi_read.py PID
 One line per accessible object, depth first:
     <indent><role>|<name>|<description>|<states>
 with the states that matter to a player (showing, focused, checked), the
-text on one line. Waits up to 10 seconds for the program to appear on the
+text on one line; a document adds |<its text>, its lines joined by " / ". Waits up to 10 seconds for the program to appear on the
 accessibility bus; exits with 1 when it does not.
 """
 
@@ -38,16 +38,21 @@ def application(pid):
 def dump(accessible, depth, lines):
     states = accessible.getState()
     flags = ",".join(name for state, name in STATES if states.contains(state))
-    lines.append(
-        "%s%s|%s|%s|%s"
-        % (
-            "  " * depth,
-            accessible.getRoleName(),
-            one_line(accessible.name),
-            one_line(accessible.description),
-            flags,
-        )
+    line = "%s%s|%s|%s|%s" % (
+        "  " * depth,
+        accessible.getRoleName(),
+        one_line(accessible.name),
+        one_line(accessible.description),
+        flags,
     )
+    if accessible.getRole() == pyatspi.ROLE_DOCUMENT_FRAME:
+        try:
+            text = accessible.queryText()
+            content = text.getText(0, text.characterCount)
+        except NotImplementedError:
+            content = ""
+        line += "|" + " / ".join(one_line(part) for part in content.split("\n"))
+    lines.append(line)
     for index in range(accessible.childCount):
         child = accessible.getChildAtIndex(index)
         if child is not None:

@@ -28,6 +28,43 @@ constexpr int kReadingMs = 20000;
 // the PATH.
 constexpr char kPython[] = "/usr/bin/python3";
 
+// The controls of each window of a reading that have no name, or the name
+// of another control of the same window: "window: role|name".
+QStringList unnamedOrRepeated(const QString& reading)
+{
+    static const QStringList kControls = {
+        QStringLiteral("push button"),   QStringLiteral("check box"),
+        QStringLiteral("combo box"),     QStringLiteral("spin button"),
+        QStringLiteral("text"),          QStringLiteral("list"),
+        QStringLiteral("page tab"),      QStringLiteral("image"),
+        QStringLiteral("document frame")};
+    QStringList faults;
+    QString window;
+    QStringList names;
+    qsizetype insideDropDown = -1; // the depth of the drop-down whose list this is
+    for (const QString& line : reading.split(QLatin1Char('\n'))) {
+        const QStringList fields = line.trimmed().split(QLatin1Char('|'));
+        // Two spaces a level: the windows are the application's children.
+        const qsizetype depth = (line.size() - line.trimmed().size()) / 2;
+        if (depth == 1) {
+            window = fields.value(1);
+            names.clear();
+            continue;
+        }
+        if (insideDropDown >= 0 && depth > insideDropDown)
+            continue;
+        insideDropDown = fields.value(0) == QLatin1String("combo box") ? depth : -1;
+        if (!kControls.contains(fields.value(0)))
+            continue;
+        const QString name = fields.value(1);
+        if (name.isEmpty() || names.contains(name))
+            faults.append(window + QStringLiteral(": ") + fields.value(0) + QLatin1Char('|') +
+                          name);
+        names.append(name);
+    }
+    return faults;
+}
+
 } // namespace
 
 class TestKeyboardPlay : public QObject
@@ -108,16 +145,34 @@ private slots:
         // The greeting's statistics, read out: the base holds one word.
         QVERIFY2(waitForReading(pid, QStringLiteral("Total dans le programme : 1")),
                  qPrintable(m_reading));
-        // Enter closes them, Enter again is "Commencer".
+        // Enter closes them; Tab then Enter on "Configuration" opens the
+        // configuration window, every control of it named.
         m_session.key(QStringLiteral("Return"));
+        m_session.key(QStringLiteral("Tab"));
+        m_session.key(QStringLiteral("Return"));
+        QVERIFY2(waitForReading(pid, QStringLiteral("spin button|Nombre de lettres minimum|")),
+                 qPrintable(m_reading));
+        QVERIFY2(m_reading.contains(QStringLiteral("dialog|Configuration||showing")),
+                 qPrintable(m_reading));
+        QVERIFY2(unnamedOrRepeated(m_reading).isEmpty(),
+                 qPrintable(unnamedOrRepeated(m_reading).join(QLatin1Char('\n'))));
+        m_session.key(QStringLiteral("Escape"));
+        QVERIFY2(waitForReading(pid, QStringLiteral("dialog|Configuration||\n")),
+                 qPrintable(m_reading));
+        QVERIFY(m_session.activate(window, pid, kWindowMs));
+
+        // Enter on "Commencer" draws.
+        m_session.key(QStringLiteral("shift+Tab"));
         m_session.key(QStringLiteral("Return"));
         const QString hidden =
             QStringLiteral("blanc, ").repeated(10) + QStringLiteral("10 lettres");
         QVERIFY2(waitForReading(pid, hidden), qPrintable(m_reading));
         for (const char* control :
              {"push button|Quitter le jeu|", "push button|Configuration du logiciel|",
-              "push button|Suivant >>|", "list|Lettres|"})
+              "push button|Suivant >>|", "list|Lettres|", "image|Potence : 0 erreur sur "})
             QVERIFY2(m_reading.contains(QLatin1String(control)), control);
+        QVERIFY2(unnamedOrRepeated(m_reading).isEmpty(),
+                 qPrintable(unnamedOrRepeated(m_reading).join(QLatin1Char('\n'))));
 
         // Letters as a French keyboard types them, an accented one among
         // them. The word says what was found, in order.
@@ -126,6 +181,10 @@ private slots:
                                                     "E, 10 lettres")),
                  qPrintable(m_reading));
         QVERIFY(m_reading.contains(QStringLiteral("list item|E||showing,checked")));
+        // The last pick announced; no mistake on the gallows.
+        QVERIFY2(m_reading.contains(QStringLiteral("notification|Apostrophe : 1 lettre trouvée|")),
+                 qPrintable(m_reading));
+        QVERIFY(m_reading.contains(QStringLiteral("image|Potence : 0 erreur sur ")));
         m_session.type(QStringLiteral("il"));
         QVERIFY2(waitForReading(pid, QStringLiteral("BRAVO !!! C'était : PRESQU'ILE Gagner en :9")),
                  qPrintable(m_reading));
@@ -137,6 +196,20 @@ private slots:
         m_session.type(QStringLiteral("PRESQU'ILE"));
         QVERIFY2(waitForReading(pid, QStringLiteral("|Score : 96|")), qPrintable(m_reading));
         QVERIFY(m_reading.contains(QStringLiteral("|Juste(s) : 2/1|")));
+
+        // F1: the rules, read as text, the keys among them.
+        m_session.key(QStringLiteral("F1"));
+        QVERIFY2(waitForReading(pid, QStringLiteral(" / Jouer au clavier / ")),
+                 qPrintable(m_reading));
+        QVERIFY(m_reading.contains(QStringLiteral("document frame|Corbelet — le jeu du pendu|")));
+        QVERIFY(m_reading.contains(
+            QStringLiteral("Entrée : sur un bouton, l'active ; ailleurs Commencer")));
+        QVERIFY2(unnamedOrRepeated(m_reading).isEmpty(),
+                 qPrintable(unnamedOrRepeated(m_reading).join(QLatin1Char('\n'))));
+        m_session.key(QStringLiteral("Escape"));
+        QVERIFY2(waitForReading(pid, QStringLiteral("dialog|Configuration||\n")),
+                 qPrintable(m_reading));
+        QVERIFY(m_session.activate(window, pid, kWindowMs));
 
         // Escape asks to quit; Enter is "Oui".
         QVERIFY(m_session.quitWith(program, QStringLiteral("Escape")));

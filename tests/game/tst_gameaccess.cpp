@@ -28,6 +28,27 @@ QAccessibleInterface* accessible(QObject* object)
     return QAccessible::queryAccessibleInterface(object);
 }
 
+// The objects of a window's accessible tree that a player acts on or reads as
+// a control, depth first; what lies inside a list, a drop-down or a spin box
+// is its own.
+void collectControls(QAccessibleInterface* parent, QList<QAccessibleInterface*>& controls)
+{
+    static const QList<QAccessible::Role> kControlRoles = {
+        QAccessible::Button,  QAccessible::CheckBox,     QAccessible::ComboBox,
+        QAccessible::SpinBox, QAccessible::EditableText, QAccessible::List,
+        QAccessible::PageTab, QAccessible::Graphic,      QAccessible::Document};
+    for (int index = 0; index < parent->childCount(); ++index) {
+        QAccessibleInterface* child = parent->child(index);
+        if (!child)
+            continue;
+        if (kControlRoles.contains(child->role()))
+            controls.append(child);
+        if (child->role() != QAccessible::List && child->role() != QAccessible::ComboBox &&
+            child->role() != QAccessible::SpinBox)
+            collectControls(child, controls);
+    }
+}
+
 } // namespace
 
 class TestGameAccess : public GameWindowFixture
@@ -46,6 +67,14 @@ private slots:
     void tabOrder();
     void shortcuts();
     void accessibleNamesRolesAndStates();
+    void everyControlHasADistinctName_data();
+    void everyControlHasADistinctName();
+    void configurationNamesFromLabels_data();
+    void configurationNamesFromLabels();
+    void gallowsIsOnePictureThatCountsMistakes();
+    void rulesReadAsText();
+    void enterOnAFocusedButton_data();
+    void enterOnAFocusedButton();
     void machineWithoutSoundShowsOneBox();
 
 private:
@@ -63,6 +92,9 @@ void TestGameAccess::initTestCase()
 {
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Corbelet"));
     prepareWordBase();
+    // The rules the configuration window shows.
+    QVERIFY(QFile::copy(QStringLiteral(CORBELET_SOURCE_DIR "/res/Pendu.rtf"),
+                        m_program.filePath(QStringLiteral("Pendu.rtf"))));
 }
 
 void TestGameAccess::init()
@@ -393,6 +425,202 @@ void TestGameAccess::accessibleNamesRolesAndStates()
         m_form->pickTypedLetter(letter);
     QVERIFY(m_form->paInfo->isVisible());
     QVERIFY(word->text(QAccessible::Name).isEmpty());
+}
+
+void TestGameAccess::everyControlHasADistinctName_data()
+{
+    QTest::addColumn<bool>("configuration");
+    QTest::newRow("game window") << false;
+    QTest::newRow("configuration window") << true;
+}
+
+void TestGameAccess::everyControlHasADistinctName()
+{
+    QFETCH(bool, configuration);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    QWidget* window = m_form.get();
+    if (configuration) {
+        m_cfg->showRules(); // every page made, the rules' too
+        QVERIFY(QTest::qWaitForWindowExposed(m_cfg.get()));
+        window = m_cfg.get();
+    }
+    QList<QAccessibleInterface*> controls;
+    collectControls(accessible(window), controls);
+    QVERIFY(controls.size() > (configuration ? 30 : 5));
+    QStringList names;
+    for (QAccessibleInterface* control : controls) {
+        const QString name = control->text(QAccessible::Name);
+        const QString what = QString::number(control->role(), 16) + QLatin1Char(' ') +
+                             (control->object() ? control->object()->objectName() : name);
+        QVERIFY2(!name.trimmed().isEmpty(), qPrintable(what));
+        QVERIFY2(!names.contains(name), qPrintable(what + QStringLiteral(": ") + name));
+        QVERIFY2(name != QLatin1String("..."), qPrintable(what));
+        names.append(name);
+    }
+}
+
+// The names the labels give, with the label a screen reader finds beside the
+// control; a drop-down reads its label as its name, its entry as its value.
+void TestGameAccess::configurationNamesFromLabels_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("value");
+    const struct
+    {
+        const char* control;
+        const char* name;
+        const char* label;
+        const char* value;
+    } rows[] = {
+        {"NbMotMin", "Nombre de lettres minimum", "Min :", "5"},
+        {"NbPointMax", "Points maximum", "Max :", nullptr},
+        {"NiveauDuJeu", "Niveau", "Niveau du jeu :", nullptr},
+        {"TempsPartie", "Temps par lettre", "Temps en seconde :", nullptr},
+        {"NomUser", "Votre nom", "Votre nom :", nullptr},
+        {"cbType", "Type de mots", "Type de mots :", "Pas d'importance"},
+        {"cbGenre", "Genre des mots", "Genre du mots :", "Pas d'importance"},
+        {"SonBonneLettre", "Son : bonne lettre", "Sur lettre trouvée :", nullptr},
+        {"btBonneLettre", "Choisir le son : bonne lettre…", nullptr, nullptr},
+    };
+    for (const auto& row : rows)
+        QTest::newRow(row.control) << QString::fromUtf8(row.control) << QString::fromUtf8(row.name)
+                                   << QString::fromUtf8(row.label) << QString::fromUtf8(row.value);
+}
+
+void TestGameAccess::configurationNamesFromLabels()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, name);
+    QFETCH(QString, label);
+    QFETCH(QString, value);
+    QAccessibleInterface* interface = accessible(m_cfg->FindComponent(control));
+    QVERIFY(interface);
+    QCOMPARE(interface->text(QAccessible::Name), name);
+    if (!value.isEmpty())
+        QCOMPARE(interface->text(QAccessible::Value), value);
+    // A drop-down's value is also its text, where screen readers look for it.
+    if (interface->role() == QAccessible::ComboBox)
+        QCOMPARE(interface->textInterface()->text(0, -1), value);
+    QStringList labels;
+    for (const auto& [other, relation] : interface->relations(QAccessible::Label))
+        labels.append(other->text(QAccessible::Name));
+    if (!label.isEmpty())
+        QVERIFY2(labels.contains(label), qPrintable(labels.join(QLatin1Char('|'))));
+}
+
+void TestGameAccess::gallowsIsOnePictureThatCountsMistakes()
+{
+    startGame();
+    QAccessibleInterface* gallows = accessible(m_form->Shape1);
+    QCOMPARE(gallows->role(), QAccessible::Graphic);
+    QCOMPARE(gallows->text(QAccessible::Name), QStringLiteral("Potence : aucun mot en jeu"));
+    m_cfg->NiveauDuJeu->setValue(2);
+    selectWord(10); // chien
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    m_form->TimerGame->stop(); // ticks come from the test only
+    QCOMPARE(gallows->text(QAccessible::Name), QStringLiteral("Potence : 0 erreur sur 8"));
+    for (const char letter : {'Z', 'C', 'Y', 'X'})
+        m_form->pickTypedLetter(letter);
+    QCOMPARE(gallows->text(QAccessible::Name), QStringLiteral("Potence : 3 erreurs sur 8"));
+
+    // The pieces shown and the frame are not there for a screen reader; the
+    // gallows is.
+    QAccessibleInterface* window = accessible(m_form.get());
+    QVERIFY(window->indexOfChild(gallows) >= 0);
+    for (QWidget* decoration : QList<QWidget*>{m_form->ImgBas, m_form->ImgHaut, m_form->Bevel1}) {
+        QVERIFY(decoration->isVisible());
+        for (int index = 0; index < window->childCount(); ++index)
+            QVERIFY2(window->child(index)->object() != decoration,
+                     qPrintable(decoration->objectName()));
+    }
+    // Without a screen reader nothing is announced.
+    QVERIFY(!m_form->announcer()->isVisible());
+    QVERIFY(m_form->announcer()->accessibleName().isEmpty());
+}
+
+void TestGameAccess::rulesReadAsText()
+{
+    m_cfg->showRules();
+    QVERIFY(QTest::qWaitForWindowExposed(m_cfg.get()));
+    auto* page = m_cfg->tsInfo->findChild<QWidget*>(QStringLiteral("page"));
+    QVERIFY(page);
+    QAccessibleInterface* document = accessible(page);
+    QCOMPARE(document->role(), QAccessible::Document);
+    QCOMPARE(document->text(QAccessible::Name), QStringLiteral("Corbelet — le jeu du pendu"));
+    QAccessibleTextInterface* text = document->textInterface();
+    QVERIFY(text);
+    const QString all = text->text(0, text->characterCount());
+    // Headings and paragraphs in reading order, each a line of its own.
+    const QStringList lines = all.split(QLatin1Char('\n'));
+    const qsizetype keys = lines.indexOf(QStringLiteral("Jouer au clavier"));
+    QVERIFY2(keys > lines.indexOf(QStringLiteral("Le but du jeu")), qPrintable(all));
+    QVERIFY(lines.indexOf(QStringLiteral("Le but du jeu")) > 0);
+    QVERIFY(lines.value(keys + 2).contains(QStringLiteral("la choisit, comme si vous cochiez")));
+    // The same lines as the document's children: headings and paragraphs.
+    QCOMPARE(document->childCount(), lines.size());
+    const int heading = static_cast<int>(keys);
+    QCOMPARE(document->child(heading)->text(QAccessible::Name), lines.at(keys));
+    QCOMPARE(document->child(heading)->role(), QAccessible::Heading);
+    QCOMPARE(document->child(heading + 1)->role(), QAccessible::Paragraph);
+    QCOMPARE(document->child(heading + 2)->role(), QAccessible::Paragraph);
+    QCOMPARE(document->indexOfChild(document->child(heading)), heading);
+    int start = -1;
+    int end = -1;
+    const auto offset = static_cast<int>(all.indexOf(QStringLiteral("Tout se joue")));
+    QCOMPARE(text->textAtOffset(offset + 3, QAccessible::LineBoundary, &start, &end),
+             lines.value(keys + 1) + QLatin1Char('\n'));
+    QCOMPARE(start, offset);
+    QCOMPARE(text->textBeforeOffset(offset, QAccessible::LineBoundary, &start, &end),
+             QStringLiteral("Jouer au clavier\n"));
+
+    // Down moves the caret to the next line.
+    text->setCursorPosition(offset);
+    page->setFocus();
+    QTest::keyClick(page, Qt::Key_Down);
+    QVERIFY(text->cursorPosition() > offset);
+    QCOMPARE(text->textAtOffset(text->cursorPosition(), QAccessible::LineBoundary, &start, &end),
+             lines.value(keys + 2) + QLatin1Char('\n'));
+}
+
+void TestGameAccess::enterOnAFocusedButton_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("wordsDrawn");
+    QTest::addColumn<bool>("settingsShown");
+    QTest::addColumn<bool>("quitAsked");
+    QTest::newRow("Suivant >>") << "btMot" << 2 << false << false;
+    QTest::newRow("letters") << "ListeLettre" << 2 << false << false;
+    QTest::newRow("Configuration") << "btCfg" << 1 << true << false;
+    QTest::newRow("Quitter") << "btFermer" << 1 << false << true;
+    QTest::newRow("OK of the statistics") << "btValid" << 1 << false << false;
+}
+
+void TestGameAccess::enterOnAFocusedButton()
+{
+    QFETCH(QString, control);
+    QFETCH(int, wordsDrawn);
+    QFETCH(bool, settingsShown);
+    QFETCH(bool, quitAsked);
+    startByKeys();
+    key(Qt::Key_Return); // "Commencer", focused: the first word
+    QCOMPARE(m_form->game().record().NbMotJoue, 0);
+    if (control == QLatin1String("btValid"))
+        returnToWindow();
+    auto* target = m_form->findChild<QWidget*>(control);
+    target->setFocus(Qt::TabFocusReason);
+    QCOMPARE(QApplication::focusWidget(), target);
+    if (quitAsked)
+        answerOnConfirmation(QStringLiteral("Non"));
+    key(Qt::Key_Return);
+    QTRY_COMPARE(m_cfg->isVisible(), settingsShown);
+    QCOMPARE(m_form->game().record().NbMotJoue + 1, wordsDrawn);
+    QCOMPARE(m_answeredBox.isEmpty(), !quitAsked);
+    QVERIFY(!m_form->paInfo->isVisible());
+    m_cfg->hide();
+    m_answeredBox.clear();
 }
 
 // ---------------------------------------------------------------- no sound

@@ -64,6 +64,8 @@ private slots:
     void countdownOnlyWhenItsWarningPlays();
     void foundLetterAndItsTick();
     void panelIsAnAlert();
+    void eachPickIsAnnounced_data();
+    void eachPickIsAnnounced();
 
 private:
     void drawWord(int points);
@@ -135,6 +137,46 @@ void TestGameAnnouncements::panelIsAnAlert()
     // Shown again with another text, it is announced again.
     m_form->AfficheInfo("Lettre");
     QCOMPARE(countFrom(m_form->paInfo, QAccessible::Alert), 2);
+}
+
+void TestGameAnnouncements::eachPickIsAnnounced_data()
+{
+    QTest::addColumn<int>("points");     // the word drawn
+    QTest::addColumn<QString>("before"); // letters picked first
+    QTest::addColumn<char>("pick");      // '@': the countdown runs out
+    QTest::addColumn<QString>("announcement");
+    QTest::newRow("found") << 8 << "" << 'N' << "N : 2 lettres trouvées";     // ananas
+    QTest::newRow("found once") << 10 << "" << 'C' << "C : 1 lettre trouvée"; // chien
+    QTest::newRow("hyphen") << 20 << "" << '-' << "Tiret : 1 lettre trouvée"; // porte-clés
+    QTest::newRow("wrong") << 10 << "Z" << 'S' << "S : erreur, 6 essais restants";
+    QTest::newRow("last wrong") << 10 << "ZYXWVU" << 'T' << "T : erreur, 1 essai restant";
+    QTest::newRow("lost") << 10 << "ZYXWVUT" << 'S' << "S : erreur, aucun essai restant";
+    QTest::newRow("time-out") << 10 << "" << '@' << "Temps écoulé : erreur, 7 essais restants";
+    QTest::newRow("repeated") << 10 << "C" << 'C' << "Lettre déjà essayée";
+}
+
+void TestGameAnnouncements::eachPickIsAnnounced()
+{
+    QFETCH(int, points);
+    QFETCH(QString, before);
+    QFETCH(char, pick);
+    QFETCH(QString, announcement);
+    m_cfg->NiveauDuJeu->setValue(2); // 8 wrong picks lose the word
+    drawWord(points);
+    for (const QChar letter : before)
+        m_form->pickTypedLetter(letter.toLatin1());
+    seenEvents().clear();
+    if (pick == '@')
+        m_form->ListeLettreClickCheck(m_form.get());
+    else
+        m_form->pickTypedLetter(pick);
+    QLabel* announcer = m_form->announcer();
+    QCOMPARE(announcer->accessibleName(), announcement);
+    QCOMPARE(QAccessible::queryAccessibleInterface(announcer)->role(), QAccessible::Notification);
+    // Spoken once, as it shows.
+    QCOMPARE(countFrom(announcer, QAccessible::ObjectShow), 1);
+    // The gallows tells its new state.
+    QCOMPARE(countFrom(m_form->Shape1, QAccessible::NameChanged), 1);
 }
 
 int main(int argc, char** argv)

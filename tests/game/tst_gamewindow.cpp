@@ -183,6 +183,7 @@ private slots:
     void noMatchingWordKeepsTheGame();
     void unplayableWordsAreNotOffered();
     void picksThroughTheCheckBoxes();
+    void aClickInABoxSelectsItsLetter();
     void repeatedLetter();
     void picksIgnoredWhileThePanelShows();
     void wonWordAndTheNextDraw();
@@ -668,6 +669,33 @@ void TestGameWindow::picksThroughTheCheckBoxes()
     QVERIFY(!m_form->ImgBas->isHidden());
     QVERIFY(m_form->ImgCoter->isHidden());
     QCOMPARE(cues(), QStringList({"SonErreur"}));
+}
+
+void TestGameWindow::aClickInABoxSelectsItsLetter()
+{
+    startGame();
+    selectWord(8); // ananas
+    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    TCheckListBox* list = m_form->ListeLettre;
+    QListWidgetItem* z = list->item(rowOf('Z'));
+    const QRect box = list->checkBoxRect(z);
+    const QRect cell = list->visualItemRect(z);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      QPoint(box.right() + (cell.right() - box.right()) / 2, cell.center().y()));
+    QCOMPARE(list->currentItem(), z);
+
+    // The click in N's box ticks N and makes it the current, selected item:
+    // the space bar then ticks N again (a repeat), not Z.
+    clickBox('N');
+    QListWidgetItem* n = list->item(rowOf('N'));
+    QCOMPARE(n->checkState(), Qt::Checked);
+    QCOMPARE(list->currentItem(), n);
+    QCOMPARE(list->selectedItems(), QList<QListWidgetItem*>{n});
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Space);
+    QCOMPARE(z->checkState(), Qt::Unchecked);
+    QCOMPARE(m_form->game().word().NbEssai, 1);
+    QCOMPARE(m_form->Label3->text(), QStringLiteral("Lettre déjà essayée"));
 }
 
 void TestGameWindow::repeatedLetter()

@@ -295,9 +295,10 @@ private slots:
         QCOMPARE(schema().size(), std::size_t(7));
         QCOMPARE(createDatabaseStatement(),
                  "CREATE DATABASE `listedemots` CHARACTER SET latin1 COLLATE latin1_swedish_ci"s);
-        QCOMPARE(createTableStatement(schema()[0]),
-                 "CREATE TABLE `listedemots`.isgenre (id_genre INT NOT NULL PRIMARY KEY, desc_genre "
-                 "VARCHAR(60) NOT NULL) ENGINE=MyISAM DEFAULT CHARSET=latin1"s);
+        QCOMPARE(
+            createTableStatement(schema()[0]),
+            "CREATE TABLE `listedemots`.isgenre (id_genre INT NOT NULL PRIMARY KEY, desc_genre "
+            "VARCHAR(60) NOT NULL) ENGINE=MyISAM DEFAULT CHARSET=latin1"s);
         QCOMPARE(createTableStatement(schema()[1]),
                  "CREATE TABLE `listedemots`.motslivres (id_mots INT NOT NULL AUTO_INCREMENT "
                  "PRIMARY KEY, mots VARCHAR(40) NOT NULL, taille TINYINT UNSIGNED NOT NULL, point "
