@@ -1,5 +1,6 @@
 # The releases of the game, newest first: its version, its day, and what it
-# brings, in English and in French. The Debian changelog and the metainfo's
+# brings, in English and in French (without semicolons: CMake reads them as
+# list separators). The Debian changelog and the metainfo's
 # release list are written from these lines; the newest must be the project's
 # version.
 set(CORBELET_RELEASES)
@@ -11,8 +12,8 @@ macro(corbelet_release version date english french)
 endmacro()
 
 corbelet_release(1.1.0 2026-12-10
-    "A shipped word list a child may play: the obscenities, slurs and adult themes that the frequency lists brought in are left out after a review of every candidate, and corbelet-mots names such words in a teacher's list before importing it."
-    "Une liste de mots livrée qu'un enfant peut jouer : les grossièretés, injures et thèmes pour adultes venus des listes de fréquence sont écartés après relecture de chaque candidat, et corbelet-mots signale ces mots dans la liste d'un enseignant avant de l'importer.")
+    "A teacher's named word lists, played alone on a player's base or for a whole class from a classroom server, whose pupils share one machine-wide password file. A guide for teachers in French. Every control and every pick readable by a screen reader. A shipped word list free of obscenities, slurs and adult themes. A word tool, a player's base and a classroom mode that hold under faults (an interrupted upgrade, a full disk, hostile files)."
+    "Des listes de mots nommées pour l'enseignant, jouées seules sur la base d'un joueur ou par toute la classe depuis un serveur, dont les élèves partagent un fichier de mot de passe de la machine. Un guide de l'enseignant. Chaque contrôle et chaque lettre choisie lus par un lecteur d'écran. Une liste de mots livrée sans grossièretés, injures ni thèmes pour adultes. Un outil des listes, une base du joueur et un mode classe qui tiennent face aux pannes (mise à jour interrompue, disque plein, fichiers hostiles).")
 corbelet_release(1.0.0 2026-12-09
     "First release: the whole game, installable on the desktop."
     "Première version : le jeu complet, installable sur le bureau.")
