@@ -763,6 +763,11 @@ std::string explained(const std::exception& error)
     if (text.find("est déjà utilisée par un autre programme") != std::string::npos)
         return "la base de mots est ouverte par le jeu (ou par un autre corbelet-mots) : fermez "
                "le jeu, puis recommencez";
+    // A server's refusal of a change to an account that may only read (the
+    // pupils' account of the game's settings).
+    if (text.find(" command denied to user ") != std::string::npos)
+        return text + "\nCe compte ne peut que lire la base du serveur : donnez le compte de "
+                      "l'enseignant (--utilisateur NOM --fichier-mot-de-passe FICHIER).";
     return text;
 }
 

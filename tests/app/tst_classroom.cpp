@@ -165,6 +165,11 @@ private slots:
                  m_pupilPassword, QStringLiteral("eleve"));
         QVERIFY2(reading.code == 0, qPrintable(reading.err));
         QCOMPARE(reading.out, QStringLiteral("cahier\tnom\tmasculin\n"));
+        const Result writing = tool({QStringLiteral("--socket"), m_server.socket(),
+                                     QStringLiteral("retirer"), QStringLiteral("cahier")},
+                                    m_pupilPassword, QStringLiteral("eleve"));
+        QCOMPARE(writing.code, 1);
+        QVERIFY2(writing.err.contains(u"Ce compte ne peut que lire"), qPrintable(writing.err));
     }
 
     // corbelet-mots works where the game beside it does: on the server its
