@@ -1,5 +1,6 @@
 #include "layout/playerbase.h"
 
+#include "settingsfile/filedescriptor.h"
 #include "settingsfile/regularfile.h"
 #include "text/systemerror.h"
 #include "wordstore/wordcatalogue.h"
@@ -37,29 +38,11 @@ constexpr char kNextName[] = "data.next";
 
 constexpr char kCannotCopy[] = "Impossible de copier la base de mots dans le dossier";
 
-// A file descriptor closed when it goes.
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 // Writes a file's or a folder's content through to the disk, so that a rename
 // made after it never publishes a copy that a power cut would leave empty.
 void flushToDisk(const fs::path& path)
 {
-    const Descriptor descriptor(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor descriptor(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (descriptor.get() < 0 || fsync(descriptor.get()) != 0)
         throw fs::filesystem_error("fsync", path, std::error_code(errno, std::generic_category()));
 }
@@ -205,7 +188,7 @@ BaseUpdate UpdatePlayerBase(const fs::path& shippedBase, const fs::path& baseFol
 {
     EnsureWritableFolder(baseFolder);
     // Held until the copy is in place; released when the descriptor closes.
-    const Descriptor lock(open(baseFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const FileDescriptor lock(open(baseFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (lock.get() < 0 || flock(lock.get(), LOCK_EX) != 0)
         fail("Impossible de verrouiller le dossier", baseFolder, errno);
 

@@ -1,5 +1,6 @@
 #include "settingsfile/inifile.h"
 
+#include "settingsfile/filedescriptor.h"
 #include "settingsfile/regularfile.h"
 #include "text/systemerror.h"
 
@@ -153,30 +154,6 @@ Location locate(std::string_view content, const std::vector<Line>& lines, std::s
 {
     throw std::runtime_error(what + " « " + path + " » : " + SystemErrorText(error));
 }
-
-// Closes a descriptor when it goes out of scope.
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-    int release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-
-private:
-    int m_fd;
-};
 
 // The path to rewrite: symbolic links are followed, even one whose target
 // does not exist yet, so that the links stay and the file they name receives

@@ -1,29 +1,12 @@
 #include "settingsfile/regularfile.h"
 
+#include "settingsfile/filedescriptor.h"
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 namespace {
-
-// A file descriptor closed when it goes.
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 RegularFile failure(RegularFile::Outcome outcome, int error)
 {
@@ -41,7 +24,7 @@ RegularFile ReadRegularFile(const std::string& path, std::uintmax_t maxSize, Fil
     // at once; fstat then tells what was opened.
     const int flags =
         O_RDONLY | O_CLOEXEC | O_NONBLOCK | (links == FileLinks::Refuse ? O_NOFOLLOW : 0);
-    const Descriptor fd(::open(path.c_str(), flags));
+    const FileDescriptor fd(::open(path.c_str(), flags));
     if (fd.get() < 0) {
         if (errno == ENOENT)
             return failure(RegularFile::Missing, ENOENT);

@@ -1,5 +1,6 @@
 #include "wordtool/listfile.h"
 
+#include "settingsfile/filedescriptor.h"
 #include "text/systemerror.h"
 
 #include <fcntl.h>
@@ -13,24 +14,6 @@ namespace {
 
 constexpr std::size_t kShownCharacters = 60;
 
-// A file descriptor closed when it goes.
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 } // namespace
 
 std::vector<ListLine> ReadListFileAt(const std::string& path)
@@ -38,7 +21,7 @@ std::vector<ListLine> ReadListFileAt(const std::string& path)
     const auto refuse = [&](const std::string& reason) {
         return std::runtime_error("impossible de lire « " + path + " » : " + reason);
     };
-    const Descriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat status = {};
     if (file.get() < 0 || fstat(file.get(), &status) != 0)
         throw refuse(SystemErrorText(errno));
