@@ -1,5 +1,6 @@
 #include "layout/playerbase.h"
 
+#include "layout/baselock.h"
 #include "settingsfile/regularfile.h"
 #include "text/systemerror.h"
 #include "wordstore/wordcatalogue.h"
@@ -213,6 +214,25 @@ BaseUpdate UpdatePlayerBase(const fs::path& shippedBase, const fs::path& baseFol
         if (access(current.c_str(), W_OK | X_OK) != 0)
             fail("Impossible d'écrire dans le dossier", current, errno);
         return BaseUpdate::Unchanged;
+    }
+
+    // A program that runs on the player's base (the game, or the word tool)
+    // holds its lock for as long as its word server runs there: the folder
+    // stays where it is until that program ends.
+    BaseLock baseLock;
+    if (present) {
+        switch (baseLock.take(current)) {
+        case BaseLock::Outcome::Taken:
+            break;
+        case BaseLock::Outcome::InUse:
+            throw std::runtime_error("La base de mots « " + current.string() +
+                                     " » est ouverte dans le jeu ou dans un autre programme, "
+                                     "et une nouvelle version du jeu doit la remplacer : "
+                                     "fermez le jeu, puis recommencez.");
+        case BaseLock::Outcome::Failed:
+            fail("Impossible de verrouiller la base de mots dans le dossier", current,
+                 baseLock.error());
+        }
     }
 
     removeLeftovers(baseFolder);

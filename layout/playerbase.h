@@ -39,7 +39,9 @@ std::string BaseStamp(const std::filesystem::path& base);
 // put in place when data/ had already been moved aside, and dropped
 // otherwise), so the player's words are never lost.
 // baseFolder is created (mode 0700) when missing; a lock on it keeps two
-// programs from copying at once. Raises std::runtime_error with a French text
+// programs from copying at once. A copy that a running program uses (it holds
+// the base's lock, BaseLock) is never moved: the update is refused, with a
+// French text that asks to close the game. Raises std::runtime_error with a French text
 // naming the folder at fault; the player's copy stays as it was.
 BaseUpdate UpdatePlayerBase(const std::filesystem::path& shippedBase,
                             const std::filesystem::path& baseFolder);

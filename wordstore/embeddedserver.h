@@ -7,6 +7,8 @@
 // be started again after it has ended, and a failed start leaves it unusable,
 // so the outcome of the first start is kept and reported to every later attempt.
 
+#include "layout/baselock.h"
+
 #include <mysql.h>
 
 #include <sys/types.h>
@@ -134,7 +136,8 @@ private:
     // The server keeps pointers into its argument vector for the whole run.
     std::vector<std::string> m_arguments;
     std::vector<char*> m_argumentPointers;
-    int m_dataLock = -1;
+    // Held from the start of the server to the end of the process.
+    BaseLock m_dataLock;
     // The store's thread, once it has called load().
     std::optional<std::thread::id> m_thread;
     // The start in the background, until load() has waited for it.
