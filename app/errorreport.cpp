@@ -14,6 +14,23 @@ QString ErrorReportText(std::string_view utf8)
     return text;
 }
 
+namespace {
+
+void showReport(QMessageBox::Icon icon, const QString& text)
+{
+    QMessageBox box(icon, QApplication::applicationName(), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+} // namespace
+
+void ReportWarning(std::string_view utf8)
+{
+    showReport(QMessageBox::Warning, ErrorReportText(utf8));
+}
+
 void ReportCurrentException()
 {
     QString text;
@@ -26,10 +43,7 @@ void ReportCurrentException()
         // program; it has no text of its own to show.
         text = ErrorReportText("Erreur inconnue");
     }
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    showReport(QMessageBox::Critical, text);
 }
 
 CorbeletApplication::CorbeletApplication(int& argc, char** argv) : QApplication(argc, argv) {}

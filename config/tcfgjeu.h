@@ -92,8 +92,9 @@ private:
 
     // Each stored control's key and value, in the window's control order.
     std::vector<std::pair<std::string, std::string>> storedEntries() const;
-    // The first start's save: the whole file at once, silent when it fails.
-    void writeNewSettingsFile();
+    // The first start's save: the whole file at once, silent when it fails;
+    // returns whether it was written.
+    bool writeNewSettingsFile();
     void loadSettings(const TIniSection& settings);
     void loadControl(const TIniSection& settings, QWidget* control);
     void loadGlyph(QAbstractButton* button) const;

@@ -36,6 +36,13 @@ constexpr char kNextName[] = "data.next";
                              " » : " + SystemErrorText(error));
 }
 
+// Raises FolderNotWritable with the same text.
+[[noreturn]] void failToWrite(const char* what, const fs::path& folder, int error)
+{
+    throw FolderNotWritable(std::string(what) + " « " + folder.string() +
+                            " » : " + SystemErrorText(error));
+}
+
 constexpr char kCannotCopy[] = "Impossible de copier la base de mots dans le dossier";
 
 // A file descriptor closed when it goes.
@@ -178,13 +185,13 @@ void EnsureWritableFolder(const fs::path& folder)
     for (const fs::path& part : folder) {
         partial /= part;
         if (mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
-            fail("Impossible de créer le dossier", partial, errno);
+            failToWrite("Impossible de créer le dossier", partial, errno);
     }
     struct stat status = {};
     if (stat(folder.c_str(), &status) != 0)
-        fail("Impossible de créer le dossier", folder, errno);
+        failToWrite("Impossible de créer le dossier", folder, errno);
     if (!S_ISDIR(status.st_mode))
-        fail("Impossible de créer le dossier", folder, ENOTDIR);
+        failToWrite("Impossible de créer le dossier", folder, ENOTDIR);
     // The player's own folder, as the lock's: another user's folder (or one
     // a link leads to) could hold a base or settings planted for this player.
     if (status.st_uid != geteuid())
@@ -194,7 +201,7 @@ void EnsureWritableFolder(const fs::path& folder)
     if ((status.st_mode & 07777) != 0700 && chmod(folder.c_str(), 0700) != 0)
         fail("Impossible de réserver au joueur le dossier", folder, errno);
     if (access(folder.c_str(), W_OK | X_OK) != 0)
-        fail("Impossible d'écrire dans le dossier", folder, errno);
+        failToWrite("Impossible d'écrire dans le dossier", folder, errno);
 }
 
 BaseUpdate UpdatePlayerBase(const fs::path& shippedBase, const fs::path& baseFolder)
