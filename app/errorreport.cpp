@@ -1,5 +1,7 @@
 #include "app/errorreport.h"
 
+#include "wordstore/wordstore.h"
+
 #include <QMessageBox>
 
 #include <stdexcept>
@@ -36,6 +38,10 @@ void ReportCurrentException()
     QString text;
     try {
         throw;
+    } catch (const WordStoreAbandoned&) {
+        // The game window closed while a handler waited for the word
+        // server: that handler ended there, and there is nothing to say.
+        return;
     } catch (const std::exception& error) {
         text = ErrorReportText(error.what());
     } catch (...) {

@@ -22,6 +22,7 @@ class QKeyEvent;
 class QListWidgetItem;
 class QTimer;
 class ModalBoxWatch;
+class WindowNetworkWait;
 
 // The home page that the logo opens (set by the build, with the package's).
 inline constexpr char kHomePage[] = CORBELET_HOME_PAGE;
@@ -127,6 +128,8 @@ private:
     bool m_settingTicks = false;
     // The panel shows that no word matches the settings.
     bool m_showsNoWord = false;
+    // Before m_boxWatch: its creation already sends the window events.
+    WindowNetworkWait* m_networkWait = nullptr;
     ModalBoxWatch* m_boxWatch;
     // The countdown ran when the window last lost the activation.
     bool m_countdownWhenLeft = false;

@@ -45,6 +45,15 @@ struct EmbeddedServerApi
     decltype(&::mysql_close) close = nullptr;
     decltype(&::mysql_thread_init) thread_init = nullptr;
     decltype(&::mysql_thread_end) thread_end = nullptr;
+    // The client library's non-blocking calls (the embedded server has none).
+    decltype(&::mysql_real_connect_start) real_connect_start = nullptr;
+    decltype(&::mysql_real_connect_cont) real_connect_cont = nullptr;
+    decltype(&::mysql_real_query_start) real_query_start = nullptr;
+    decltype(&::mysql_real_query_cont) real_query_cont = nullptr;
+    decltype(&::mysql_store_result_start) store_result_start = nullptr;
+    decltype(&::mysql_store_result_cont) store_result_cont = nullptr;
+    decltype(&::mysql_get_socket) get_socket = nullptr;
+    decltype(&::mysql_get_timeout_value_ms) get_timeout_value_ms = nullptr;
 
     // True when every function the word store needs after the start is there.
     bool usable() const;
