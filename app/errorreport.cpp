@@ -1,5 +1,7 @@
 #include "app/errorreport.h"
 
+#include "wordstore/wordstore.h"
+
 #include <QMessageBox>
 
 #include <stdexcept>
@@ -14,11 +16,32 @@ QString ErrorReportText(std::string_view utf8)
     return text;
 }
 
+namespace {
+
+void showReport(QMessageBox::Icon icon, const QString& text)
+{
+    QMessageBox box(icon, QApplication::applicationName(), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+} // namespace
+
+void ReportWarning(std::string_view utf8)
+{
+    showReport(QMessageBox::Warning, ErrorReportText(utf8));
+}
+
 void ReportCurrentException()
 {
     QString text;
     try {
         throw;
+    } catch (const WordStoreAbandoned&) {
+        // The game window closed while a handler waited for the word
+        // server: that handler ended there, and there is nothing to say.
+        return;
     } catch (const std::exception& error) {
         text = ErrorReportText(error.what());
     } catch (...) {
@@ -26,10 +49,7 @@ void ReportCurrentException()
         // program; it has no text of its own to show.
         text = ErrorReportText("Erreur inconnue");
     }
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    showReport(QMessageBox::Critical, text);
 }
 
 CorbeletApplication::CorbeletApplication(int& argc, char** argv) : QApplication(argc, argv) {}

@@ -21,6 +21,10 @@ QString ErrorReportText(std::string_view utf8);
 // catch block.
 void ReportCurrentException();
 
+// Shows `utf8`, a French text about something that does not stop the
+// program, in a box like the report's but with the warning icon.
+void ReportWarning(std::string_view utf8);
+
 // Runs `step`; an error escaping it is reported and the caller goes on. Returns
 // whether the step ran to its end.
 template <typename Step> bool RunReported(Step&& step)

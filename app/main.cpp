@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <string>
 
 int main(int argc, char** argv)
 {
@@ -60,8 +61,9 @@ int main(int argc, char** argv)
     // Portable or installed, from where the executable lies; then the
     // player's folders, without which there is nothing to play with.
     const ProgramLayout layout = DecideLayout(RunningExecutable(), UserFoldersFromEnvironment());
+    std::string settingsNotKept;
     try {
-        PreparePlayerFolders(layout);
+        settingsNotKept = PreparePlayerFolders(layout);
     } catch (const std::exception& error) {
         // Also on the standard error: the program ends here, and whoever
         // started it from a terminal or a launcher's log learns why.
@@ -69,6 +71,13 @@ int main(int argc, char** argv)
                      ErrorReportText(error.what()).toLocal8Bit().constData());
         ReportCurrentException();
         return 1;
+    }
+    // A settings folder that cannot be written: the game is played all the
+    // same, on the settings of a first start, and the player learns once
+    // that they will not be kept.
+    if (!settingsNotKept.empty()) {
+        std::fprintf(stderr, "corbelet: %s\n", settingsNotKept.c_str());
+        ReportWarning(settingsNotKept);
     }
 
     const ProgramWindows windows = CreateProgramWindows(layout);

@@ -108,9 +108,18 @@ TCfgJeu::TCfgJeu(TWordQuery& wordQuery, const QString& programDirectory,
     if (stored.Exists()) {
         loadSettings(stored);
         loadListSetting(TIniSection(content, ListSetting::kSection));
-    } else {
-        writeNewSettingsFile();
+    } else if (const QFileInfo file(m_settingsFile);
+               writeNewSettingsFile() || (file.exists() && !(file.isFile() && file.isReadable()))) {
+        // Written, or a "file" that cannot be read: the load reads it, and a
+        // key it cannot find takes its missing-key value.
         LoadSettings();
+    } else {
+        // A file that cannot be written: this run has the values the new
+        // file would have held, not the missing-key ones.
+        std::string newSection;
+        for (const auto& [key, value] : storedEntries())
+            newSection = IniText::withValue(newSection, Section, key, value);
+        loadSettings(TIniSection(newSection, Section));
     }
 }
 
@@ -343,15 +352,17 @@ void TCfgJeu::SaveSettings()
         file.WriteString(ListSetting::kSection, ListSetting::kKey, *list);
 }
 
-void TCfgJeu::writeNewSettingsFile()
+bool TCfgJeu::writeNewSettingsFile()
 {
     // The whole file in one replacement: a start that is cut short leaves
     // either no file, and the next start writes it, or the whole file.
     try {
         TIniFile(localPath(m_settingsFile)).WriteStrings(Section, storedEntries());
+        return true;
     } catch (const std::runtime_error&) {
-        // Silent by design: the load then finds no keys and the settings of
-        // this run are the missing-key values; "Sauver" tells what is wrong.
+        // Silent here: a settings folder that cannot be written is reported
+        // once at start, and "Sauver" tells what is wrong.
+        return false;
     }
 }
 

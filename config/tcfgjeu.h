@@ -101,8 +101,9 @@ private:
 
     // Each stored control's key and value, in the window's control order.
     std::vector<std::pair<std::string, std::string>> storedEntries() const;
-    // The first start's save: the whole file at once, silent when it fails.
-    void writeNewSettingsFile();
+    // The first start's save: the whole file at once, silent when it fails;
+    // returns whether it was written.
+    bool writeNewSettingsFile();
     void loadSettings(const TIniSection& settings);
     // The list the settings file keeps, in its section of its own.
     void loadListSetting(const TIniSection& lists);

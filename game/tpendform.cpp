@@ -7,6 +7,7 @@
 #include "game/soundcue.h"
 #include "game/tchecklistbox.h"
 #include "game/timage.h"
+#include "game/windownetworkwait.h"
 #include "skin/buttonglyph.h"
 #include "skin/formproperties.h"
 #include "skin/reportedslot.h"
@@ -96,6 +97,9 @@ TPendForm::TPendForm(const QString& programDirectory, QWidget* parent)
         announcer->hide();
     }
     createTimers();
+    // A word server on the network is waited for with the window live.
+    m_networkWait = new WindowNetworkWait(btFermer, {TimerGame});
+    ZConnectionMySQL.Waiter = m_networkWait;
     connectControls();
     watchKeys();
     FormCreate(programDirectory);
@@ -615,7 +619,9 @@ bool TPendForm::event(QEvent* event)
         if (m_boxWatch->takeReturn()) {
             if (m_countdownWhenLeft)
                 enableCountdown();
-        } else {
+        } else if (!m_networkWait || !m_networkWait->waiting()) {
+            // (Not while a handler of the window waits for the word server:
+            // the return to the window does not run inside it.)
             FormActivate();
         }
     } else if (event->type() == QEvent::WindowDeactivate) {
@@ -744,5 +750,8 @@ void TPendForm::FormClose()
 {
     m_closed = true;
     CloseSound();
+    // A handler that waits for the word server ends without going further,
+    // and the connection goes once it has.
+    m_networkWait->abandon();
     ZConnectionMySQL.Disconnect();
 }

@@ -24,6 +24,7 @@ class QLabel;
 class QListWidgetItem;
 class QTimer;
 class ModalBoxWatch;
+class WindowNetworkWait;
 
 // The home page that the logo opens (set by the build, with the package's).
 inline constexpr char kHomePage[] = CORBELET_HOME_PAGE;
@@ -142,6 +143,8 @@ private:
     bool m_settingTicks = false;
     // The panel shows that no word matches the settings.
     bool m_showsNoWord = false;
+    // Before m_boxWatch: its creation already sends the window events.
+    WindowNetworkWait* m_networkWait = nullptr;
     ModalBoxWatch* m_boxWatch;
     std::array<QLabel*, kAnnouncers> m_announcers{};
     std::size_t m_lastAnnouncer = 0;

@@ -1,5 +1,6 @@
 #include "layout/playerbase.h"
 
+#include "layout/baselock.h"
 #include "settingsfile/filedescriptor.h"
 #include "settingsfile/regularfile.h"
 #include "text/systemerror.h"
@@ -34,6 +35,13 @@ constexpr char kNextName[] = "data.next";
 {
     throw std::runtime_error(std::string(what) + " « " + folder.string() +
                              " » : " + SystemErrorText(error));
+}
+
+// Raises FolderNotWritable with the same text.
+[[noreturn]] void failToWrite(const char* what, const fs::path& folder, int error)
+{
+    throw FolderNotWritable(std::string(what) + " « " + folder.string() +
+                            " » : " + SystemErrorText(error));
 }
 
 constexpr char kCannotCopy[] = "Impossible de copier la base de mots dans le dossier";
@@ -165,13 +173,13 @@ void EnsureWritableFolder(const fs::path& folder)
     for (const fs::path& part : folder) {
         partial /= part;
         if (mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
-            fail("Impossible de créer le dossier", partial, errno);
+            failToWrite("Impossible de créer le dossier", partial, errno);
     }
     struct stat status = {};
     if (stat(folder.c_str(), &status) != 0)
-        fail("Impossible de créer le dossier", folder, errno);
+        failToWrite("Impossible de créer le dossier", folder, errno);
     if (!S_ISDIR(status.st_mode))
-        fail("Impossible de créer le dossier", folder, ENOTDIR);
+        failToWrite("Impossible de créer le dossier", folder, ENOTDIR);
     // The player's own folder, as the lock's: another user's folder (or one
     // a link leads to) could hold a base or settings planted for this player.
     if (status.st_uid != geteuid())
@@ -181,7 +189,7 @@ void EnsureWritableFolder(const fs::path& folder)
     if ((status.st_mode & 07777) != 0700 && chmod(folder.c_str(), 0700) != 0)
         fail("Impossible de réserver au joueur le dossier", folder, errno);
     if (access(folder.c_str(), W_OK | X_OK) != 0)
-        fail("Impossible d'écrire dans le dossier", folder, errno);
+        failToWrite("Impossible d'écrire dans le dossier", folder, errno);
 }
 
 BaseUpdate UpdatePlayerBase(const fs::path& shippedBase, const fs::path& baseFolder)
@@ -201,6 +209,25 @@ BaseUpdate UpdatePlayerBase(const fs::path& shippedBase, const fs::path& baseFol
         if (access(current.c_str(), W_OK | X_OK) != 0)
             fail("Impossible d'écrire dans le dossier", current, errno);
         return BaseUpdate::Unchanged;
+    }
+
+    // A program that runs on the player's base (the game, or the word tool)
+    // holds its lock for as long as its word server runs there: the folder
+    // stays where it is until that program ends.
+    BaseLock baseLock;
+    if (present) {
+        switch (baseLock.take(current)) {
+        case BaseLock::Outcome::Taken:
+            break;
+        case BaseLock::Outcome::InUse:
+            throw std::runtime_error("La base de mots « " + current.string() +
+                                     " » est ouverte dans le jeu ou dans un autre programme, "
+                                     "et une nouvelle version du jeu doit la remplacer : "
+                                     "fermez le jeu, puis recommencez.");
+        case BaseLock::Outcome::Failed:
+            fail("Impossible de verrouiller la base de mots dans le dossier", current,
+                 baseLock.error());
+        }
     }
 
     removeLeftovers(baseFolder);

@@ -11,6 +11,7 @@
 // replaced.
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 
 enum class BaseUpdate
@@ -39,13 +40,24 @@ std::string BaseStamp(const std::filesystem::path& base);
 // put in place when data/ had already been moved aside, and dropped
 // otherwise), so the player's words are never lost.
 // baseFolder is created (mode 0700) when missing; a lock on it keeps two
-// programs from copying at once. Raises std::runtime_error with a French text
+// programs from copying at once. A copy that a running program uses (it holds
+// the base's lock, BaseLock) is never moved: the update is refused, with a
+// French text that asks to close the game. Raises std::runtime_error with a French text
 // naming the folder at fault; the player's copy stays as it was.
 BaseUpdate UpdatePlayerBase(const std::filesystem::path& shippedBase,
                             const std::filesystem::path& baseFolder);
 
+// A folder that cannot be made or written (a read-only file system, a
+// file in its place): nothing planted in it, only nothing can be kept there.
+class FolderNotWritable : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // Creates `folder` and its missing parents (mode 0700) and checks that the
 // program may create files in it, that it belongs to this user (a link is
 // followed) and that it is private to them (its mode is made 0700). Raises
-// std::runtime_error with a French text naming the folder otherwise.
+// FolderNotWritable when it cannot be made or written, std::runtime_error
+// otherwise, each with a French text naming the folder.
 void EnsureWritableFolder(const std::filesystem::path& folder);

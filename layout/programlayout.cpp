@@ -100,13 +100,22 @@ ProgramLayout DecideLayout(const fs::path& executable, const UserFolders& user)
     return layout;
 }
 
-void PreparePlayerFolders(const ProgramLayout& layout)
+std::string PreparePlayerFolders(const ProgramLayout& layout)
 {
     if (layout.kind == LayoutKind::Portable)
-        return;
+        return {};
     if (layout.settingsFile.empty() || layout.baseFolder.empty())
         throw std::runtime_error("Impossible de trouver le dossier personnel de l'utilisateur : "
                                  "la variable HOME n'est pas définie");
-    EnsureWritableFolder(layout.settingsFile.parent_path());
+    // The game can be played without keeping its settings; not without its
+    // word base.
+    std::string settingsNotKept;
+    try {
+        EnsureWritableFolder(layout.settingsFile.parent_path());
+    } catch (const FolderNotWritable& error) {
+        settingsNotKept =
+            std::string(error.what()) + ". Les réglages du jeu ne seront pas enregistrés.";
+    }
     UpdatePlayerBase(layout.shippedBase(), layout.baseFolder);
+    return settingsNotKept;
 }

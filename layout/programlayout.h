@@ -75,4 +75,7 @@ ProgramLayout DecideLayout(const std::filesystem::path& executable, const UserFo
 // base folder exist and are writable, and the player's word base is up to date
 // with the shipped one (UpdatePlayerBase). Raises std::runtime_error with a
 // French text naming the folder at fault; nothing of the player's is lost.
-void PreparePlayerFolders(const ProgramLayout& layout);
+// A settings folder that cannot be made or written stops nothing: the game
+// runs without keeping its settings, and the returned French text says so to
+// the player (empty when the settings can be kept).
+std::string PreparePlayerFolders(const ProgramLayout& layout);

@@ -3,7 +3,6 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <link.h>
-#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -195,8 +194,6 @@ EmbeddedServer::~EmbeddedServer()
     // A program that ends before its store connected: the start finishes first.
     if (m_background.joinable())
         m_background.join();
-    if (m_dataLock >= 0)
-        close(m_dataLock);
     // The library is deliberately not unloaded: the server's own exit handlers
     // still refer to it, and the process is ending anyway.
 }
@@ -347,13 +344,12 @@ std::string EmbeddedServer::start(const std::vector<std::string>& arguments)
     }
 
     // Two processes on one data folder: the second would wait half a minute
-    // inside the server start and then fail. Take an advisory lock first and
+    // inside the server start and then fail. Take the base's lock first and
     // give up at once when another program holds it. The lock is kept for the
-    // whole run and dies with the process.
-    const std::string lockPath = dataFolder(arguments) + "/corbelet.lock";
-    if (m_dataLock < 0)
-        m_dataLock = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (m_dataLock >= 0 && flock(m_dataLock, LOCK_EX | LOCK_NB) != 0) {
+    // whole run and dies with the process; while it is held, an update of the
+    // player's base leaves the folder where it is. (A folder where the lock
+    // file cannot be made is left to the server, which says what it lacks.)
+    if (m_dataLock.take(dataFolder(arguments)) == BaseLock::Outcome::InUse) {
         // Not a lasting failure: the other program may end before the next try.
         return "la base de mots (" + dataFolder(arguments) +
                ") est déjà utilisée par un autre programme";

@@ -7,6 +7,8 @@
 // be started again after it has ended, and a failed start leaves it unusable,
 // so the outcome of the first start is kept and reported to every later attempt.
 
+#include "layout/baselock.h"
+
 #include <mysql.h>
 
 #include <sys/types.h>
@@ -43,6 +45,15 @@ struct EmbeddedServerApi
     decltype(&::mysql_close) close = nullptr;
     decltype(&::mysql_thread_init) thread_init = nullptr;
     decltype(&::mysql_thread_end) thread_end = nullptr;
+    // The client library's non-blocking calls (the embedded server has none).
+    decltype(&::mysql_real_connect_start) real_connect_start = nullptr;
+    decltype(&::mysql_real_connect_cont) real_connect_cont = nullptr;
+    decltype(&::mysql_real_query_start) real_query_start = nullptr;
+    decltype(&::mysql_real_query_cont) real_query_cont = nullptr;
+    decltype(&::mysql_store_result_start) store_result_start = nullptr;
+    decltype(&::mysql_store_result_cont) store_result_cont = nullptr;
+    decltype(&::mysql_get_socket) get_socket = nullptr;
+    decltype(&::mysql_get_timeout_value_ms) get_timeout_value_ms = nullptr;
 
     // True when every function the word store needs after the start is there.
     bool usable() const;
@@ -134,7 +145,8 @@ private:
     // The server keeps pointers into its argument vector for the whole run.
     std::vector<std::string> m_arguments;
     std::vector<char*> m_argumentPointers;
-    int m_dataLock = -1;
+    // Held from the start of the server to the end of the process.
+    BaseLock m_dataLock;
     // The store's thread, once it has called load().
     std::optional<std::thread::id> m_thread;
     // The start in the background, until load() has waited for it.

@@ -20,8 +20,11 @@ struct ConnectionOptions
 // "None of the dynamic libraries can be found: …" without the client library,
 // "Cannot connect to SQL server: <the library's reason>" when the server
 // cannot be reached or refuses, and the password file's own French text.
+// With `wait`, the connection and every statement on it wait for the server
+// through it (the library's non-blocking calls).
 std::unique_ptr<WordStoreConnection> ConnectToServer(const ServerSettings& settings,
-                                                     const ConnectionOptions& options);
+                                                     const ConnectionOptions& options,
+                                                     NetworkWait* wait = nullptr);
 
 // Whether a statement's error number means that the connection is gone (the
 // server stopped or restarted): the next statement must connect again.

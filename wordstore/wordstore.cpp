@@ -127,6 +127,49 @@ std::runtime_error ConnectFailure(const EmbeddedServerApi& api, MYSQL* handle,
 
 // ---------------------------------------------------------------- TWordStore
 
+// One operation of the store that may wait for a server through Waiter: a
+// second one meanwhile (from a window event handled during the wait) is
+// refused, and a Disconnect asked for meanwhile is made once it ends.
+class TWordStore::Operation
+{
+public:
+    explicit Operation(TWordStore& store) : m_store(store)
+    {
+        if (m_store.m_busy)
+            throw std::runtime_error("the word store is already waiting for the server");
+        m_store.m_busy = true;
+    }
+    ~Operation() { release(); }
+    Operation(const Operation&) = delete;
+    Operation& operator=(const Operation&) = delete;
+
+    // The operation has ended; when a Disconnect was asked for meanwhile,
+    // what called it goes no further (WordStoreAbandoned).
+    void end()
+    {
+        const bool disconnected = m_store.m_disconnectWhenDone;
+        release();
+        if (disconnected)
+            throw WordStoreAbandoned();
+    }
+
+private:
+    void release()
+    {
+        if (!m_active)
+            return;
+        m_active = false;
+        m_store.m_busy = false;
+        if (m_store.m_disconnectWhenDone) {
+            m_store.m_disconnectWhenDone = false;
+            m_store.Disconnect();
+        }
+    }
+
+    TWordStore& m_store;
+    bool m_active = true;
+};
+
 TWordStore::TWordStore()
     : Properties{"compress=yes", "dbless=no", "useresult=no", "timeout=30",
                  // No option file of the machine or the user may change the
@@ -226,9 +269,12 @@ void TWordStore::Connect()
     if (m_connection)
         return;
     if (Server) {
-        m_connection =
-            ConnectToServer(*Server, {isYes(propertyValue(Properties, "compress")),
-                                      numberValue(propertyValue(Properties, "timeout"))});
+        Operation operation(*this);
+        m_connection = ConnectToServer(*Server,
+                                       {isYes(propertyValue(Properties, "compress")),
+                                        numberValue(propertyValue(Properties, "timeout"))},
+                                       Waiter);
+        operation.end();
         return;
     }
     EmbeddedServer& server = EmbeddedServer::instance();
@@ -306,6 +352,12 @@ void TWordStore::Execute(const std::string& statement)
 
 void TWordStore::Disconnect()
 {
+    if (m_busy) {
+        // The operation that waits still uses the connection (or is making
+        // it): it ends it.
+        m_disconnectWhenDone = true;
+        return;
+    }
     if (!m_connection)
         return;
     for (TWordQuery* query : m_queries)
@@ -372,9 +424,13 @@ std::pair<const EmbeddedServerApi*, MYSQL*> TWordQuery::send(bool resendWhenLost
         statement += line + "\r\n";
     for (int attempt = 1;; ++attempt) {
         m_store->Connect();
-        const EmbeddedServerApi& api = *m_store->m_connection->api;
-        MYSQL* handle = m_store->m_connection->handle.get();
-        if (api.query(handle, statement.c_str()) == 0)
+        WordStoreConnection& connection = *m_store->m_connection;
+        const EmbeddedServerApi& api = *connection.api;
+        MYSQL* handle = connection.handle.get();
+        TWordStore::Operation operation(*m_store);
+        const int failed = RunQuery(connection, statement);
+        operation.end();
+        if (failed == 0)
             return {&api, handle};
         const std::runtime_error error(ServerError(api, handle));
         if (!ConnectionLost(api.error_number(handle)))
@@ -382,9 +438,11 @@ std::pair<const EmbeddedServerApi*, MYSQL*> TWordQuery::send(bool resendWhenLost
         // The server went away (restarted, or stopped) since the last
         // statement. The next statement connects again; a reading one is sent
         // once more at once, and a server still gone then raises the connect
-        // error.
+        // error. A server that is there but does not answer is not waited for
+        // a second time.
+        const bool timedOut = connection.timedOut;
         m_store->Disconnect();
-        if (!resendWhenLost || attempt == 2)
+        if (!resendWhenLost || attempt == 2 || timedOut)
             throw error;
     }
 }
@@ -397,9 +455,13 @@ void TWordQuery::Open()
     const EmbeddedServerApi& api = *apiPointer;
     if (api.field_count(handle) == 0)
         throw std::runtime_error("Can not open a Resultset");
+    TWordStore::Operation operation(*m_store);
     // Freed on every path, a failed allocation while copying the rows included.
-    const std::unique_ptr<MYSQL_RES, decltype(api.free_result)> result(api.store_result(handle),
-                                                                       api.free_result);
+    std::unique_ptr<MYSQL_RES, decltype(api.free_result)> result(
+        StoreResult(*m_store->m_connection), api.free_result);
+    if (m_store->m_disconnectWhenDone)
+        result.reset(); // before its connection goes
+    operation.end();
     if (!result)
         throw std::runtime_error("Cannot retrieve Resultset data");
 

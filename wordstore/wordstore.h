@@ -19,6 +19,7 @@
 #include "wordstore/serversettings.h"
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,6 +29,32 @@
 
 class TWordQuery;
 struct WordStoreConnection;
+
+// How a store on a MariaDB server waits for the network, so that a window can
+// stay live while a server is slow to answer. Without one, the store's calls
+// wait on the calling thread until the answer or the time-out.
+class NetworkWait
+{
+public:
+    // wait()'s answer when the operation is to be given up.
+    static constexpr int kAbandon = -1;
+
+    virtual ~NetworkWait() = default;
+    // Waits until `socket` is ready for what `events` asks (the client
+    // library's MYSQL_WAIT_READ, MYSQL_WAIT_WRITE, MYSQL_WAIT_EXCEPT) or until
+    // `timeoutMs` milliseconds have passed (no limit when negative). Returns
+    // the events that came, MYSQL_WAIT_TIMEOUT when the time ran out, or
+    // kAbandon.
+    virtual int wait(int socket, int events, int timeoutMs) = 0;
+};
+
+// Raised by a store operation given up by its NetworkWait (the window that
+// waited is closing): nothing to report.
+class WordStoreAbandoned : public std::exception
+{
+public:
+    const char* what() const noexcept override { return "word store operation abandoned"; }
+};
 struct EmbeddedServerApi;
 typedef struct st_mysql MYSQL;
 
@@ -87,6 +114,10 @@ public:
     // A MariaDB server that serves the base instead of the embedded server
     // (its own database name, host, account); none: the embedded server.
     std::optional<ServerSettings> Server;
+    // How a store on a server waits for it; none: on the calling thread. A
+    // store whose operation waits refuses another one meanwhile, and a
+    // Disconnect meanwhile takes effect when that operation ends.
+    NetworkWait* Waiter = nullptr;
 
 private:
     friend class TWordQuery;
@@ -94,6 +125,10 @@ private:
     void detach(TWordQuery* query);
     std::unique_ptr<WordStoreConnection> m_connection;
     std::vector<TWordQuery*> m_queries;
+    // An operation is waiting for the server (through Waiter).
+    bool m_busy = false;
+    bool m_disconnectWhenDone = false;
+    class Operation;
 };
 
 // A server start argument with a relative path made absolute. An argument

@@ -12,6 +12,7 @@
 #include "wordstore/wordlists.h"
 #include "wordstore/wordstore.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSet>
@@ -19,6 +20,8 @@
 #include <QTest>
 
 #include <sys/stat.h>
+
+#include <csignal>
 
 namespace {
 
@@ -396,8 +399,39 @@ private slots:
         QVERIFY2(restarted.isEmpty(), qPrintable(restarted));
         session.click(window, QPoint(348, 79));
         QCOMPARE(waitForLine(QStringLiteral("text affMot ")), masked);
-        game.kill();
-        game.waitForFinished();
+
+        // The server stops answering (SIGSTOP): while the draw waits for it
+        // the window stays live (its close button asks for confirmation),
+        // the draw's error box follows, and the game goes on once it is
+        // closed. Confirming the close while a draw waits ends the game.
+        const auto pid = static_cast<pid_t>(m_server.pid());
+        QCOMPARE(::kill(pid, SIGSTOP), 0);
+        const auto resume = qScopeGuard([pid] { ::kill(pid, SIGCONT); });
+        const auto windowCount = [&](qsizetype count) {
+            return QTest::qWaitFor(
+                [&] { return session.visibleWindows(game.processId()).size() == count; },
+                kWindowMs);
+        };
+        QElapsedTimer waited;
+        waited.start();
+        session.click(window, QPoint(348, 79)); // "Suivant >>"
+        session.click(window, QPoint(460, 79)); // the close button
+        QVERIFY(windowCount(2));
+        session.key(QStringLiteral("Escape")); // "Non"
+        QVERIFY(windowCount(1));
+        QVERIFY(windowCount(2));
+        qInfo("error box after %lld ms", static_cast<long long>(waited.elapsed()));
+        session.key(QStringLiteral("Return"));
+        QVERIFY(windowCount(1));
+        QCOMPARE(game.state(), QProcess::Running);
+
+        session.click(window, QPoint(348, 79));
+        session.click(window, QPoint(460, 79));
+        QVERIFY(windowCount(2));
+        session.key(QStringLiteral("Return")); // "Oui"
+        QVERIFY(game.waitForFinished(kWindowMs));
+        QCOMPARE(game.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(game.exitCode(), 0);
     }
 };
 

@@ -333,11 +333,12 @@ void TestCfgJeu::unwritableFolderAtFirstStart()
     const QString path = blocker + QStringLiteral("/corbelet.ini");
     ReportBoxes boxes;
     auto cfg = window(path);
-    QCOMPARE(cfg->NbMotMin->value(), 4);
-    QCOMPARE(cfg->NbPointMin->value(), 4);
-    QCOMPARE(cfg->TempsPartie->value(), 5);
-    QVERIFY(!cfg->LimitTemps->isChecked());
-    QVERIFY(!cfg->SonDefaut->isChecked());
+    // The run has the first start's values, as if the file had been written.
+    QCOMPARE(cfg->NbMotMin->value(), 5);
+    QCOMPARE(cfg->NbPointMin->value(), 5);
+    QCOMPARE(cfg->TempsPartie->value(), 30);
+    QVERIFY(cfg->LimitTemps->isChecked());
+    QVERIFY(cfg->SonDefaut->isChecked());
     // The first start's save fails silently; the player's "Sauver" says why,
     // in one box naming the file.
     QCOMPARE(boxes.texts, QStringList());

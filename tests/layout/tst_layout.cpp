@@ -355,8 +355,9 @@ private slots:
         QCOMPARE(namesIn(player), (QStringList{"data", "tampon"}));
     }
 
-    // A folder that cannot be made names itself in the error, and the
-    // program's settings folder is made before the base is looked at.
+    // A folder that cannot be made names itself in the error. A settings
+    // folder that cannot be made stops nothing: the base is prepared, and the
+    // text returned says that the settings will not be kept.
     void foldersThatCannotBeMade()
     {
         const fs::path blocker = root() / "fichier";
@@ -373,10 +374,12 @@ private slots:
         QVERIFY(fs::is_directory(root() / "config" / "corbelet"));
 
         const ProgramLayout noConfig = DecideLayout(program, {blocker, root() / "partage"});
-        QVERIFY(errorOf([&] {
-                    PreparePlayerFolders(noConfig);
-                }).contains(QFile::decodeName(blocker.c_str())));
-        QVERIFY(!fs::exists(root() / "partage"));
+        const QString notKept = QString::fromStdString(PreparePlayerFolders(noConfig));
+        QCOMPARE(notKept, QStringLiteral("Impossible de créer le dossier « ") +
+                              QFile::decodeName((blocker / "corbelet").c_str()) +
+                              QStringLiteral(" » : ce n'est pas un dossier. "
+                                             "Les réglages du jeu ne seront pas enregistrés."));
+        QVERIFY(fs::is_directory(root() / "partage" / "corbelet" / "data"));
 
         const ProgramLayout noHome = DecideLayout(program, {});
         QVERIFY(errorOf([&] { PreparePlayerFolders(noHome); }).contains(QStringLiteral("HOME")));

@@ -421,6 +421,38 @@ private slots:
                  qPrintable(error));
     }
 
+    // A settings folder that cannot be written: one box says that the
+    // settings will not be kept, then the game is played on the values of a
+    // first start, as a player whose folder can be written gets them.
+    void unwritableSettingsFolder()
+    {
+        const QString locked = path(QStringLiteral("reglages-verrouilles"));
+        QVERIFY(QDir().mkpath(locked));
+        QVERIFY(changeOwner(locked, m_uid, m_gid));
+        chmod(QFile::encodeName(locked).constData(), 0555);
+        QProcessEnvironment environment;
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), locked);
+        const auto run =
+            start(m_program, playerFolder(QStringLiteral("maison-reglages")), environment);
+        const QString box = gameWindow(*run);
+        QVERIFY(!box.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(m_session.activeWindow() == QString::number(box.toLongLong()),
+                                 kWindowMs);
+        m_session.key(QStringLiteral("Return"));
+        const QString panel = run->waitForLine(QStringLiteral("text laTextInfo "));
+        const QString error = QString::fromUtf8(run->process->readAllStandardError());
+        QVERIFY2(error.contains(QStringLiteral("corbelet: Impossible de créer le dossier « ") +
+                                locked + QStringLiteral("/corbelet » : ")) &&
+                     error.contains(QStringLiteral("Les réglages du jeu ne seront pas "
+                                                   "enregistrés.")),
+                 qPrintable(error));
+        QCOMPARE(QDir(locked).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
+
+        const auto reference = start(m_program, playerFolder(QStringLiteral("maison-reference")));
+        QCOMPARE(panel, reference->waitForLine(QStringLiteral("text laTextInfo ")));
+        QVERIFY(!panel.isEmpty());
+    }
+
     // The player's copy of the run directory made read-only is played like an
     // installation; a writable one keeps everything beside the program,
     // whatever folder it is started from.

@@ -584,7 +584,7 @@ private slots:
     }
 
     // The game's draw finds an imported word, and the tool keeps off a base
-    // that a game holds.
+    // that a game holds, even to update it.
     void gameDrawsAnImportedWord()
     {
         Base base;
@@ -612,6 +612,22 @@ private slots:
         QVERIFY2(refused.err.contains(u"est ouverte par le jeu (ou par un autre corbelet-mots) : "
                                       u"fermez le jeu, puis recommencez"),
                  qPrintable(refused.err));
+
+        // A newer shipped base meanwhile (a package upgrade): the update the
+        // tool and the game make before they open the base leaves the one
+        // the game holds in place, and says to close the game.
+        Base shipped;
+        QVERIFY(shipped.isValid());
+        QVERIFY(writeFile(shipped.file("data/" CORBELET_BASE_STAMP), "v2\n"));
+        QString updateError;
+        try {
+            UpdatePlayerBase(shipped.path().toStdString() + "/data", base.path().toStdString());
+        } catch (const std::exception& error) {
+            updateError = QString::fromUtf8(error.what());
+        }
+        QVERIFY2(updateError.contains(u"fermez le jeu, puis recommencez"), qPrintable(updateError));
+        QVERIFY(!QFile::exists(base.file("data.previous")));
+        QVERIFY(BaseStamp(base.file("data").toStdString()) != "v2");
     }
 };
 
