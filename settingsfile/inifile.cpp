@@ -490,6 +490,21 @@ void TIniFile::WriteStrings(std::string_view section,
     replaceFile(target, updated, existing);
 }
 
+void SaveWholeFile(const std::string& path, std::string_view content)
+{
+    const std::string target = writeTarget(path);
+    std::optional<struct stat> existing;
+    if (struct stat status{}; ::stat(target.c_str(), &status) == 0) {
+        if (!S_ISREG(status.st_mode))
+            raiseSystemError("Impossible d'écrire le fichier", target, EINVAL);
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+            raiseSystemError("Impossible d'écrire le fichier", target, EACCES);
+        existing = status;
+    }
+    removeStaleTemporaries(target);
+    replaceFile(target, content, existing);
+}
+
 TIniSection::TIniSection(std::string content, std::string_view section)
     : m_content(std::move(content)), m_exists(IniText::hasSection(m_content, section))
 {

@@ -94,6 +94,13 @@ private:
     std::unordered_map<std::string, std::pair<std::size_t, std::size_t>> m_values;
 };
 
+// Replaces the file at `path` (or creates it) with `content`, as the settings
+// file is saved: a temporary file beside it receives the text and takes its
+// place in one step, so that an interrupted save never leaves half a file; a
+// link is followed, and the file's permissions and owner are kept. Raises
+// std::runtime_error with a French text naming the file.
+void SaveWholeFile(const std::string& path, std::string_view content);
+
 // One settings file on disk. Each read opens and reads the file by itself;
 // each write rewrites it at once through a temporary file in the same folder,
 // renamed over the old one, so a failed write never leaves a cut file behind.

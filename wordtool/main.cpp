@@ -28,7 +28,6 @@
 
 #include <QByteArray>
 #include <QFile>
-#include <QSaveFile>
 #include <QString>
 
 #include <fcntl.h>
@@ -711,11 +710,7 @@ void writeExport(const std::string& path, const std::string& text)
             throw failed(errno);
         return;
     }
-    QSaveFile file(QFile::decodeName(path.c_str()));
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) < 0 || !file.commit())
-        throw std::runtime_error("impossible d'écrire « " + path +
-                                 " » : " + file.errorString().toStdString());
+    SaveWholeFile(path, text);
 }
 
 int exportWords(TWordStore& store, const CommandLine& line)
