@@ -145,6 +145,12 @@ private slots:
         // The greeting's statistics, read out: the base holds one word.
         QVERIFY2(waitForReading(pid, QStringLiteral("Total dans le programme : 1")),
                  qPrintable(m_reading));
+        // Escape closes the configuration window, and the game is active again.
+        const auto closeConfiguration = [&] {
+            m_session.key(QStringLiteral("Escape"));
+            return waitForReading(pid, QStringLiteral("dialog|Configuration||\n")) &&
+                   m_session.activate(window, pid, kWindowMs);
+        };
         // Enter closes them; Tab then Enter on "Configuration" opens the
         // configuration window, every control of it named.
         m_session.key(QStringLiteral("Return"));
@@ -156,10 +162,7 @@ private slots:
                  qPrintable(m_reading));
         QVERIFY2(unnamedOrRepeated(m_reading).isEmpty(),
                  qPrintable(unnamedOrRepeated(m_reading).join(QLatin1Char('\n'))));
-        m_session.key(QStringLiteral("Escape"));
-        QVERIFY2(waitForReading(pid, QStringLiteral("dialog|Configuration||\n")),
-                 qPrintable(m_reading));
-        QVERIFY(m_session.activate(window, pid, kWindowMs));
+        QVERIFY2(closeConfiguration(), qPrintable(m_reading));
 
         // Enter on "Commencer" draws.
         m_session.key(QStringLiteral("shift+Tab"));
@@ -206,10 +209,7 @@ private slots:
             QStringLiteral("Entrée : sur un bouton, l'active ; ailleurs Commencer")));
         QVERIFY2(unnamedOrRepeated(m_reading).isEmpty(),
                  qPrintable(unnamedOrRepeated(m_reading).join(QLatin1Char('\n'))));
-        m_session.key(QStringLiteral("Escape"));
-        QVERIFY2(waitForReading(pid, QStringLiteral("dialog|Configuration||\n")),
-                 qPrintable(m_reading));
-        QVERIFY(m_session.activate(window, pid, kWindowMs));
+        QVERIFY2(closeConfiguration(), qPrintable(m_reading));
 
         // Escape asks to quit; Enter is "Oui".
         QVERIFY(m_session.quitWith(program, QStringLiteral("Escape")));
