@@ -13,6 +13,7 @@
 #include "skin/reportedslot.h"
 #include "sound/gessound.h"
 #include "text/qtwindows1252.h"
+#include "wordstore/playerwords.h"
 #include "wordstore/wordcatalogue.h"
 
 #include <QAccessible>
@@ -640,6 +641,11 @@ void TPendForm::FormActivate()
         if (!m_genreFilterRestored && m_configuration) {
             m_configuration->wordStoreConnected();
             m_genreFilterRestored = true;
+            // Said once, after the package update that brought the words.
+            if (const int nowShipped = ZConnectionMySQL.AddedWordsNowShipped(); nowShipped > 0)
+                QMessageBox::information(
+                    this, QApplication::applicationName(),
+                    QString::fromUtf8(AddedWordsNowShippedText(nowShipped).c_str()));
         }
         // The greeting, until the player closes it; a message about the
         // settings that the panel shows instead stays as it is.

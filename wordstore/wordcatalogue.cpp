@@ -465,13 +465,38 @@ std::vector<std::string> playListStatements(const std::optional<std::string>& li
     return swapTables(database, {kWordTable, kPlayedListTable}, fill);
 }
 
+namespace {
+
+// "… FROM <added> WHERE [NOT] EXISTS (<the same word, of the same type, among
+// the shipped words>)": the player's added words that a newer shipped base
+// holds too, or the others.
+std::string addedWordsShipped(std::string_view database, bool shipped)
+{
+    const std::string word(kWordText);
+    const std::string type(kWordType);
+    const std::string added = qualified(database, kAddedWordTable);
+    return " FROM " + added + " WHERE " + (shipped ? "" : "NOT ") + "EXISTS (SELECT * FROM " +
+           qualified(database, kShippedWordTable) + " AS livre WHERE BINARY livre." + word + " = " +
+           added + "." + word + " AND livre." + type + " = " + added + "." + type + ")";
+}
+
+} // namespace
+
+std::string addedWordsNowShippedStatement(std::string_view database)
+{
+    return "SELECT COUNT(*) AS " + std::string(kCountColumn) + addedWordsShipped(database, true);
+}
+
 std::vector<std::string> reapplyPlayerTablesStatements(std::string_view database)
 {
+    const std::string columns = wordColumnList(false);
+    const std::string addedNew = staged(database, kAddedWordTable, kNewSuffix);
     return swapTables(
-        database, {kWordTable},
-        {fillWordTable(database, staged(database, kWordTable, kNewSuffix),
-                       qualified(database, kAddedWordTable), qualified(database, kRemovedWordTable),
-                       qualified(database, kListWordTable),
+        database, {kWordTable, kAddedWordTable},
+        {"INSERT INTO " + addedNew + " (" + columns + ") SELECT " + columns +
+             addedWordsShipped(database, false),
+         fillWordTable(database, staged(database, kWordTable, kNewSuffix), addedNew,
+                       qualified(database, kRemovedWordTable), qualified(database, kListWordTable),
                        qualified(database, kPlayedListTable))});
 }
 

@@ -267,7 +267,12 @@ std::vector<std::string> playListStatements(const std::optional<std::string>& li
                                             std::string_view database = kDatabase);
 // The statements that refill kWordTable from the shipped words and the
 // player's tables, all or nothing: after a newer shipped base was put in
-// place with the player's tables carried over.
+// place with the player's tables carried over. The words the player added
+// that the shipped base now holds (same spelling, same type) leave
+// kAddedWordTable, so that none is drawn twice.
 std::vector<std::string> reapplyPlayerTablesStatements(std::string_view database = kDatabase);
+// How many of the player's added words the shipped base holds too, which
+// reapplyPlayerTablesStatements() drops: read kCountColumn.
+std::string addedWordsNowShippedStatement(std::string_view database = kDatabase);
 
 } // namespace WordCatalogue

@@ -325,7 +325,7 @@ void TWordStore::Connect()
         throw failed(ServerComplaint(capture.text()));
     m_connection = std::move(connection);
     try {
-        ReapplyPlayerWords(*this, arguments);
+        m_addedWordsNowShipped = ReapplyPlayerWords(*this, arguments);
     } catch (...) {
         // Not connected, so that the next connection tries again.
         m_connection.reset();

@@ -80,6 +80,10 @@ public:
     // connected.
     void Disconnect();
     bool Connected() const;
+    // How many of the player's added words the connection dropped because a
+    // newer shipped base holds them too (they stay in the game as shipped
+    // words); 0 for any connection but the first after such an update.
+    int AddedWordsNowShipped() const { return m_addedWordsNowShipped; }
 
     // Runs a statement that changes the base (the word list tool's; the game
     // only reads). Connects first when needed; raises "SQL Error: …".
@@ -128,6 +132,7 @@ private:
     // An operation is waiting for the server (through Waiter).
     bool m_busy = false;
     bool m_disconnectWhenDone = false;
+    int m_addedWordsNowShipped = 0;
     class Operation;
 };
 

@@ -18,6 +18,7 @@
 #include "settingsfile/listsetting.h"
 #include "text/systemerror.h"
 #include "text/windows1252.h"
+#include "wordstore/playerwords.h"
 #include "wordstore/serversettings.h"
 #include "wordstore/wordcatalogue.h"
 #include "wordstore/wordlists.h"
@@ -378,6 +379,8 @@ void openStore(TWordStore& store, const CommandLine& line, bool writes)
                                                          : "la base du joueur (« ") +
                          store.BaseFolder + (line.has("donnees") ? " »" : " »)"));
         store.Connect();
+        if (store.AddedWordsNowShipped() > 0)
+            inform(line, AddedWordsNowShippedText(store.AddedWordsNowShipped()));
         return;
     }
     if (server->database.empty())
