@@ -5,6 +5,31 @@ function(corbelet_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra $<$<BOOL:${CORBELET_WERROR}>:-Werror>)
 endfunction()
 
+# corbelet_export_folder(target [FOLDER folder] [PRIVATE]): the headers of
+# `target` are included as "<folder>/<name>.h", folder relative to the source
+# root (by default the folder of the calling CMakeLists.txt). The include path
+# it adds is a folder of the build tree that holds a link to that folder and
+# nothing else, so that code reaches a header only through a target it links.
+# PUBLIC by default; PRIVATE for a program or plug-in that nothing links.
+function(corbelet_export_folder target)
+    cmake_parse_arguments(ARG "PRIVATE" "FOLDER" "" ${ARGN})
+    if(ARG_FOLDER)
+        set(source ${CMAKE_SOURCE_DIR}/${ARG_FOLDER})
+    else()
+        set(source ${CMAKE_CURRENT_SOURCE_DIR})
+    endif()
+    file(RELATIVE_PATH relative ${CMAKE_SOURCE_DIR} ${source})
+    set(root ${CMAKE_BINARY_DIR}/include/${target})
+    get_filename_component(parent ${root}/${relative} DIRECTORY)
+    file(MAKE_DIRECTORY ${parent})
+    file(CREATE_LINK ${source} ${root}/${relative} SYMBOLIC)
+    if(ARG_PRIVATE)
+        target_include_directories(${target} PRIVATE ${root})
+    else()
+        target_include_directories(${target} PUBLIC ${root})
+    endif()
+endfunction()
+
 # corbelet_sanitize_everything(): everything compiled from here on runs under
 # AddressSanitizer and UndefinedBehaviorSanitizer, and undefined behaviour stops
 # the program as a memory error does. Every program carries the sanitizers'
@@ -34,6 +59,9 @@ function(corbelet_add_test)
     cmake_parse_arguments(ARG "GUI" "NAME;TIMEOUT" "SOURCES;LIBRARIES;LAUNCHER" ${ARGN})
     add_executable(${ARG_NAME} ${ARG_SOURCES})
     target_link_libraries(${ARG_NAME} PRIVATE Qt6::Test ${ARG_LIBRARIES})
+    # A test reaches its own helpers under tests/, and the code it tests
+    # through the libraries it links.
+    corbelet_export_folder(${ARG_NAME} FOLDER tests PRIVATE)
     corbelet_warnings(${ARG_NAME})
     set_target_properties(${ARG_NAME} PROPERTIES
         RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests

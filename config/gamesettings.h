@@ -6,7 +6,7 @@
 // game always plays with the settings on screen, and nothing is copied or
 // pushed to it.
 
-#include "game/rules/cues.h"
+#include "rules/cues.h"
 #include "wordstore/wordcatalogue.h"
 
 #include <QString>

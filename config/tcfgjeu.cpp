@@ -3,7 +3,7 @@
 #include "config/configaccessibility.h"
 #include "config/tpagecontrol.h"
 #include "config/wordfilters.h"
-#include "game/rules/wordrules.h"
+#include "rules/wordrules.h"
 #include "settingsfile/inifile.h"
 #include "settingsfile/listsetting.h"
 #include "skin/buttonglyph.h"

@@ -1,8 +1,8 @@
 #include "game/gameaccessibility.h"
 
 #include "game/countdownpanel.h"
-#include "game/rules/wordrules.h"
 #include "game/tpendform.h"
+#include "rules/wordrules.h"
 #include "text/qtwindows1252.h"
 
 #include <QAccessibleWidget>

@@ -3,7 +3,7 @@
 // What the game window tells assistive technologies (screen readers, through
 // the platform's accessibility bridge) beyond what Qt's own interfaces say.
 
-#include "game/rules/hangmangame.h"
+#include "rules/hangmangame.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 // Which file a sound cue plays, from the player's sound settings.
 
 #include "config/gamesettings.h"
-#include "game/rules/cues.h"
+#include "rules/cues.h"
 
 #include <QString>
 

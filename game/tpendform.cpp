@@ -2,12 +2,12 @@
 
 #include "game/gameaccessibility.h"
 #include "game/modalboxwatch.h"
-#include "game/rules/wordvalue.h"
 #include "game/skinfolder.h"
 #include "game/soundcue.h"
 #include "game/tchecklistbox.h"
 #include "game/timage.h"
 #include "game/windownetworkwait.h"
+#include "rules/wordvalue.h"
 #include "skin/buttonglyph.h"
 #include "skin/formproperties.h"
 #include "skin/reportedslot.h"

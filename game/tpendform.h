@@ -7,7 +7,7 @@
 // are the form tpendform.ui.
 
 #include "config/gamesettings.h"
-#include "game/rules/hangmangame.h"
+#include "rules/hangmangame.h"
 #include "ui_tpendform.h"
 #include "wordstore/wordstore.h"
 

@@ -1,9 +1,9 @@
 #include "layout/playerbase.h"
 
-#include "layout/baselock.h"
 #include "settingsfile/filedescriptor.h"
 #include "settingsfile/regularfile.h"
 #include "text/systemerror.h"
+#include "wordstore/baselock.h"
 #include "wordstore/wordcatalogue.h"
 
 #include <fcntl.h>

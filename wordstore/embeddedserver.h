@@ -7,7 +7,7 @@
 // be started again after it has ended, and a failed start leaves it unusable,
 // so the outcome of the first start is kept and reported to every later attempt.
 
-#include "layout/baselock.h"
+#include "wordstore/baselock.h"
 
 #include <mysql.h>
 

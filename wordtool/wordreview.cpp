@@ -1,7 +1,7 @@
 #include "wordtool/wordreview.h"
 
-#include "game/rules/wordrules.h"
-#include "game/rules/wordvalue.h"
+#include "rules/wordrules.h"
+#include "rules/wordvalue.h"
 #include "text/windows1252.h"
 
 #include <algorithm>

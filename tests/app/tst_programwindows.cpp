@@ -8,7 +8,7 @@
 
 #include "app/errorreport.h"
 #include "config/tcfgjeu.h"
-#include "game/rules/cues.h"
+#include "rules/cues.h"
 #include "tests/config/cfgtesthelpers.h"
 #include "tests/support/reportboxes.h"
 

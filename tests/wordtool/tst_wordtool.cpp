@@ -3,8 +3,8 @@
 // choice of the list the game draws from, the words and lists a newer shipped
 // base keeps, and the game's draw over an imported word.
 
-#include "game/rules/wordvalue.h"
 #include "layout/playerbase.h"
+#include "rules/wordvalue.h"
 #include "tests/support/fixturebase.h"
 #include "wordstore/wordcatalogue.h"
 #include "wordstore/wordstore.h"

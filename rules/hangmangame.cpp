@@ -1,4 +1,4 @@
-#include "game/rules/hangmangame.h"
+#include "rules/hangmangame.h"
 
 #include <string>
 

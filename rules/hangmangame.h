@@ -3,8 +3,8 @@
 // The game record and the word in play, and the rule of a pick. The window
 // feeds picks in and plays back the ordered effects each pick reports.
 
-#include "game/rules/cues.h"
-#include "game/rules/wordrules.h"
+#include "rules/cues.h"
+#include "rules/wordrules.h"
 
 #include <array>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // The rules of the game without a window: word folding, picks, the drawing,
 // win, loss and score.
 
-#include "game/rules/hangmangame.h"
-#include "game/rules/wordrules.h"
-#include "game/rules/wordvalue.h"
+#include "rules/hangmangame.h"
+#include "rules/wordrules.h"
+#include "rules/wordvalue.h"
 
 #include <QFile>
 #include <QTest>
@@ -498,7 +498,7 @@ void TestGameRules::levelOutsideTheRangePlaysAsTheNearest()
 }
 
 QTEST_APPLESS_MAIN(TestGameRules)
-#include "tst_gamerules.moc"
+#include "tst_rules.moc"
 
 // One formula for every word: the shipped list was made with it, and words a
 // player adds are valued by it.

@@ -1,4 +1,4 @@
-#include "layout/baselock.h"
+#include "wordstore/baselock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,4 +1,4 @@
-#include "game/rules/wordrules.h"
+#include "rules/wordrules.h"
 
 #include "text/windows1252.h"
 

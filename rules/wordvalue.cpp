@@ -1,6 +1,6 @@
-#include "game/rules/wordvalue.h"
+#include "rules/wordvalue.h"
 
-#include "game/rules/wordrules.h"
+#include "rules/wordrules.h"
 
 #include <algorithm>
 #include <cmath>
