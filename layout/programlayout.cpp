@@ -6,8 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
+#include <string>
 
 namespace fs = std::filesystem;
 
@@ -68,6 +71,20 @@ fs::path PortableSettingsFile(const fs::path& executable)
     return path + ".ini";
 }
 
+std::string ReadOnlyCopyFolderName(const fs::path& programFolder)
+{
+    // FNV-1a: the same name for the same folder at every run and in every
+    // build, unlike std::hash.
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char byte : programFolder.string()) {
+        hash ^= static_cast<unsigned char>(byte);
+        hash *= 1099511628211ull;
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, "copie-%016llx", static_cast<unsigned long long>(hash));
+    return name;
+}
+
 ProgramLayout DecideLayout(const fs::path& executable, const UserFolders& user)
 {
     const fs::path programFolder = executable.parent_path();
@@ -95,8 +112,14 @@ ProgramLayout DecideLayout(const fs::path& executable, const UserFolders& user)
     layout.kind = LayoutKind::Installed;
     if (!user.configHome.empty())
         layout.settingsFile = user.configHome / kProgramName / (std::string(kProgramName) + ".ini");
-    if (!user.dataHome.empty())
+    if (!user.dataHome.empty()) {
         layout.baseFolder = user.dataHome / kProgramName;
+        // A copy that runs from a read-only folder may be another version
+        // than the installed program: each keeps its own player's base, so
+        // that neither replaces the other's with its own shipped words.
+        if (layout.resourceFolder == programFolder)
+            layout.baseFolder /= ReadOnlyCopyFolderName(programFolder);
+    }
     return layout;
 }
 

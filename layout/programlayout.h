@@ -13,7 +13,8 @@
 // that the tree works under any prefix. The player's settings and word base
 // live in the XDG folders of the user; nothing under the prefix is written. A
 // portable folder that cannot be written is run the same way, its files read
-// where they lie.
+// where they lie and the player's base in a folder of its own beside the
+// installed program's.
 //
 // Plain C++ without Qt, so that every program that needs the player's base
 // finds it by the same rule.
@@ -65,6 +66,11 @@ UserFolders UserFoldersFromEnvironment();
 // extension (the text from the last dot after the last "/") replaced by
 // ".ini", or ".ini" appended when the name has no dot.
 std::filesystem::path PortableSettingsFile(const std::filesystem::path& executable);
+
+// The folder, under the installed layout's base folder, that holds the
+// player's base of a program run from a read-only folder of its own:
+// "copie-" and 16 hexadecimal digits derived from `programFolder`.
+std::string ReadOnlyCopyFolderName(const std::filesystem::path& programFolder);
 
 // Decides the layout of the program whose executable (links resolved) is
 // `executable`. Cheap: a few file-system look-ups, nothing created.

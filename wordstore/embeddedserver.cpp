@@ -141,39 +141,63 @@ void StandardErrorCapture::restore()
     m_saved = -1;
 }
 
+namespace {
+
+// How the server marks what it writes on the standard error: its start
+// failures, then a refused connection after its program name.
+constexpr std::string_view kServerError = "Got ERROR: ";
+constexpr std::string_view kServerProgram = "mysql_embedded: ";
+
+std::vector<std::string_view> linesOf(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        if (end > 0)
+            lines.push_back(text.substr(0, end));
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    return lines;
+}
+
+bool isServerLine(std::string_view line)
+{
+    return line.starts_with(kServerError) || line.starts_with(kServerProgram);
+}
+
+} // namespace
+
 std::string ServerComplaint(const std::string& captured)
 {
-    std::string firstLine;
-    std::size_t start = 0;
-    while (start < captured.size()) {
-        std::size_t end = captured.find('\n', start);
-        if (end == std::string::npos)
-            end = captured.size();
-        std::string line = captured.substr(start, end - start);
-        start = end + 1;
-        if (line.empty())
+    const std::vector<std::string_view> lines = linesOf(captured);
+    for (std::string_view line : lines) {
+        if (!line.starts_with(kServerError))
             continue;
-        if (firstLine.empty())
-            firstLine = line;
-        if (line.find("ERROR") == std::string::npos)
-            continue;
-        constexpr std::string_view decoration = "Got ERROR: ";
-        if (line.starts_with(decoration))
-            line.erase(0, decoration.size());
-        if (const auto number = line.rfind("\" errno: "); number != std::string::npos)
-            line.erase(number + 1);
+        line.remove_prefix(kServerError.size());
+        if (const auto number = line.rfind("\" errno: "); number != std::string_view::npos)
+            line = line.substr(0, number + 1);
         if (line.size() >= 2 && line.front() == '"' && line.back() == '"')
             line = line.substr(1, line.size() - 2);
         constexpr std::string_view unknown = "unknown: ";
         if (line.starts_with(unknown))
-            line.erase(0, unknown.size());
-        return line;
+            line.remove_prefix(unknown.size());
+        return std::string(line);
     }
-    // A message the server prints for a client, after its program name.
-    constexpr std::string_view program = "mysql_embedded: ";
-    if (firstLine.starts_with(program))
-        firstLine.erase(0, program.size());
-    return firstLine;
+    for (const std::string_view line : lines) {
+        if (line.starts_with(kServerProgram))
+            return std::string(line.substr(kServerProgram.size()));
+    }
+    return {};
+}
+
+std::string OtherThanServer(const std::string& captured)
+{
+    std::string others;
+    for (const std::string_view line : linesOf(captured)) {
+        if (!isServerLine(line))
+            others.append(line).append("\n");
+    }
+    return others;
 }
 
 bool EmbeddedServerApi::usable() const
@@ -372,12 +396,12 @@ std::string EmbeddedServer::start(const std::vector<std::string>& arguments)
     umask(previousMask);
     const std::string complaints = capture.text();
 
+    // What the rest of the program wrote meanwhile (the start may run in the
+    // background) goes where it was meant to go; the server's own lines are
+    // its complaint, reported as the reason of the failure.
+    if (const std::string others = OtherThanServer(complaints); !others.empty())
+        std::fwrite(others.data(), 1, others.size(), stderr);
     if (result == 0) {
-        // The server says nothing when it starts well: what was written
-        // meanwhile came from elsewhere in the program (when the start runs in
-        // the background) and goes where it was meant to go.
-        if (!complaints.empty())
-            std::fwrite(complaints.data(), 1, complaints.size(), stderr);
         m_state = State::Running;
         releaseStartPages(m_libraryFiles);
         // The server ends at exit, before the library's own globals are torn

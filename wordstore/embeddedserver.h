@@ -82,9 +82,12 @@ private:
 // The first complaint of the server in `captured`, without its decoration: at
 // start it writes `Got ERROR: "text" errno: N` lines, the first naming the
 // cause (a missing folder or message file) and the next ones its consequences;
-// for a refused connection, a line of its own after its program name. Empty
-// when nothing was written.
+// for a refused connection, a line of its own after its program name. Lines
+// of other origins never count. Empty when the server said nothing.
 std::string ServerComplaint(const std::string& captured);
+// The lines of `captured` that are not the server's: what the rest of the
+// program wrote during a capture, each line ended by a newline.
+std::string OtherThanServer(const std::string& captured);
 
 class EmbeddedServer
 {

@@ -14,6 +14,7 @@
 #include <cctype>
 #include <charconv>
 #include <climits>
+#include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 
@@ -320,9 +321,14 @@ void TWordStore::Connect()
     // A refused connection that the library does not report (an unknown
     // database) is explained on the standard error only.
     StandardErrorCapture capture;
-    if (!api.real_connect(handle, nullptr, nullptr, nullptr, Database.c_str(), Port, nullptr,
-                          flags))
-        throw failed(ServerComplaint(capture.text()));
+    const bool connected = api.real_connect(handle, nullptr, nullptr, nullptr, Database.c_str(),
+                                            Port, nullptr, flags) != nullptr;
+    // What the rest of the program wrote meanwhile goes where it was meant to.
+    const std::string captured = capture.text();
+    if (const std::string others = OtherThanServer(captured); !others.empty())
+        std::fwrite(others.data(), 1, others.size(), stderr);
+    if (!connected)
+        throw failed(ServerComplaint(captured));
     m_connection = std::move(connection);
     try {
         m_addedWordsNowShipped = ReapplyPlayerWords(*this, arguments);

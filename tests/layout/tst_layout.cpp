@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -162,19 +163,33 @@ private slots:
     }
 
     // A portable folder that cannot be written keeps the player's files in the
-    // XDG folders and reads its own where they lie.
+    // XDG folders, its base apart from the installed program's, and reads its
+    // own where they lie.
     void readOnlyPortableFolderRunsInstalled()
     {
-        if (geteuid() == 0)
-            QSKIP("the superuser writes into read-only folders");
         const fs::path folder = root() / "lecture-seule";
         fs::create_directories(folder / "data");
-        fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+        const QString shown = QString::fromStdString(folder.string());
+        // The superuser writes into any folder whatever its permissions, but
+        // not into a read-only mount.
+        const bool mounted = geteuid() == 0;
+        if (mounted) {
+            if (QProcess::execute("mount", {"--bind", shown, shown}) != 0)
+                QSKIP("no folder can be mounted here");
+            QVERIFY(QProcess::execute("mount", {"-o", "remount,bind,ro", shown}) == 0);
+        } else {
+            fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+        }
         const ProgramLayout layout = DecideLayout(folder / "corbelet", m_user);
-        fs::permissions(folder, fs::perms::owner_all);
+        if (mounted)
+            QProcess::execute("umount", {shown});
+        else
+            fs::permissions(folder, fs::perms::owner_all);
         QVERIFY(layout.kind == LayoutKind::Installed);
         QCOMPARE(layout.resourceFolder, folder);
-        QCOMPARE(layout.baseFolder, fs::path("/home/zoé/.local/share/corbelet"));
+        QCOMPARE(layout.baseFolder,
+                 fs::path("/home/zoé/.local/share/corbelet") / ReadOnlyCopyFolderName(folder));
+        QVERIFY(ReadOnlyCopyFolderName(folder) != ReadOnlyCopyFolderName(root() / "autre"));
     }
 
     void portableSettingsFileName_data()

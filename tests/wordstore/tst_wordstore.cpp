@@ -2,6 +2,7 @@
 // The server starts once per process, so every case here shares one base.
 
 #include "tests/support/fixturebase.h"
+#include "wordstore/embeddedserver.h"
 #include "wordstore/wordcatalogue.h"
 #include "wordstore/wordstore.h"
 
@@ -320,6 +321,35 @@ private slots:
         QCOMPARE(query.RecordCount(), std::size_t(1));
         query.Close();
         QVERIFY(query.Eof());
+    }
+
+    // Another part of the program may write on the standard error while it is
+    // captured around the server's start: its lines are never taken for the
+    // server's reason, and they are passed on.
+    void serverComplaintAmongOtherOutput_data()
+    {
+        QTest::addColumn<QString>("captured");
+        QTest::addColumn<QString>("complaint");
+        QTest::addColumn<QString>("others");
+        const QString messageFile =
+            "Got ERROR: \"Can't find messagefile '/x/errmsg.sys'\" errno: 2000\n"
+            "Got ERROR: \"Could not load error messages for french\" errno: 2000\n";
+        const QString foreign = "qt.qpa.xcb: ERROR while reading the clipboard\n";
+        QTest::newRow("start failure") << messageFile << "Can't find messagefile '/x/errmsg.sys'"
+                                       << "";
+        QTest::newRow("foreign line first")
+            << foreign + messageFile << "Can't find messagefile '/x/errmsg.sys'" << foreign;
+        QTest::newRow("refused connection") << foreign + "mysql_embedded: Base 'x' inconnue\n"
+                                            << "Base 'x' inconnue" << foreign;
+        QTest::newRow("foreign line alone") << foreign << "" << foreign;
+    }
+    void serverComplaintAmongOtherOutput()
+    {
+        QFETCH(QString, captured);
+        QFETCH(QString, complaint);
+        QFETCH(QString, others);
+        QCOMPARE(QString::fromStdString(ServerComplaint(captured.toStdString())), complaint);
+        QCOMPARE(QString::fromStdString(OtherThanServer(captured.toStdString())), others);
     }
 
     void failingStatements()
