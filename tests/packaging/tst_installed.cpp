@@ -470,7 +470,12 @@ private slots:
         }
         QCOMPARE(listing(readOnly), before);
         QVERIFY(QFileInfo::exists(home + QStringLiteral("/.config/corbelet/corbelet.ini")));
-        QVERIFY(QFileInfo::exists(home + QStringLiteral("/.local/share/corbelet/data")));
+        // Its base apart from an installed program's.
+        const QDir bases(home + QStringLiteral("/.local/share/corbelet"));
+        const QStringList copies = bases.entryList({QStringLiteral("copie-*")}, QDir::Dirs);
+        QCOMPARE(copies.size(), 1);
+        QVERIFY(QFileInfo::exists(bases.filePath(copies.front() + QStringLiteral("/data"))));
+        QVERIFY(!QFileInfo::exists(bases.filePath(QStringLiteral("data"))));
 
         const QString writable = playerFolder(QStringLiteral("portable"));
         QVERIFY(FixtureBase::copyRunDirectory(writable));
