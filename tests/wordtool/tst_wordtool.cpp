@@ -301,6 +301,18 @@ private slots:
         const QString error = QString::fromUtf8(tool.readAllStandardError());
         QVERIFY2(error.contains(u"est plein : libérez de la place"), qPrintable(error));
         QCOMPARE(QDir(disk.filePath("data/listedemots")).entryList(QDir::Files), before);
+
+        // A disk without a byte free: the server cannot even start, and says
+        // so in French.
+        QFile rest(disk.filePath("reste"));
+        QVERIFY(rest.open(QIODevice::WriteOnly));
+        while (rest.write(QByteArray(4096, 'x')) > 0 && rest.flush()) {
+        }
+        rest.close();
+        const Result full =
+            runTool({QStringLiteral("lister"), QStringLiteral("--donnees"), disk.path()});
+        QCOMPARE(full.code, 1);
+        QVERIFY2(full.err.contains(u"est plein : libérez de la place"), qPrintable(full.err));
     }
 
     // A word the shipped list leaves out is named with its category, spelled
