@@ -436,7 +436,7 @@ std::optional<std::int32_t> parseInteger(std::string_view text)
 
 std::optional<std::string> TIniFile::Contents() const
 {
-    RegularFile file = ReadRegularFile(m_path, MaxFileSize, FileLinks::Follow);
+    RegularFile file = ReadRegularFile(m_path, kMaxFileSize, FileLinks::Follow);
     if (file.outcome != RegularFile::Read)
         return std::nullopt;
     return std::move(file.content);
@@ -456,7 +456,7 @@ void TIniFile::WriteStrings(std::string_view section,
                             const std::vector<std::pair<std::string, std::string>>& entries)
 {
     const std::string target = writeTarget(m_path);
-    RegularFile file = ReadRegularFile(target, MaxFileSize, FileLinks::Follow);
+    RegularFile file = ReadRegularFile(target, kMaxFileSize, FileLinks::Follow);
     std::optional<struct stat> existing;
     switch (file.outcome) {
     case RegularFile::Read:
@@ -481,7 +481,7 @@ void TIniFile::WriteStrings(std::string_view section,
     if (existing && ((existing->st_mode & 0222) == 0 ||
                      ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0))
         raiseSystemError("Impossible d'écrire le fichier", target, EACCES);
-    if (updated.size() > MaxFileSize)
+    if (updated.size() > kMaxFileSize)
         raiseSystemError("Impossible d'écrire le fichier", target, EFBIG);
     if (!m_staleTemporariesRemoved) {
         removeStaleTemporaries(target);
@@ -531,8 +531,8 @@ std::optional<std::string_view> TIniSection::rawValue(std::string_view key) cons
 std::string TIniSection::ReadString(std::string_view key, std::string_view defaultValue) const
 {
     std::string value(rawValue(key).value_or(defaultValue));
-    if (value.size() > IniValue::MaxTextLength)
-        value.resize(IniValue::MaxTextLength);
+    if (value.size() > IniValue::kMaxTextLength)
+        value.resize(IniValue::kMaxTextLength);
     return value;
 }
 

@@ -60,7 +60,7 @@ std::string withValue(std::string_view content, std::string_view section, std::s
 namespace IniValue {
 
 // The longest text value read; a longer stored value is cut.
-constexpr std::size_t MaxTextLength = 2047;
+constexpr std::size_t kMaxTextLength = 2047;
 
 // A 32-bit integer written in decimal with an optional sign, or, when the
 // text has three or more characters and begins with "0x" or "0X", in
@@ -112,7 +112,7 @@ class TIniFile
 {
 public:
     // A file larger than this is not read, and not rewritten either.
-    static constexpr std::uintmax_t MaxFileSize = 64u * 1024u * 1024u;
+    static constexpr std::uintmax_t kMaxFileSize = 64u * 1024u * 1024u;
 
     explicit TIniFile(std::string path) : m_path(std::move(path)) {}
 

@@ -90,7 +90,7 @@ bool allBound()
 bool LoadAudioLibrary(const char* path)
 {
     UnloadAudioLibrary();
-    const std::string file = path ? path : AudioLibrary::DefaultFileName;
+    const std::string file = path ? path : AudioLibrary::kDefaultFileName;
     AudioLibrary::LibraryHandle = dlopen(ProgramLibraryFile(file).c_str(), RTLD_NOW | RTLD_LOCAL);
     maskFloatingPointExceptions();
     if (!AudioLibrary::LibraryHandle)

@@ -10,7 +10,7 @@ namespace AudioLibrary {
 
 // The file name under which the library is loaded when no path is given; it is
 // looked for in the executable's run path (layout/programlibrary.h).
-inline constexpr const char* DefaultFileName = "libcorbeletsound.so";
+inline constexpr const char* kDefaultFileName = "libcorbeletsound.so";
 
 // The library's module handle; null while the library is not loaded.
 extern void* LibraryHandle;
@@ -28,7 +28,7 @@ extern decltype(&::FSOUND_Stream_Close) FSOUND_Stream_Close;
 } // namespace AudioLibrary
 
 // Releases a library loaded before, then loads the library (path, or
-// AudioLibrary::DefaultFileName; a bare name is looked for in the executable's
+// AudioLibrary::kDefaultFileName; a bare name is looked for in the executable's
 // run path) and binds every entry point. False when the library file cannot be
 // loaded. A missing entry point ends the load with
 // std::runtime_error("Failed to find <name> in <file>"); the entry points bound

@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr std::array<const char*, 19> ErrorTexts = {
+constexpr std::array<const char*, 19> kErrorTexts = {
     "No errors",
     "Cannot call this command after FSOUND_Init.  Call FSOUND_Close first",
     "This command failed because FSOUND_Init was not called",
@@ -30,7 +30,7 @@ constexpr std::array<const char*, 19> ErrorTexts = {
 
 std::string SoundErrorText(int code)
 {
-    if (code < 0 || code >= static_cast<int>(ErrorTexts.size()))
+    if (code < 0 || code >= static_cast<int>(kErrorTexts.size()))
         return "Unknown error";
-    return ErrorTexts[static_cast<std::size_t>(code)];
+    return kErrorTexts[static_cast<std::size_t>(code)];
 }

@@ -57,22 +57,22 @@ PreviewPage::PreviewPage(QWidget* parent) : QWidget(parent)
 void PreviewPage::clear()
 {
     caret = 0;
-    ++generation_;
-    for (Item& item : items_)
+    ++m_generation;
+    for (Item& item : m_items)
         delete item.document; // a child of this page, taken away now rather than at its end
-    items_.clear();
+    m_items.clear();
 }
 
 void PreviewPage::addItem(Item item)
 {
-    ++generation_;
-    items_.push_back(std::move(item));
+    ++m_generation;
+    m_items.push_back(std::move(item));
 }
 
 QSizeF PreviewPage::logicalSize(int viewWidth) const
 {
     double height = pageHeight.value_or(0);
-    for (const Item& item : items_) {
+    for (const Item& item : m_items) {
         const double content =
             item.document ? item.document->size().height() : double(item.picture.height());
         height = std::max(height, item.box.y() + std::max<double>(item.box.height(), content));
@@ -85,10 +85,10 @@ void PreviewPage::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     painter.fillRect(event->rect(), Qt::white);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.scale(scale_, scale_);
-    const QRectF exposed(event->rect().x() / scale_, event->rect().y() / scale_,
-                         event->rect().width() / scale_, event->rect().height() / scale_);
-    for (const Item& item : items_) {
+    painter.scale(m_scale, m_scale);
+    const QRectF exposed(event->rect().x() / m_scale, event->rect().y() / m_scale,
+                         event->rect().width() / m_scale, event->rect().height() / m_scale);
+    for (const Item& item : m_items) {
         painter.save();
         painter.translate(item.box.topLeft());
         const QRectF clip = exposed.translated(-item.box.topLeft());
@@ -135,7 +135,7 @@ void PreviewPage::keyPressEvent(QKeyEvent* event)
 }
 
 PreviewArea::PreviewArea(QWidget* parent, bool embedded)
-    : QScrollArea(parent), page_(new PreviewPage(this))
+    : QScrollArea(parent), m_page(new PreviewPage(this))
 {
     installPreviewAccessibleInterfaces();
     setObjectName(QStringLiteral("apercu"));
@@ -143,7 +143,7 @@ PreviewArea::PreviewArea(QWidget* parent, bool embedded)
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setWidgetResizable(false);
-    setWidget(page_);
+    setWidget(m_page);
     if (!embedded) {
         setWindowFlag(Qt::Window);
         resize(640, 480);
@@ -159,10 +159,10 @@ PreviewArea::PreviewArea(QWidget* parent, bool embedded)
 
 void PreviewArea::clear(bool forgetPageSize)
 {
-    page_->clear();
+    m_page->clear();
     if (forgetPageSize) {
-        page_->pageWidth.reset();
-        page_->pageHeight.reset();
+        m_page->pageWidth.reset();
+        m_page->pageHeight.reset();
     }
     relayout();
 }
@@ -174,18 +174,18 @@ void PreviewArea::runScript(std::string_view script, bool framed)
         commands = parseCommands(script, framed);
     } catch (const std::exception& error) {
         // The script as a whole cannot be trusted: show why instead of a part of it.
-        page_->clear();
+        m_page->clear();
         placeNotice(QString::fromUtf8(error.what()), nextBox());
         relayout();
         return;
     }
     if (commands.height)
-        page_->pageHeight = clampExtent(*commands.height, 0);
+        m_page->pageHeight = clampExtent(*commands.height, 0);
     if (commands.width) {
         if (*commands.width > 0)
-            page_->pageWidth = clampExtent(*commands.width, 1);
+            m_page->pageWidth = clampExtent(*commands.width, 1);
         else
-            page_->pageWidth.reset();
+            m_page->pageWidth.reset();
     }
     for (const Placement& placement : commands.documents) {
         const QRect box(clampExtent(placement.x, 0), clampExtent(placement.y, 0),
@@ -250,7 +250,7 @@ void PreviewArea::addText(const QString& text)
     QTextDocument* document = newDocument("text");
     document->setPlainText(text);
     document->setTextWidth(box.width());
-    page_->addItem({box, document, {}});
+    m_page->addItem({box, document, {}});
     relayout();
 }
 
@@ -258,7 +258,7 @@ void PreviewArea::addPicture(const QImage& picture)
 {
     QRect box = nextBox();
     box.setSize(picture.size());
-    page_->addItem({box, nullptr, picture});
+    m_page->addItem({box, nullptr, picture});
     relayout();
 }
 
@@ -278,8 +278,8 @@ bool PreviewArea::placeRtf(std::string_view data, const QString& name, QRect box
         return false;
     }
     document->setTextWidth(box.width());
-    document->setParent(page_);
-    page_->addItem({box, document.release(), {}});
+    document->setParent(m_page);
+    m_page->addItem({box, document.release(), {}});
     return true;
 }
 
@@ -293,12 +293,12 @@ void PreviewArea::placeNotice(const QString& reason, QRect box)
     cursor.insertBlock();
     cursor.insertText(reason, QTextCharFormat());
     notice->setTextWidth(box.width());
-    page_->addItem({box, notice, {}});
+    m_page->addItem({box, notice, {}});
 }
 
 QTextDocument* PreviewArea::newDocument(const char* kind)
 {
-    auto* document = new QTextDocument(page_);
+    auto* document = new QTextDocument(m_page);
     document->setObjectName(QString::fromLatin1(kind));
     document->setDefaultFont(font());
     document->setDocumentMargin(0);
@@ -308,13 +308,13 @@ QTextDocument* PreviewArea::newDocument(const char* kind)
 QRect PreviewArea::nextBox() const
 {
     int bottom = 0;
-    for (const PreviewPage::Item& item : page_->items()) {
+    for (const PreviewPage::Item& item : m_page->items()) {
         const double content =
             item.document ? item.document->size().height() : double(item.picture.height());
         bottom = std::max(bottom, item.box.y() + std::max(item.box.height(),
                                                           static_cast<int>(std::ceil(content))));
     }
-    const int width = page_->pageWidth.value_or(viewWidth()) - 2 * kMargin;
+    const int width = m_page->pageWidth.value_or(viewWidth()) - 2 * kMargin;
     return {kMargin, bottom + kGap, std::max(width, kMinTextWidth), 0};
 }
 
@@ -332,16 +332,16 @@ void PreviewArea::relayout()
     for (const bool withBar : {false, true}) {
         const int available =
             std::max(1, fullWidth - (withBar ? verticalScrollBar()->sizeHint().width() : 0));
-        const QSizeF logical = page_->logicalSize(available);
+        const QSizeF logical = m_page->logicalSize(available);
         // Shrunk to the view's width, never enlarged: a page narrower than the
         // view keeps its own size.
         const double scale = std::clamp(available / std::max(1.0, logical.width()), 0.1, 1.0);
         const int pageHeight = static_cast<int>(std::ceil(logical.height() * scale));
         if (!withBar && pageHeight > fullHeight)
             continue;
-        page_->setScale(scale);
-        page_->resize(available, std::max(pageHeight, 1));
-        page_->update();
+        m_page->setScale(scale);
+        m_page->resize(available, std::max(pageHeight, 1));
+        m_page->update();
         return;
     }
 }

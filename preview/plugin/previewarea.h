@@ -33,9 +33,9 @@ public:
 
     void clear();
     void addItem(Item item);
-    const std::vector<Item>& items() const { return items_; }
+    const std::vector<Item>& items() const { return m_items; }
     // Changes whenever the content does.
-    quint64 generation() const { return generation_; }
+    quint64 generation() const { return m_generation; }
 
     // The page's own size as the script gave it; empty values follow the view.
     std::optional<int> pageWidth;
@@ -43,8 +43,8 @@ public:
 
     // The page's logical size once its content is laid out for `viewWidth`.
     QSizeF logicalSize(int viewWidth) const;
-    void setScale(double scale) { scale_ = scale; }
-    double scale() const { return scale_; }
+    void setScale(double scale) { m_scale = scale; }
+    double scale() const { return m_scale; }
 
     // Where a screen reader reads: an offset into the page's text (see
     // previewaccessibility.h), moved line by line with the arrow keys.
@@ -55,9 +55,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    std::vector<Item> items_;
-    quint64 generation_ = 0;
-    double scale_ = 1.0;
+    std::vector<Item> m_items;
+    quint64 m_generation = 0;
+    double m_scale = 1.0;
 };
 
 class PreviewArea : public QScrollArea
@@ -67,7 +67,7 @@ public:
     // that `parent` (may be null) owns.
     PreviewArea(QWidget* parent, bool embedded);
 
-    PreviewPage* page() const { return page_; }
+    PreviewPage* page() const { return m_page; }
 
     // Empties the preview; with `forgetPageSize`, back to the view's size.
     void clear(bool forgetPageSize);
@@ -100,7 +100,7 @@ private:
     QTextDocument* newDocument(const char* kind);
     int viewWidth() const;
 
-    PreviewPage* page_;
+    PreviewPage* m_page;
 };
 
 } // namespace Preview

@@ -239,36 +239,36 @@ struct ControlWord
 class Reader
 {
 public:
-    Reader(std::string_view data, QTextCursor& cursor) : data_(data), cursor_(cursor) {}
+    Reader(std::string_view data, QTextCursor& cursor) : m_data(data), m_cursor(cursor) {}
 
     void run()
     {
         std::size_t start = 0;
-        if (data_.substr(0, 3) == "\xEF\xBB\xBF")
+        if (m_data.substr(0, 3) == "\xEF\xBB\xBF")
             start = 3;
-        while (start < data_.size() && (data_[start] == ' ' || data_[start] == '\t' ||
-                                        data_[start] == '\r' || data_[start] == '\n'))
+        while (start < m_data.size() && (m_data[start] == ' ' || m_data[start] == '\t' ||
+                                         m_data[start] == '\r' || m_data[start] == '\n'))
             ++start;
-        if (data_.substr(start, 5) != "{\\rtf")
+        if (m_data.substr(start, 5) != "{\\rtf")
             throw std::runtime_error("Le document n'est pas au format RTF.");
-        pos_ = start;
-        cursor_.setBlockFormat(blockFormat(state_.paragraph));
-        appliedParagraph_ = state_.paragraph;
+        m_pos = start;
+        m_cursor.setBlockFormat(blockFormat(m_state.paragraph));
+        m_appliedParagraph = m_state.paragraph;
 
-        while (pos_ < data_.size()) {
-            const char c = data_[pos_];
+        while (m_pos < m_data.size()) {
+            const char c = m_data[m_pos];
             if (c == '{') {
-                ++pos_;
+                ++m_pos;
                 openGroup();
             } else if (c == '}') {
-                ++pos_;
+                ++m_pos;
                 if (closeGroup())
                     break; // the outermost group is closed: the document ends here
             } else if (c == '\\') {
-                ++pos_;
+                ++m_pos;
                 readControl();
             } else {
-                ++pos_;
+                ++m_pos;
                 textByte(static_cast<unsigned char>(c));
             }
         }
@@ -278,61 +278,61 @@ public:
 private:
     void openGroup()
     {
-        if (static_cast<int>(stack_.size()) >= kMaxGroupDepth)
+        if (static_cast<int>(m_stack.size()) >= kMaxGroupDepth)
             throw std::runtime_error("Le document RTF imbrique trop de groupes.");
         flush();
-        skipCount_ = 0;
-        stack_.push_back(state_);
+        m_skipCount = 0;
+        m_stack.push_back(m_state);
     }
 
     // Returns true when the group closed was the outermost one.
     bool closeGroup()
     {
         flush();
-        skipCount_ = 0;
-        if (state_.destination == Destination::ColourTable)
+        m_skipCount = 0;
+        if (m_state.destination == Destination::ColourTable)
             endColourEntry(false);
-        if (stack_.empty())
+        if (m_stack.empty())
             return true;
-        state_ = stack_.back();
-        stack_.pop_back();
+        m_state = m_stack.back();
+        m_stack.pop_back();
         applyParagraph();
-        return stack_.empty();
+        return m_stack.empty();
     }
 
     void readControl()
     {
-        if (pos_ >= data_.size())
+        if (m_pos >= m_data.size())
             return; // a lone backslash at the end
-        const char c = data_[pos_];
+        const char c = m_data[m_pos];
         if (!isLetter(c)) {
-            ++pos_;
+            ++m_pos;
             controlSymbol(c);
             return;
         }
         ControlWord word;
-        const std::size_t nameStart = pos_;
-        while (pos_ < data_.size() && isLetter(data_[pos_]))
-            ++pos_;
-        if (pos_ - nameStart <= static_cast<std::size_t>(kMaxWordLetters))
-            word.name = data_.substr(nameStart, pos_ - nameStart);
+        const std::size_t nameStart = m_pos;
+        while (m_pos < m_data.size() && isLetter(m_data[m_pos]))
+            ++m_pos;
+        if (m_pos - nameStart <= static_cast<std::size_t>(kMaxWordLetters))
+            word.name = m_data.substr(nameStart, m_pos - nameStart);
         bool negative = false;
-        if (pos_ + 1 < data_.size() && data_[pos_] == '-' && isDigit(data_[pos_ + 1])) {
+        if (m_pos + 1 < m_data.size() && m_data[m_pos] == '-' && isDigit(m_data[m_pos + 1])) {
             negative = true;
-            ++pos_;
+            ++m_pos;
         }
         int digits = 0;
-        while (pos_ < data_.size() && isDigit(data_[pos_])) {
+        while (m_pos < m_data.size() && isDigit(m_data[m_pos])) {
             if (digits < kMaxParameterDigits)
-                word.parameter = word.parameter * 10 + (data_[pos_] - '0');
+                word.parameter = word.parameter * 10 + (m_data[m_pos] - '0');
             ++digits;
-            ++pos_;
+            ++m_pos;
         }
         word.hasParameter = digits > 0;
         if (negative)
             word.parameter = -word.parameter;
-        if (pos_ < data_.size() && data_[pos_] == ' ')
-            ++pos_; // the space that ends a control word belongs to it
+        if (m_pos < m_data.size() && m_data[m_pos] == ' ')
+            ++m_pos; // the space that ends a control word belongs to it
         controlWord(word);
     }
 
@@ -341,10 +341,10 @@ private:
         if (c == '\'') {
             int value = 0;
             int digits = 0;
-            while (digits < 2 && pos_ < data_.size() && hexValue(data_[pos_]) >= 0) {
-                value = value * 16 + hexValue(data_[pos_]);
+            while (digits < 2 && m_pos < m_data.size() && hexValue(m_data[m_pos]) >= 0) {
+                value = value * 16 + hexValue(m_data[m_pos]);
                 ++digits;
-                ++pos_;
+                ++m_pos;
             }
             if (digits == 2)
                 character(Windows1252::toUnicode(static_cast<unsigned char>(value)), true);
@@ -368,8 +368,8 @@ private:
             character(u'\u2011', false);
             break;
         case '*':
-            if (state_.destination == Destination::Text)
-                state_.destination = Destination::Skip;
+            if (m_state.destination == Destination::Text)
+                m_state.destination = Destination::Skip;
             break;
         case '\r':
         case '\n':
@@ -388,33 +388,33 @@ private:
             // Raw bytes follow: skip them, whatever the destination, so that a
             // brace among them does not end a group.
             const std::int64_t length = std::max<std::int64_t>(word.parameter, 0);
-            const std::size_t left = data_.size() - pos_;
-            pos_ += static_cast<std::size_t>(std::min<std::int64_t>(length, left));
+            const std::size_t left = m_data.size() - m_pos;
+            m_pos += static_cast<std::size_t>(std::min<std::int64_t>(length, left));
             consumeSkipped();
             return;
         }
         if (consumeSkipped())
             return;
-        if (found == words.end() || state_.destination == Destination::Skip)
+        if (found == words.end() || m_state.destination == Destination::Skip)
             return;
         const WordMeaning meaning = found->second;
-        if (state_.destination == Destination::ColourTable) {
+        if (m_state.destination == Destination::ColourTable) {
             colourWord(meaning.word, word);
             return;
         }
 
         const bool on = !word.hasParameter || word.parameter != 0;
-        CharacterState& character = state_.character;
-        ParagraphState& paragraph = state_.paragraph;
+        CharacterState& character = m_state.character;
+        ParagraphState& paragraph = m_state.paragraph;
         switch (meaning.word) {
         case Word::SkipDestination:
             flush();
-            state_.destination = Destination::Skip;
+            m_state.destination = Destination::Skip;
             break;
         case Word::ColourTable:
             flush();
-            state_.destination = Destination::ColourTable;
-            colours_.clear();
+            m_state.destination = Destination::ColourTable;
+            m_colours.clear();
             resetColourEntry();
             break;
         case Word::Red:
@@ -507,12 +507,12 @@ private:
             const char16_t unit =
                 value >= 0 && value <= 0xFFFF ? static_cast<char16_t>(value) : u'\uFFFD';
             if (unit >= 0x20 || unit == u'\t')
-                this->character(unit, false); // control characters are not text
-            skipCount_ = state_.unicodeSkip;  // the fallback that follows is not shown
+                this->character(unit, false);  // control characters are not text
+            m_skipCount = m_state.unicodeSkip; // the fallback that follows is not shown
             break;
         }
         case Word::UnicodeSkip:
-            state_.unicodeSkip = clampParameter(word.parameter, 0, kMaxUnicodeSkip);
+            m_state.unicodeSkip = clampParameter(word.parameter, 0, kMaxUnicodeSkip);
             break;
         case Word::Character:
             this->character(meaning.character, false);
@@ -526,23 +526,23 @@ private:
     // Unicode: each byte, escape, control symbol or word counts as one.
     bool consumeSkipped()
     {
-        if (skipCount_ == 0)
+        if (m_skipCount == 0)
             return false;
-        --skipCount_;
+        --m_skipCount;
         return true;
     }
 
     template <typename T> void setCharacter(T CharacterState::*field, T value)
     {
-        if (state_.character.*field == value)
+        if (m_state.character.*field == value)
             return;
         flush();
-        state_.character.*field = value;
+        m_state.character.*field = value;
     }
 
     template <typename T, typename V> void setParagraph(T ParagraphState::*field, V value)
     {
-        state_.paragraph.*field = T(value);
+        m_state.paragraph.*field = T(value);
         applyParagraph();
     }
 
@@ -550,7 +550,7 @@ private:
     {
         if (byte == '\r' || byte == '\n')
             return; // line breaks of the file are not text
-        if (state_.destination == Destination::ColourTable) {
+        if (m_state.destination == Destination::ColourTable) {
             if (byte == ';')
                 endColourEntry(true);
             return;
@@ -570,45 +570,45 @@ private:
     {
         if (countsAsFallback && consumeSkipped())
             return;
-        if (state_.destination != Destination::Text)
+        if (m_state.destination != Destination::Text)
             return;
-        pending_.append(QChar(unit));
+        m_pending.append(QChar(unit));
     }
 
     void paragraph()
     {
-        if (state_.destination != Destination::Text)
+        if (m_state.destination != Destination::Text)
             return;
         flush();
-        cursor_.insertBlock(blockFormat(state_.paragraph), charFormat(state_.character));
-        appliedParagraph_ = state_.paragraph;
+        m_cursor.insertBlock(blockFormat(m_state.paragraph), charFormat(m_state.character));
+        m_appliedParagraph = m_state.paragraph;
     }
 
     void applyParagraph()
     {
-        if (state_.destination != Destination::Text || state_.paragraph == appliedParagraph_)
+        if (m_state.destination != Destination::Text || m_state.paragraph == m_appliedParagraph)
             return;
         flush();
-        cursor_.setBlockFormat(blockFormat(state_.paragraph));
-        appliedParagraph_ = state_.paragraph;
+        m_cursor.setBlockFormat(blockFormat(m_state.paragraph));
+        m_appliedParagraph = m_state.paragraph;
     }
 
     void flush()
     {
-        if (pending_.isEmpty())
+        if (m_pending.isEmpty())
             return;
         // A surrogate without its partner (from a lone \uN) is not a character.
-        for (qsizetype i = 0; i < pending_.size(); ++i) {
-            const QChar unit = pending_.at(i);
-            if (unit.isHighSurrogate() && i + 1 < pending_.size() &&
-                pending_.at(i + 1).isLowSurrogate()) {
+        for (qsizetype i = 0; i < m_pending.size(); ++i) {
+            const QChar unit = m_pending.at(i);
+            if (unit.isHighSurrogate() && i + 1 < m_pending.size() &&
+                m_pending.at(i + 1).isLowSurrogate()) {
                 ++i;
             } else if (unit.isSurrogate()) {
-                pending_[i] = QChar::ReplacementCharacter;
+                m_pending[i] = QChar::ReplacementCharacter;
             }
         }
-        cursor_.insertText(pending_, charFormat(state_.character));
-        pending_.clear();
+        m_cursor.insertText(m_pending, charFormat(m_state.character));
+        m_pending.clear();
     }
 
     QTextCharFormat charFormat(const CharacterState& state) const
@@ -619,9 +619,9 @@ private:
         format.setFontUnderline(state.underline);
         format.setFontStrikeOut(state.strike);
         format.setFontPointSize(state.halfPoints / 2.0);
-        if (state.colour >= 0 && state.colour < static_cast<int>(colours_.size()) &&
-            colours_[static_cast<std::size_t>(state.colour)].isValid())
-            format.setForeground(colours_[static_cast<std::size_t>(state.colour)]);
+        if (state.colour >= 0 && state.colour < static_cast<int>(m_colours.size()) &&
+            m_colours[static_cast<std::size_t>(state.colour)].isValid())
+            format.setForeground(m_colours[static_cast<std::size_t>(state.colour)]);
         return format;
     }
 
@@ -652,24 +652,24 @@ private:
         const int value = clampParameter(control.parameter, 0, 255);
         switch (word) {
         case Word::Red:
-            red_ = value;
+            m_red = value;
             break;
         case Word::Green:
-            green_ = value;
+            m_green = value;
             break;
         case Word::Blue:
-            blue_ = value;
+            m_blue = value;
             break;
         default:
             return;
         }
-        colourGiven_ = true;
+        m_colourGiven = true;
     }
 
     void resetColourEntry()
     {
-        red_ = green_ = blue_ = 0;
-        colourGiven_ = false;
+        m_red = m_green = m_blue = 0;
+        m_colourGiven = false;
     }
 
     // An entry ends with its ";"; one without components is the automatic
@@ -677,24 +677,24 @@ private:
     // still counts when it gave a component.
     void endColourEntry(bool terminated)
     {
-        if ((terminated || colourGiven_) && static_cast<int>(colours_.size()) < kMaxColours)
-            colours_.push_back(colourGiven_ ? QColor(red_, green_, blue_) : QColor());
+        if ((terminated || m_colourGiven) && static_cast<int>(m_colours.size()) < kMaxColours)
+            m_colours.push_back(m_colourGiven ? QColor(m_red, m_green, m_blue) : QColor());
         resetColourEntry();
     }
 
-    std::string_view data_;
-    std::size_t pos_ = 0;
-    QTextCursor& cursor_;
-    GroupState state_;
-    std::vector<GroupState> stack_;
-    ParagraphState appliedParagraph_;
-    QString pending_;
-    int skipCount_ = 0;
-    std::vector<QColor> colours_;
-    int red_ = 0;
-    int green_ = 0;
-    int blue_ = 0;
-    bool colourGiven_ = false;
+    std::string_view m_data;
+    std::size_t m_pos = 0;
+    QTextCursor& m_cursor;
+    GroupState m_state;
+    std::vector<GroupState> m_stack;
+    ParagraphState m_appliedParagraph;
+    QString m_pending;
+    int m_skipCount = 0;
+    std::vector<QColor> m_colours;
+    int m_red = 0;
+    int m_green = 0;
+    int m_blue = 0;
+    bool m_colourGiven = false;
 };
 
 } // namespace

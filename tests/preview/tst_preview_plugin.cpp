@@ -50,8 +50,8 @@ public:
 
     MessageBoxWatcher()
     {
-        connect(&timer_, &QTimer::timeout, this, &MessageBoxWatcher::answer);
-        timer_.start(0);
+        connect(&m_timer, &QTimer::timeout, this, &MessageBoxWatcher::answer);
+        m_timer.start(0);
     }
 
     // Lets the event loop run a little so that a box shown late is seen too.
@@ -59,7 +59,7 @@ public:
     {
         for (int i = 0; i < 5; ++i)
             QCoreApplication::processEvents();
-        return seen_;
+        return m_seen;
     }
 
 private:
@@ -69,7 +69,7 @@ private:
             auto* box = qobject_cast<QMessageBox*>(widget);
             if (!box || !box->isVisible())
                 continue;
-            seen_.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
+            m_seen.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
             if (QAbstractButton* ok = box->button(QMessageBox::Ok))
                 ok->click();
             else
@@ -77,8 +77,8 @@ private:
         }
     }
 
-    QTimer timer_;
-    QList<Seen> seen_;
+    QTimer m_timer;
+    QList<Seen> m_seen;
 };
 
 QList<void*> entries(const TDocRtf& bridge)
@@ -146,10 +146,10 @@ private slots:
         QVERIFY2(ProgramLibraryFile("libcorbeletpreview.so").find('/') != std::string::npos,
                  "The preview plug-in libcorbeletpreview.so is not in the test's run path");
         // The rules document is looked for in the current directory.
-        QVERIFY(workDir_.isValid());
+        QVERIFY(m_workDir.isValid());
         QVERIFY(QFile::copy(QStringLiteral(CORBELET_SOURCE_DIR "/res/Pendu.rtf"),
-                            workDir_.filePath(QStringLiteral("Pendu.rtf"))));
-        QVERIFY(QDir::setCurrent(workDir_.path()));
+                            m_workDir.filePath(QStringLiteral("Pendu.rtf"))));
+        QVERIFY(QDir::setCurrent(m_workDir.path()));
     }
 
     void noLibrary()
@@ -273,7 +273,7 @@ private slots:
     {
         Host host;
         const std::uint32_t handle = ShowRulesPreview(
-            DocRtf(), &host.window, host.page, workDir_.filePath(QStringLiteral("Pendu.rtf")));
+            DocRtf(), &host.window, host.page, m_workDir.filePath(QStringLiteral("Pendu.rtf")));
         QVERIFY(handle != 0);
         host.window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&host.window));
@@ -319,10 +319,10 @@ private slots:
     void rulesFromAnyFolderName()
     {
         QFETCH(QString, name);
-        QVERIFY(QDir(workDir_.path()).mkpath(name));
+        QVERIFY(QDir(m_workDir.path()).mkpath(name));
         const QString document =
-            QDir(workDir_.filePath(name)).filePath(QStringLiteral("Pendu.rtf"));
-        QVERIFY(QFile::copy(workDir_.filePath(QStringLiteral("Pendu.rtf")), document));
+            QDir(m_workDir.filePath(name)).filePath(QStringLiteral("Pendu.rtf"));
+        QVERIFY(QFile::copy(m_workDir.filePath(QStringLiteral("Pendu.rtf")), document));
         Host host;
         const std::uint32_t handle = ShowRulesPreview(DocRtf(), &host.window, host.page, document);
         QVERIFY(handle != 0);
@@ -542,7 +542,7 @@ private slots:
     }
 
 private:
-    QTemporaryDir workDir_;
+    QTemporaryDir m_workDir;
 };
 
 QTEST_MAIN(TestPreviewPlugin)

@@ -228,7 +228,7 @@ void TestIniFile::cutsLongTexts()
     QVERIFY(writeAll(path, "[Config]\nNomUser=" + value + "\nNbMotMin=0x10\n"));
     const TIniFile file(path.toStdString());
     QCOMPARE(file.ReadSection("Config").ReadString("NomUser", ""),
-             std::string(IniValue::MaxTextLength, 'v'));
+             std::string(IniValue::kMaxTextLength, 'v'));
     QCOMPARE(file.ReadSection("Config").ReadInteger("NbMotMin", 4), 16);
 }
 
@@ -284,12 +284,12 @@ void TestIniFile::failedWriteLeavesFileAsItWas()
     {
         QFile file(large);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(file.resize(static_cast<qint64>(TIniFile::MaxFileSize) + 1));
+        QVERIFY(file.resize(static_cast<qint64>(TIniFile::kMaxFileSize) + 1));
     }
     TIniFile huge(large.toStdString());
     QCOMPARE(huge.ReadSection("Config").ReadInteger("NbMotMin", 4), 4);
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, huge.WriteString("Config", "NbMotMin", "5"));
-    QCOMPARE(QFileInfo(large).size(), static_cast<qint64>(TIniFile::MaxFileSize) + 1);
+    QCOMPARE(QFileInfo(large).size(), static_cast<qint64>(TIniFile::kMaxFileSize) + 1);
 }
 
 void TestIniFile::keepsModeAndFollowsLinks()

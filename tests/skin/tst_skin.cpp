@@ -19,9 +19,9 @@ namespace {
 constexpr int Scale = 2;
 const QSize GallowsPixels{165 * Scale, 195 * Scale};
 const QSize FigurePixels{65 * Scale, 112 * Scale};
-const QPoint FigureOffset{(362 - 306) * Scale, (174 - 155) * Scale};
+const QPoint kFigureOffset{(362 - 306) * Scale, (174 - 155) * Scale};
 const QColor Shape1Fill{196, 247, 230};
-const QColor ButtonFace{240, 240, 240};
+const QColor kButtonFace{240, 240, 240};
 
 const std::array<const char*, 4> GallowsPieces{"ImgBas", "ImgCoter", "ImgPendu", "ImgHaut"};
 const std::array<const char*, 6> FigurePieces{"ImgBras1",  "ImgBras2",  "ImgCorps",
@@ -55,7 +55,7 @@ bool isFigurePiece(const QString& name)
 // Where a piece lies in the drawing area, in the gallows picture's pixels.
 QPoint placeOf(const QString& piece)
 {
-    return isFigurePiece(piece) ? FigureOffset : QPoint();
+    return isFigurePiece(piece) ? kFigureOffset : QPoint();
 }
 
 bool opaque(QRgb pixel)
@@ -201,7 +201,7 @@ private slots:
 
         const QImage bitmap(resPath(name));
         // The lower-left pixel is the colour a button keys out as transparent.
-        QCOMPARE(QColor(bitmap.pixel(0, bitmap.height() - 1)), ButtonFace);
+        QCOMPARE(QColor(bitmap.pixel(0, bitmap.height() - 1)), kButtonFace);
 
         const int stateWidth = twoStates ? bitmap.width() / 2 : bitmap.width();
         if (twoStates) {
@@ -214,7 +214,7 @@ private slots:
             for (int x = 0; x < bitmap.width(); ++x) {
                 const QRgb pixel = bitmap.pixel(x, y);
                 if (x < stateWidth) {
-                    drawn += QColor(pixel) != ButtonFace;
+                    drawn += QColor(pixel) != kButtonFace;
                     colourful += saturation(pixel) >= 30;
                 } else {
                     greyOnly += saturation(pixel) <= 2;
@@ -231,7 +231,7 @@ private slots:
             int greyDrawn = 0;
             for (int y = 0; y < bitmap.height(); ++y) {
                 for (int x = stateWidth; x < bitmap.width(); ++x) {
-                    greyDrawn += QColor(bitmap.pixel(x, y)) != ButtonFace;
+                    greyDrawn += QColor(bitmap.pixel(x, y)) != kButtonFace;
                 }
             }
             QVERIFY(greyDrawn > drawn / 2);
@@ -257,11 +257,11 @@ private slots:
         // The top beam and its brace reach over the little man's area.
         QVERIFY(top.top() < height / 10);
         QVERIFY(top.left() <= post.left());
-        QVERIFY(top.right() > FigureOffset.x() + FigurePixels.width() / 2);
+        QVERIFY(top.right() > kFigureOffset.x() + FigurePixels.width() / 2);
         QVERIFY(top.bottom() < height / 2);
         // The rope hangs straight down from under the beam, over the middle of
         // the little man's area.
-        const int middle = FigureOffset.x() + FigurePixels.width() / 2;
+        const int middle = kFigureOffset.x() + FigurePixels.width() / 2;
         QVERIFY(rope.left() <= middle && rope.right() >= middle);
         QVERIFY(rope.width() < width / 10);
         QVERIFY(rope.top() > top.top() && rope.top() < top.bottom());
@@ -302,12 +302,12 @@ private slots:
     void ropeEndsOnTheHead()
     {
         const QRect rope = opaqueBounds(pieces.at(QStringLiteral("ImgPendu")));
-        const QRect head = opaqueBounds(pieces.at(QStringLiteral("ImgTete")), FigureOffset);
+        const QRect head = opaqueBounds(pieces.at(QStringLiteral("ImgTete")), kFigureOffset);
         QVERIFY2(rope.bottom() >= head.top() - 1, "gap between the rope and the head");
         QVERIFY2(rope.bottom() <= head.top() + 4, "the rope runs into the head");
 
         const QImage drawing = stacked(pieces);
-        const int middle = FigureOffset.x() + FigurePixels.width() / 2;
+        const int middle = kFigureOffset.x() + FigurePixels.width() / 2;
         for (int y = rope.top(); y <= head.center().y(); ++y) {
             QVERIFY2(!isShape1(drawing.pixel(middle, y)), qPrintable(QString::number(y)));
         }
@@ -343,8 +343,8 @@ private slots:
 
         // The space between the feet and the base stays empty.
         const QRect feet =
-            opaqueBounds(pieces.at(QStringLiteral("ImgJambe1")), FigureOffset)
-                .united(opaqueBounds(pieces.at(QStringLiteral("ImgJambe2")), FigureOffset));
+            opaqueBounds(pieces.at(QStringLiteral("ImgJambe1")), kFigureOffset)
+                .united(opaqueBounds(pieces.at(QStringLiteral("ImgJambe2")), kFigureOffset));
         const QRect base = opaqueBounds(pieces.at(QStringLiteral("ImgBas")));
         const QRect post = opaqueBounds(pieces.at(QStringLiteral("ImgCoter")));
         const QRect gap(post.right() + 2, feet.bottom() + 2,

@@ -88,7 +88,7 @@ QDir madeFolder(const QString& path)
 
 void writeIcons(const QString& themeFolder, const QString& name)
 {
-    for (const int size : Skin::AppIconSizes) {
+    for (const int size : Skin::kAppIconSizes) {
         const QDir folder = madeFolder(QStringLiteral("%1/%2x%2/apps").arg(themeFolder).arg(size));
         save(Skin::paintAppIcon(size), folder.filePath(name + QStringLiteral(".png")));
     }

@@ -50,7 +50,7 @@ QImage onButtonFace(std::initializer_list<QImage> states)
         height = std::max(height, state.height());
     }
     QImage flat(width, height, QImage::Format_RGB32);
-    flat.fill(Palette::ButtonFace);
+    flat.fill(Palette::kButtonFace);
     QPainter painter(&flat);
     int x = 0;
     for (const QImage& state : states) {
@@ -59,7 +59,7 @@ QImage onButtonFace(std::initializer_list<QImage> states)
     }
     painter.end();
     // The corner pixel must be the face colour, whatever the glyph touches.
-    flat.setPixelColor(0, height - 1, Palette::ButtonFace);
+    flat.setPixelColor(0, height - 1, Palette::kButtonFace);
     return flat;
 }
 

@@ -13,12 +13,12 @@ namespace {
 
 // The icon is drawn in a 64-unit square, the badge filling it but for a
 // margin that keeps its outline whole.
-constexpr qreal IconUnits = 64;
+constexpr qreal kIconUnits = 64;
 
 void paintIcon(QPainter& painter, qreal pixels)
 {
     painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
-    painter.scale(pixels / IconUnits, pixels / IconUnits);
+    painter.scale(pixels / kIconUnits, pixels / kIconUnits);
     paintCrowBadge(painter, QPointF(32, 32), 29.5);
 }
 

@@ -10,7 +10,7 @@
 namespace Skin {
 
 // The square sizes, in pixels, of the icon's bitmaps.
-inline const std::vector<int> AppIconSizes{16, 22, 32, 48, 64, 128, 256};
+inline const std::vector<int> kAppIconSizes{16, 22, 32, 48, 64, 128, 256};
 
 QImage paintAppIcon(int pixels);
 

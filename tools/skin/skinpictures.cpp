@@ -16,33 +16,33 @@ namespace Skin {
 namespace {
 
 // The little man, in the coordinates of his own area (65 x 112).
-constexpr QPointF HeadCentre{32.5, 40};
-constexpr qreal HeadRadius = 11;
-constexpr QRectF Torso{27, 50, 11, 34};
-constexpr QPointF ShoulderLeft{31, 57};
-constexpr QPointF ShoulderRight{34, 57};
-constexpr QPointF HandLeft{11.5, 76};
-constexpr QPointF HandRight{53.5, 76};
-constexpr QPointF HipLeft{30, 81};
-constexpr QPointF HipRight{35, 81};
-constexpr QPointF FootLeft{21, 105};
-constexpr QPointF FootRight{44, 105};
+constexpr QPointF kHeadCentre{32.5, 40};
+constexpr qreal kHeadRadius = 11;
+constexpr QRectF kTorso{27, 50, 11, 34};
+constexpr QPointF kShoulderLeft{31, 57};
+constexpr QPointF kShoulderRight{34, 57};
+constexpr QPointF kHandLeft{11.5, 76};
+constexpr QPointF kHandRight{53.5, 76};
+constexpr QPointF kHipLeft{30, 81};
+constexpr QPointF kHipRight{35, 81};
+constexpr QPointF kFootLeft{21, 105};
+constexpr QPointF kFootRight{44, 105};
 
 // The gallows, in the coordinates of the drawing area (165 x 195).
-constexpr QRectF Base{6, 178, 153, 12};
-constexpr QRectF Post{22, 19, 12, 160};
-constexpr QRectF Beam{14, 19, 118, 11};
-constexpr qreal RopeX = FigureOffset.x() + HeadCentre.x();
-constexpr qreal RopeWidth = 4;
+constexpr QRectF kBase{6, 178, 153, 12};
+constexpr QRectF kPost{22, 19, 12, 160};
+constexpr QRectF kBeam{14, 19, 118, 11};
+constexpr qreal kRopeX = kFigureOffset.x() + kHeadCentre.x();
+constexpr qreal kRopeWidth = 4;
 // The rope ends on the top of the head's outline, a little inside it so that
 // no gap shows between them.
-constexpr qreal HeadTopInGallows =
-    FigureOffset.y() + HeadCentre.y() - HeadRadius - OutlineWidth / 2;
-constexpr qreal RopeEnd = HeadTopInGallows + 1.25;
+constexpr qreal kHeadTopInGallows =
+    kFigureOffset.y() + kHeadCentre.y() - kHeadRadius - kOutlineWidth / 2;
+constexpr qreal kRopeEnd = kHeadTopInGallows + 1.25;
 
 void paintGrain(QPainter& painter, const QRectF& plank, bool vertical)
 {
-    painter.setPen(QPen(Palette::WoodGrain, 0.7, Qt::SolidLine, Qt::RoundCap));
+    painter.setPen(QPen(Palette::kWoodGrain, 0.7, Qt::SolidLine, Qt::RoundCap));
     painter.setBrush(Qt::NoBrush);
     const qreal length = vertical ? plank.height() : plank.width();
     const qreal across = vertical ? plank.width() : plank.height();
@@ -74,9 +74,9 @@ void paintPlank(QPainter& painter, const QRectF& plank, bool vertical)
     shape.addRoundedRect(plank, 2.5, 2.5);
     QLinearGradient gradient(vertical ? QPointF(plank.left(), 0) : QPointF(0, plank.top()),
                              vertical ? QPointF(plank.right(), 0) : QPointF(0, plank.bottom()));
-    gradient.setColorAt(0, Palette::WoodLight);
-    gradient.setColorAt(0.45, Palette::WoodMid);
-    gradient.setColorAt(1, Palette::WoodDark);
+    gradient.setColorAt(0, Palette::kWoodLight);
+    gradient.setColorAt(0.45, Palette::kWoodMid);
+    gradient.setColorAt(1, Palette::kWoodDark);
     painter.setPen(Qt::NoPen);
     painter.setBrush(gradient);
     painter.drawPath(shape);
@@ -88,7 +88,7 @@ void paintPlank(QPainter& painter, const QRectF& plank, bool vertical)
 
     painter.setBrush(Qt::NoBrush);
     painter.setPen(
-        QPen(Palette::WoodOutline, OutlineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        QPen(Palette::kWoodOutline, kOutlineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.drawPath(shape);
 }
 
@@ -96,8 +96,8 @@ void paintBolt(QPainter& painter, QPointF centre)
 {
     QRadialGradient gradient(centre - QPointF(0.5, 0.5), 2.2);
     gradient.setColorAt(0, QColor(190, 184, 178));
-    gradient.setColorAt(1, Palette::Bolt);
-    painter.setPen(QPen(Palette::WoodOutline, 0.8));
+    gradient.setColorAt(1, Palette::kBolt);
+    painter.setPen(QPen(Palette::kWoodOutline, 0.8));
     painter.setBrush(gradient);
     painter.drawEllipse(centre, 1.7, 1.7);
 }
@@ -105,57 +105,58 @@ void paintBolt(QPainter& painter, QPointF centre)
 void paintBase(QPainter& painter)
 {
     // A soft shadow on the ground, then the plank.
-    QRadialGradient shadow(QPointF(Base.center().x(), Base.bottom()), Base.width() / 2);
+    QRadialGradient shadow(QPointF(kBase.center().x(), kBase.bottom()), kBase.width() / 2);
     shadow.setColorAt(0, QColor(40, 90, 70, 90));
     shadow.setColorAt(1, QColor(40, 90, 70, 0));
     painter.setPen(Qt::NoPen);
     painter.setBrush(shadow);
     painter.save();
-    painter.translate(Base.center().x(), Base.bottom() + 0.5);
+    painter.translate(kBase.center().x(), kBase.bottom() + 0.5);
     painter.scale(1, 0.08);
-    painter.drawEllipse(QPointF(), Base.width() / 2 + 2, Base.width() / 2 + 2);
+    painter.drawEllipse(QPointF(), kBase.width() / 2 + 2, kBase.width() / 2 + 2);
     painter.restore();
 
-    paintPlank(painter, Base, false);
+    paintPlank(painter, kBase, false);
     // Pegs holding the plank to the ground.
-    paintBolt(painter, QPointF(Base.left() + 5, Base.center().y()));
-    paintBolt(painter, QPointF(Base.right() - 5, Base.center().y()));
+    paintBolt(painter, QPointF(kBase.left() + 5, kBase.center().y()));
+    paintBolt(painter, QPointF(kBase.right() - 5, kBase.center().y()));
 }
 
 void paintPost(QPainter& painter)
 {
-    paintPlank(painter, Post, true);
-    paintBolt(painter, QPointF(Post.center().x(), Post.bottom() - 6));
+    paintPlank(painter, kPost, true);
+    paintBolt(painter, QPointF(kPost.center().x(), kPost.bottom() - 6));
 }
 
 void paintRope(QPainter& painter)
 {
-    const QRectF rope(RopeX - RopeWidth / 2, Beam.top() + 4, RopeWidth, RopeEnd - Beam.top() - 4);
+    const QRectF rope(kRopeX - kRopeWidth / 2, kBeam.top() + 4, kRopeWidth,
+                      kRopeEnd - kBeam.top() - 4);
     QLinearGradient gradient(rope.left(), 0, rope.right(), 0);
-    gradient.setColorAt(0, Palette::RopeLight);
-    gradient.setColorAt(1, Palette::RopeDark);
+    gradient.setColorAt(0, Palette::kRopeLight);
+    gradient.setColorAt(1, Palette::kRopeDark);
     QPainterPath shape;
     shape.addRect(rope);
-    fillOutlined(painter, shape, gradient, Palette::RopeOutline, 1.1);
+    fillOutlined(painter, shape, gradient, Palette::kRopeOutline, 1.1);
 
     // The twist of the strands.
     painter.save();
     painter.setClipRect(rope);
-    painter.setPen(QPen(Palette::RopeOutline.lighter(150), 0.6));
+    painter.setPen(QPen(Palette::kRopeOutline.lighter(150), 0.6));
     for (qreal y = rope.top(); y < rope.bottom() + 4; y += 2.4) {
         painter.drawLine(QPointF(rope.left(), y), QPointF(rope.right(), y - 2.2));
     }
     painter.restore();
 
     // The knot of the noose: turns of rope wound around it just above the head.
-    const QRectF knot(RopeX - 4, RopeEnd - 14, 8, 10);
+    const QRectF knot(kRopeX - 4, kRopeEnd - 14, 8, 10);
     QPainterPath knotShape;
     knotShape.addRoundedRect(knot, 2.5, 2.5);
     QLinearGradient knotGradient(knot.left(), 0, knot.right(), 0);
-    knotGradient.setColorAt(0, Palette::RopeLight);
-    knotGradient.setColorAt(1, Palette::RopeDark);
-    fillOutlined(painter, knotShape, knotGradient, Palette::RopeOutline, 1.1);
-    painter.setPen(QPen(Palette::RopeOutline, 0.7, Qt::SolidLine, Qt::RoundCap));
+    knotGradient.setColorAt(0, Palette::kRopeLight);
+    knotGradient.setColorAt(1, Palette::kRopeDark);
+    fillOutlined(painter, knotShape, knotGradient, Palette::kRopeOutline, 1.1);
+    painter.setPen(QPen(Palette::kRopeOutline, 0.7, Qt::SolidLine, Qt::RoundCap));
     for (qreal y = knot.top() + 2.5; y < knot.bottom() - 1; y += 2.5) {
         painter.drawLine(QPointF(knot.left() + 0.8, y), QPointF(knot.right() - 0.8, y + 0.6));
     }
@@ -166,25 +167,25 @@ void paintTop(QPainter& painter)
     // The diagonal brace runs from the post's side up to the beam; it is cut
     // along the post's outline so the post's edge stays visible.
     painter.save();
-    painter.setClipRect(QRectF(Post.right() + OutlineWidth / 2, 0, 200, 200));
-    const QPointF braceLow(Post.right() - 2, 68);
-    const QPointF braceHigh(Post.right() + 38, Beam.bottom() - 4);
+    painter.setClipRect(QRectF(kPost.right() + kOutlineWidth / 2, 0, 200, 200));
+    const QPointF braceLow(kPost.right() - 2, 68);
+    const QPointF braceHigh(kPost.right() + 38, kBeam.bottom() - 4);
     QPainterPath brace = strokeShape(line(braceLow, braceHigh), 8, Qt::FlatCap);
     QLinearGradient gradient(braceLow, braceLow + QPointF(4, 4));
-    gradient.setColorAt(0, Palette::WoodLight);
-    gradient.setColorAt(1, Palette::WoodMid);
-    fillOutlined(painter, brace, gradient, Palette::WoodOutline);
-    painter.setPen(QPen(Palette::WoodGrain, 0.7));
+    gradient.setColorAt(0, Palette::kWoodLight);
+    gradient.setColorAt(1, Palette::kWoodMid);
+    fillOutlined(painter, brace, gradient, Palette::kWoodOutline);
+    painter.setPen(QPen(Palette::kWoodGrain, 0.7));
     painter.drawLine(braceLow + QPointF(1, -1), braceHigh + QPointF(1, -1));
     painter.restore();
-    paintBolt(painter, QPointF(Post.right() + 4, 62));
+    paintBolt(painter, QPointF(kPost.right() + 4, 62));
 
-    paintPlank(painter, Beam, false);
-    paintBolt(painter, QPointF(Post.center().x(), Beam.center().y()));
-    paintBolt(painter, QPointF(braceHigh.x() - 2, Beam.center().y()));
+    paintPlank(painter, kBeam, false);
+    paintBolt(painter, QPointF(kPost.center().x(), kBeam.center().y()));
+    paintBolt(painter, QPointF(braceHigh.x() - 2, kBeam.center().y()));
 
     // The corbelet itself, perched at the end of the beam, watching.
-    paintCrow(painter, QPointF(Beam.right() - 13, Beam.top() + 0.5), 18, false);
+    paintCrow(painter, QPointF(kBeam.right() - 13, kBeam.top() + 0.5), 18, false);
 }
 
 QPainterPath roundCapStroke(QPointF from, QPointF to, qreal width)
@@ -195,30 +196,30 @@ QPainterPath roundCapStroke(QPointF from, QPointF to, qreal width)
 void paintArm(QPainter& painter, QPointF shoulder, QPointF hand)
 {
     QLinearGradient gradient(shoulder, hand);
-    gradient.setColorAt(0, Palette::ShirtLight);
-    gradient.setColorAt(1, Palette::ShirtDark);
-    fillOutlined(painter, roundCapStroke(shoulder, hand, 6), gradient, Palette::FigureOutline);
+    gradient.setColorAt(0, Palette::kShirtLight);
+    gradient.setColorAt(1, Palette::kShirtDark);
+    fillOutlined(painter, roundCapStroke(shoulder, hand, 6), gradient, Palette::kFigureOutline);
     // The hand, slightly beyond the sleeve.
     const QPointF direction =
         (hand - shoulder) / std::hypot(hand.x() - shoulder.x(), hand.y() - shoulder.y());
     QPainterPath palm;
     palm.addEllipse(hand + direction * 2.5, 3.4, 3.4);
-    fillOutlined(painter, palm, Palette::Skin, Palette::FigureOutline);
+    fillOutlined(painter, palm, Palette::kSkin, Palette::kFigureOutline);
 }
 
 void paintBody(QPainter& painter)
 {
     QPainterPath shirt;
-    shirt.addRoundedRect(Torso, 4.5, 4.5);
-    QLinearGradient gradient(Torso.left(), 0, Torso.right(), 0);
-    gradient.setColorAt(0, Palette::ShirtLight);
-    gradient.setColorAt(1, Palette::ShirtDark);
-    fillOutlined(painter, shirt, gradient, Palette::FigureOutline);
+    shirt.addRoundedRect(kTorso, 4.5, 4.5);
+    QLinearGradient gradient(kTorso.left(), 0, kTorso.right(), 0);
+    gradient.setColorAt(0, Palette::kShirtLight);
+    gradient.setColorAt(1, Palette::kShirtDark);
+    fillOutlined(painter, shirt, gradient, Palette::kFigureOutline);
     // Three buttons down the shirt.
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(255, 255, 255, 200));
-    for (const qreal y : {Torso.top() + 10, Torso.top() + 17, Torso.top() + 24}) {
-        painter.drawEllipse(QPointF(Torso.center().x(), y), 1.1, 1.1);
+    for (const qreal y : {kTorso.top() + 10, kTorso.top() + 17, kTorso.top() + 24}) {
+        painter.drawEllipse(QPointF(kTorso.center().x(), y), 1.1, 1.1);
     }
 }
 
@@ -227,11 +228,11 @@ void paintLeg(QPainter& painter, QPointF hip, QPointF foot, bool toLeft)
     // The trouser leg comes out from under the shirt: it is cut along the
     // shirt's hem so the hem's outline stays visible.
     painter.save();
-    painter.setClipRect(QRectF(0, Torso.bottom() + OutlineWidth / 2, 200, 200));
+    painter.setClipRect(QRectF(0, kTorso.bottom() + kOutlineWidth / 2, 200, 200));
     QLinearGradient gradient(hip, foot);
-    gradient.setColorAt(0, Palette::TrousersLight);
-    gradient.setColorAt(1, Palette::Trousers);
-    fillOutlined(painter, roundCapStroke(hip, foot, 6.5), gradient, Palette::FigureOutline);
+    gradient.setColorAt(0, Palette::kTrousersLight);
+    gradient.setColorAt(1, Palette::kTrousers);
+    fillOutlined(painter, roundCapStroke(hip, foot, 6.5), gradient, Palette::kFigureOutline);
     painter.restore();
 
     // The shoe, pointing outwards.
@@ -243,7 +244,7 @@ void paintLeg(QPainter& painter, QPointF hip, QPointF foot, bool toLeft)
     shoe.cubicTo(foot + QPointF(7 * side, 3.5), foot + QPointF(-3 * side, 3.5),
                  foot + QPointF(-3.5 * side, 1.5));
     shoe.closeSubpath();
-    fillOutlined(painter, shoe, Palette::Shoe, Palette::FigureOutline);
+    fillOutlined(painter, shoe, Palette::kShoe, Palette::kFigureOutline);
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(255, 255, 255, 80));
     painter.drawEllipse(foot + QPointF(3.5 * side, -0.8), 1.6, 0.8);
@@ -252,50 +253,50 @@ void paintLeg(QPainter& painter, QPointF hip, QPointF foot, bool toLeft)
 void paintHead(QPainter& painter)
 {
     QPainterPath head;
-    head.addEllipse(HeadCentre, HeadRadius, HeadRadius);
-    QRadialGradient gradient(HeadCentre - QPointF(3, 4), HeadRadius * 1.4);
-    gradient.setColorAt(0, Palette::Skin.lighter(106));
-    gradient.setColorAt(1, Palette::Skin.darker(108));
-    fillOutlined(painter, head, gradient, Palette::FigureOutline);
+    head.addEllipse(kHeadCentre, kHeadRadius, kHeadRadius);
+    QRadialGradient gradient(kHeadCentre - QPointF(3, 4), kHeadRadius * 1.4);
+    gradient.setColorAt(0, Palette::kSkin.lighter(106));
+    gradient.setColorAt(1, Palette::kSkin.darker(108));
+    fillOutlined(painter, head, gradient, Palette::kFigureOutline);
 
-    const qreal cx = HeadCentre.x();
-    const qreal cy = HeadCentre.y();
+    const qreal cx = kHeadCentre.x();
+    const qreal cy = kHeadCentre.y();
     // A cap of brown hair with a wavy fringe, inside the head's outline.
     painter.save();
     painter.setClipPath(head);
-    QPainterPath hair(QPointF(cx - HeadRadius - 1, cy - 1));
+    QPainterPath hair(QPointF(cx - kHeadRadius - 1, cy - 1));
     hair.quadTo(cx - 10, cy - 6, cx - 7, cy - 7.5);
     hair.quadTo(cx - 4.5, cy - 6, cx - 2.5, cy - 8);
     hair.quadTo(cx, cy - 6.2, cx + 2.5, cy - 8);
     hair.quadTo(cx + 4.5, cy - 6, cx + 7, cy - 7.5);
-    hair.quadTo(cx + 10, cy - 6, cx + HeadRadius + 1, cy - 1);
-    hair.lineTo(cx + HeadRadius + 1, cy - HeadRadius - 2);
-    hair.lineTo(cx - HeadRadius - 1, cy - HeadRadius - 2);
+    hair.quadTo(cx + 10, cy - 6, cx + kHeadRadius + 1, cy - 1);
+    hair.lineTo(cx + kHeadRadius + 1, cy - kHeadRadius - 2);
+    hair.lineTo(cx - kHeadRadius - 1, cy - kHeadRadius - 2);
     hair.closeSubpath();
-    fillOutlined(painter, hair, Palette::Hair, Palette::FigureOutline, 0.9);
+    fillOutlined(painter, hair, Palette::kHair, Palette::kFigureOutline, 0.9);
     painter.restore();
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(Palette::FigureOutline, OutlineWidth));
+    painter.setPen(QPen(Palette::kFigureOutline, kOutlineWidth));
     painter.drawPath(head);
     // Rosy cheeks.
     painter.setPen(Qt::NoPen);
-    painter.setBrush(Palette::Cheek);
+    painter.setBrush(Palette::kCheek);
     painter.drawEllipse(QPointF(cx - 6.5, cy + 3.2), 2.4, 1.6);
     painter.drawEllipse(QPointF(cx + 6.5, cy + 3.2), 2.4, 1.6);
     // Round eyes with a glint: surprised rather than frightened.
     for (const qreal side : {-1.0, 1.0}) {
         const QPointF eye(cx + side * 3.8, cy - 1.2);
-        painter.setBrush(Palette::FigureOutline);
+        painter.setBrush(Palette::kFigureOutline);
         painter.drawEllipse(eye, 1.6, 2.1);
         painter.setBrush(Qt::white);
         painter.drawEllipse(eye + QPointF(0.5, -0.7), 0.6, 0.6);
     }
     // Raised eyebrows and a small "oh" of a mouth.
-    painter.setPen(QPen(Palette::FigureOutline, 0.9, Qt::SolidLine, Qt::RoundCap));
+    painter.setPen(QPen(Palette::kFigureOutline, 0.9, Qt::SolidLine, Qt::RoundCap));
     painter.setBrush(Qt::NoBrush);
     painter.drawArc(QRectF(cx - 6.3, cy - 5.6, 4.4, 2.6), 30 * 16, 120 * 16);
     painter.drawArc(QRectF(cx + 1.9, cy - 5.6, 4.4, 2.6), 30 * 16, 120 * 16);
-    painter.setPen(QPen(Palette::FigureOutline, 0.8));
+    painter.setPen(QPen(Palette::kFigureOutline, 0.8));
     painter.setBrush(QColor(170, 60, 60));
     painter.drawEllipse(QPointF(cx, cy + 5), 1.5, 1.8);
 }
@@ -306,20 +307,20 @@ void paintCrow(QPainter& painter, QPointF feet, qreal height, bool facingRight)
 {
     // Drawn in a 100-unit box, looking right, feet at (50, 100).
     const qreal k = height / 100;
-    const qreal outline = OutlineWidth / k;
+    const qreal outline = kOutlineWidth / k;
     painter.save();
     painter.translate(feet);
     painter.scale(facingRight ? k : -k, k);
     painter.translate(-50, -100);
 
     // Legs and toes.
-    painter.setPen(QPen(Palette::BeakOutline, 4.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setPen(QPen(Palette::kBeakOutline, 4.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.drawLine(QPointF(45, 80), QPointF(44, 98));
     painter.drawLine(QPointF(57, 80), QPointF(57, 98));
-    painter.setPen(QPen(Palette::Beak, 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setPen(QPen(Palette::kBeak, 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.drawLine(QPointF(45, 80), QPointF(44, 98));
     painter.drawLine(QPointF(57, 80), QPointF(57, 98));
-    painter.setPen(QPen(Palette::BeakOutline, 3.5, Qt::SolidLine, Qt::RoundCap));
+    painter.setPen(QPen(Palette::kBeakOutline, 3.5, Qt::SolidLine, Qt::RoundCap));
     for (const qreal x : {44.0, 57.0}) {
         painter.drawLine(QPointF(x - 5, 100), QPointF(x + 6, 100));
     }
@@ -347,9 +348,9 @@ void paintCrow(QPainter& painter, QPointF feet, qreal height, bool facingRight)
     tuft.closeSubpath();
     const QPainterPath silhouette = tail.united(body).united(head).united(tuft);
     QLinearGradient gradient(0, 10, 0, 86);
-    gradient.setColorAt(0, Palette::CrowLight);
-    gradient.setColorAt(1, Palette::CrowDark);
-    fillOutlined(painter, silhouette, gradient, Palette::CrowOutline, outline);
+    gradient.setColorAt(0, Palette::kCrowLight);
+    gradient.setColorAt(1, Palette::kCrowDark);
+    fillOutlined(painter, silhouette, gradient, Palette::kCrowOutline, outline);
 
     // Wing folded on the body.
     QPainterPath wing;
@@ -357,8 +358,8 @@ void paintCrow(QPainter& painter, QPointF feet, qreal height, bool facingRight)
     wing.cubicTo(44, 44, 62, 46, 68, 58);
     wing.cubicTo(64, 70, 50, 78, 32, 76);
     wing.quadTo(36, 70, 30, 56);
-    fillOutlined(painter, wing, Palette::CrowWing, Palette::CrowOutline, outline * 0.7);
-    painter.setPen(QPen(Palette::CrowOutline, outline * 0.5, Qt::SolidLine, Qt::RoundCap));
+    fillOutlined(painter, wing, Palette::kCrowWing, Palette::kCrowOutline, outline * 0.7);
+    painter.setPen(QPen(Palette::kCrowOutline, outline * 0.5, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(QPointF(40, 66), QPointF(56, 64));
     painter.drawLine(QPointF(38, 71), QPointF(52, 70));
 
@@ -368,16 +369,16 @@ void paintCrow(QPainter& painter, QPointF feet, qreal height, bool facingRight)
     beak.quadTo(100, 28, 108, 35);
     beak.quadTo(98, 40, 86, 42);
     beak.closeSubpath();
-    fillOutlined(painter, beak, Palette::Beak, Palette::BeakOutline, outline * 0.8);
-    painter.setPen(QPen(Palette::BeakOutline, outline * 0.5, Qt::SolidLine, Qt::RoundCap));
+    fillOutlined(painter, beak, Palette::kBeak, Palette::kBeakOutline, outline * 0.8);
+    painter.setPen(QPen(Palette::kBeakOutline, outline * 0.5, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(QPointF(88, 34), QPointF(104, 35));
 
     // A big friendly eye.
-    painter.setPen(QPen(Palette::CrowOutline, outline * 0.5));
+    painter.setPen(QPen(Palette::kCrowOutline, outline * 0.5));
     painter.setBrush(Qt::white);
     painter.drawEllipse(QPointF(77, 27), 8, 8.5);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(Palette::CrowOutline);
+    painter.setBrush(Palette::kCrowOutline);
     painter.drawEllipse(QPointF(79.5, 28), 4.2, 4.6);
     painter.setBrush(Qt::white);
     painter.drawEllipse(QPointF(81, 26), 1.6, 1.6);
@@ -386,9 +387,9 @@ void paintCrow(QPainter& painter, QPointF feet, qreal height, bool facingRight)
 
 QImage paintGallowsPiece(GallowsPiece piece)
 {
-    QImage image = transparentImage(GallowsSize, PictureScale);
+    QImage image = transparentImage(kGallowsSize, kPictureScale);
     QPainter painter(&image);
-    preparePainter(painter, PictureScale);
+    preparePainter(painter, kPictureScale);
     switch (piece) {
     case GallowsPiece::Bas:
         paintBase(painter);
@@ -408,24 +409,24 @@ QImage paintGallowsPiece(GallowsPiece piece)
 
 QImage paintFigurePiece(FigurePiece piece)
 {
-    QImage image = transparentImage(FigureSize, PictureScale);
+    QImage image = transparentImage(kFigureSize, kPictureScale);
     QPainter painter(&image);
-    preparePainter(painter, PictureScale);
+    preparePainter(painter, kPictureScale);
     switch (piece) {
     case FigurePiece::Bras1:
-        paintArm(painter, ShoulderLeft, HandLeft);
+        paintArm(painter, kShoulderLeft, kHandLeft);
         break;
     case FigurePiece::Bras2:
-        paintArm(painter, ShoulderRight, HandRight);
+        paintArm(painter, kShoulderRight, kHandRight);
         break;
     case FigurePiece::Corps:
         paintBody(painter);
         break;
     case FigurePiece::Jambe1:
-        paintLeg(painter, HipLeft, FootLeft, true);
+        paintLeg(painter, kHipLeft, kFootLeft, true);
         break;
     case FigurePiece::Jambe2:
-        paintLeg(painter, HipRight, FootRight, false);
+        paintLeg(painter, kHipRight, kFootRight, false);
         break;
     case FigurePiece::Tete:
         paintHead(painter);
@@ -477,16 +478,17 @@ void paintLettering(QPainter& painter, const QPainterPath& text, qreal outline, 
                     qreal bottom)
 {
     painter.setPen(Qt::NoPen);
-    painter.setBrush(Palette::LogoShadow);
+    painter.setBrush(Palette::kLogoShadow);
     painter.drawPath(text.translated(1.5, 2.5));
 
-    painter.setPen(QPen(Palette::LogoOutline, outline, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setPen(
+        QPen(Palette::kLogoOutline, outline, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(text);
 
     QLinearGradient gradient(0, top, 0, bottom);
-    gradient.setColorAt(0, Palette::LogoFillTop);
-    gradient.setColorAt(1, Palette::LogoFillBottom);
+    gradient.setColorAt(0, Palette::kLogoFillTop);
+    gradient.setColorAt(1, Palette::kLogoFillBottom);
     painter.setPen(Qt::NoPen);
     painter.setBrush(gradient);
     painter.drawPath(text);
@@ -496,9 +498,9 @@ void paintLettering(QPainter& painter, const QPainterPath& text, qreal outline, 
 
 QImage paintLogo()
 {
-    QImage image = transparentImage(LogoSize, PictureScale);
+    QImage image = transparentImage(kLogoSize, kPictureScale);
     QPainter painter(&image);
-    preparePainter(painter, PictureScale);
+    preparePainter(painter, kPictureScale);
 
     const QPainterPath title =
         bouncingWord(QStringLiteral("Corbelet"), titleFont(42, false), QPointF(104, 60));
@@ -510,7 +512,7 @@ QImage paintLogo()
     const QString tagline = QStringLiteral("le jeu du pendu");
     const qreal taglineWidth = QFontMetricsF(small).horizontalAdvance(tagline);
     subtitle.addText(104 - taglineWidth / 2, 81, small, tagline);
-    painter.setPen(QPen(Palette::LogoOutline, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setPen(QPen(Palette::kLogoOutline, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(subtitle);
     painter.setPen(Qt::NoPen);
@@ -536,9 +538,9 @@ void paintCrowBadge(QPainter& painter, QPointF centre, qreal radius)
 
 QImage paintInfoIcon()
 {
-    QImage image = transparentImage(InfoIconSize, PictureScale);
+    QImage image = transparentImage(kInfoIconSize, kPictureScale);
     QPainter painter(&image);
-    preparePainter(painter, PictureScale);
+    preparePainter(painter, kPictureScale);
     // The badge keeps to the left of the picture, where the panel's texts do
     // not cover it.
     paintCrowBadge(painter, QPointF(32, 42), 27);

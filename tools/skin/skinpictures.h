@@ -29,12 +29,12 @@ enum class FigurePiece
     Tete
 };
 
-inline constexpr QSize GallowsSize{165, 195};
-inline constexpr QSize FigureSize{65, 112};
+inline constexpr QSize kGallowsSize{165, 195};
+inline constexpr QSize kFigureSize{65, 112};
 // Where the little man's area lies inside the gallows area, on screen.
-inline constexpr QPointF FigureOffset{56, 19};
-inline constexpr QSize LogoSize{208, 88};
-inline constexpr QSize InfoIconSize{80, 80};
+inline constexpr QPointF kFigureOffset{56, 19};
+inline constexpr QSize kLogoSize{208, 88};
+inline constexpr QSize kInfoIconSize{80, 80};
 
 QImage paintGallowsPiece(GallowsPiece piece);
 QImage paintFigurePiece(FigurePiece piece);

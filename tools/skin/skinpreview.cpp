@@ -12,9 +12,9 @@
 namespace Skin {
 namespace {
 
-constexpr QSize WindowSize{484, 365};
-constexpr int Gap = 16;
-const QColor WindowColour{255, 128, 64};
+constexpr QSize kWindowSize{484, 365};
+constexpr int kGap = 16;
+const QColor kWindowColour{255, 128, 64};
 
 const QImage& file(const std::map<QString, QImage>& files, const QString& name)
 {
@@ -66,7 +66,7 @@ void paintButton(QPainter& painter, const QRect& bounds, const QImage& glyph,
                  const QString& caption)
 {
     painter.setPen(QPen(QColor(110, 110, 110), 1));
-    painter.setBrush(Palette::ButtonFace);
+    painter.setBrush(Palette::kButtonFace);
     painter.drawRoundedRect(QRectF(bounds).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
     painter.setFont(font(QStringLiteral("Liberation Sans"), 13, false));
     const int textWidth = caption.isEmpty() ? 0 : painter.fontMetrics().horizontalAdvance(caption);
@@ -114,7 +114,7 @@ void paintLetterList(QPainter& painter, const QRect& bounds, const QString& trie
 void paintWindow(QPainter& painter, const std::map<QString, QImage>& files,
                  std::initializer_list<const char*> pieces, bool info)
 {
-    painter.fillRect(QRect(QPoint(), WindowSize), WindowColour);
+    painter.fillRect(QRect(QPoint(), kWindowSize), kWindowColour);
 
     painter.setFont(font(QStringLiteral("Liberation Sans"), 16, true));
     painter.setPen(Qt::yellow);
@@ -192,28 +192,29 @@ void paintWindow(QPainter& painter, const std::map<QString, QImage>& files,
 QImage paintPreview(const std::map<QString, QImage>& files, int scale)
 {
     const int glyphRow = 90;
-    const QSize size(WindowSize.width() * 2 + Gap * 3, WindowSize.height() + Gap * 2 + glyphRow);
+    const QSize size(kWindowSize.width() * 2 + kGap * 3,
+                     kWindowSize.height() + kGap * 2 + glyphRow);
     QImage preview(size * scale, QImage::Format_ARGB32_Premultiplied);
     preview.fill(QColor(64, 64, 72));
     QPainter painter(&preview);
     preparePainter(painter, scale);
 
     painter.save();
-    painter.translate(Gap, Gap);
+    painter.translate(kGap, kGap);
     paintWindow(painter, files,
                 {"ImgBas", "ImgCoter", "ImgPendu", "ImgHaut", "ImgBras1", "ImgBras2", "ImgCorps",
                  "ImgJambe1", "ImgJambe2", "ImgTete"},
                 false);
     painter.restore();
     painter.save();
-    painter.translate(Gap * 2 + WindowSize.width(), Gap);
+    painter.translate(kGap * 2 + kWindowSize.width(), kGap);
     paintWindow(painter, files, {"ImgBas", "ImgCoter", "ImgPendu", "ImgHaut", "ImgTete"}, true);
     painter.restore();
 
     // Every glyph bitmap as it is, magnified three times without smoothing.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    int x = Gap;
-    const int y = WindowSize.height() + Gap * 2;
+    int x = kGap;
+    const int y = kWindowSize.height() + kGap * 2;
     for (const char* name :
          {"btFermer.bmp", "btCfg.bmp", "btMot.bmp", "btValid.bmp", "btSave.bmp", "openson.bmp"}) {
         const QImage& glyph = file(files, QString::fromLatin1(name));
