@@ -127,7 +127,7 @@ endfunction()
 # whole run directory (the program, its two run-time libraries, resources,
 # skin and word base).
 function(corbelet_needs_run_directory target)
-    add_dependencies(${target} corbelet corbeletsound corbeletpreview corbelet_resources
+    add_dependencies(${target} corbelet corbelet_audiolib corbelet_previewplugin corbelet_resources
         corbelet_skin corbelet_word_base)
 endfunction()
 
