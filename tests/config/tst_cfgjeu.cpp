@@ -219,7 +219,7 @@ void TestCfgJeu::existingFileIsNotRewrittenAtStart()
     QCOMPARE(cfg->NbMotMin->value(), 6);
 }
 
-// A player's file that holds only a server's section, as the README advises,
+// A player's file that holds only a server's section, as docs/installation.md allows,
 // is a first start too: the new values go after what is there.
 void TestCfgJeu::fileWithoutTheGameSectionGetsTheNewValues()
 {
