@@ -540,8 +540,9 @@ void tellUntyped(const CommandLine& line, const ImportResult& result)
 {
     if (result.untyped > 0)
         inform(line, counted(result.untyped, "mot nouveau sans type", "mots nouveaux sans type") +
-                         " (ni dans le fichier, ni dans la base livrée) : le jeu ne les tire "
-                         "que quand le type choisi est « Pas d'importance ».");
+                         " (ni dans le fichier, ni dans la base livrée) : le jeu ne " +
+                         (result.untyped == 1 ? "le" : "les") +
+                         " tire que quand le type choisi est « Pas d'importance ».");
 }
 
 int importToList(TWordStore& store, const CommandLine& line, int excluded)
