@@ -24,7 +24,7 @@
 #include "wordstore/wordlists.h"
 #include "wordstore/wordstore.h"
 #include "wordtool/listfile.h"
-#include "wordtool/vocabularyfile.h"
+#include "wordtool/wordfile.h"
 #include "wordtool/wordlist.h"
 #include "wordtool/wordreview.h"
 

@@ -10,13 +10,11 @@
 
 #include "wordtool/wordlist.h"
 
+#include <cstddef>
+
 #include <string>
 #include <string_view>
 #include <vector>
-
-// The most bytes a vocabulary file holds: far more than any list of words
-// with their hints, few enough to read it whole.
-inline constexpr std::size_t kMaxVocabularyFileBytes = 16 * 1024 * 1024;
 
 enum class ListFormat
 {
@@ -50,13 +48,6 @@ VocabularyFile ReadKvtml(std::string_view bytes);
 // (mot, type, genre, indice, in any order, without regard to case or
 // accents), else the columns are in that order. Blank rows are skipped.
 std::vector<ListLine> ReadCsv(std::string_view bytes);
-
-// The list file at `path` in its format: CSV by its name ending in ".csv";
-// KVTML by its content (or, for what is no regular file, by its name ending
-// in ".kvtml"); otherwise the tool's own format (ReadListFileAt). Raises
-// std::runtime_error with a French text naming the file when it cannot be
-// read or is too large.
-VocabularyFile ReadWordFileAt(const std::string& path);
 
 // Whether a file name asks for a KVTML file (it ends in ".kvtml").
 bool IsKvtmlName(std::string_view path);
