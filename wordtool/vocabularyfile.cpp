@@ -193,7 +193,8 @@ private:
     {
         while (m_xml.readNextStartElement()) {
             if (m_xml.name() == u"title")
-                m_title = m_xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+                m_title =
+                    m_xml.readElementText(QXmlStreamReader::IncludeChildElements).simplified();
             else
                 m_xml.skipCurrentElement();
         }

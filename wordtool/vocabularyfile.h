@@ -26,7 +26,7 @@ enum class ListFormat
 struct VocabularyFile
 {
     ListFormat format = ListFormat::Text;
-    std::string title; // UTF-8: KVTML's <title>, trimmed; empty when none
+    std::string title; // UTF-8: KVTML's <title>, its blanks simplified; empty when none
     // Numbered by line (text, CSV) or by entry, the first being 1 (KVTML).
     std::vector<ListLine> lines;
 };
