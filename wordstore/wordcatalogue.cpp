@@ -197,7 +197,10 @@ const std::vector<Table>& schema()
 
 const Table& hintTable()
 {
-    return schema().back();
+    // By its name: other tables may come after it in the schema.
+    const std::vector<Table>& tables = schema();
+    return *std::find_if(tables.begin(), tables.end(),
+                         [](const Table& table) { return table.name == kHintTable; });
 }
 
 std::vector<std::string_view> playerTables()
