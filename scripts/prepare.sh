@@ -27,6 +27,9 @@ corbelet_packages=(
     fonts-dejavu-core
     # a test tone for the game window tests (sox, then lame for MP3)
     sox lame
+    # the KDE-Edu vocabulary lists that the word list tool's tests import
+    # (the package only suggests them)
+    kdeedu-kvtml-data
     # a display, a window manager and a French keyboard layout for the
     # end-to-end tests
     xvfb xauth openbox xdotool x11-utils x11-xkb-utils

@@ -187,13 +187,25 @@ const std::vector<Table>& schema()
         {kRemovedWordTable, {{kWordText, varchar(kMaxWordBytes)}}},
         {kListWordTable, listWordColumns},
         {kPlayedListTable, {{kListName, listNameColumn()}}},
+        {kHintTable,
+         {{kListName, listNameColumn()},
+          {kWordText, "VARCHAR(" + std::to_string(kMaxWordBytes) + ") COLLATE latin1_bin NOT NULL"},
+          {kHintText, varchar(kMaxHintBytes)}}},
     };
     return tables;
 }
 
+const Table& hintTable()
+{
+    // By its name: other tables may come after it in the schema.
+    const std::vector<Table>& tables = schema();
+    return *std::find_if(tables.begin(), tables.end(),
+                         [](const Table& table) { return table.name == kHintTable; });
+}
+
 std::vector<std::string_view> playerTables()
 {
-    return {kAddedWordTable, kRemovedWordTable, kListWordTable, kPlayedListTable};
+    return {kAddedWordTable, kRemovedWordTable, kListWordTable, kPlayedListTable, kHintTable};
 }
 
 bool isDatabaseName(std::string_view database)
@@ -404,11 +416,27 @@ std::string fillWordTableStatement(std::string_view database)
         qualified(database, kPlayedListTable));
 }
 
-std::vector<std::string> replacePlayerTablesStatements(std::span<const WordRow> added,
-                                                       std::span<const std::string> removed,
-                                                       std::span<const ListWordRow> listWords,
-                                                       const std::optional<std::string>& played,
-                                                       std::string_view database)
+namespace {
+
+// Any text as an SQL literal that no escaping rule of the server changes: its
+// bytes in hexadecimal (a hint may hold a backslash).
+std::string hexLiteral(std::string_view text)
+{
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string literal = "X'";
+    for (const char byte : text) {
+        literal += kDigits[static_cast<unsigned char>(byte) >> 4];
+        literal += kDigits[static_cast<unsigned char>(byte) & 0xF];
+    }
+    return literal + "'";
+}
+
+std::vector<std::string> replacePlayerTables(std::span<const WordRow> added,
+                                             std::span<const std::string> removed,
+                                             std::span<const ListWordRow> listWords,
+                                             const std::optional<std::string>& played,
+                                             const std::optional<std::span<const HintRow>>& hints,
+                                             std::string_view database)
 {
     std::vector<std::string> fill;
     constexpr std::size_t kRowsPerStatement = 500;
@@ -446,9 +474,65 @@ std::vector<std::string> replacePlayerTablesStatements(std::span<const WordRow> 
                                  staged(database, kRemovedWordTable, kNewSuffix),
                                  staged(database, kListWordTable, kNewSuffix),
                                  staged(database, kPlayedListTable, kNewSuffix)));
-    return swapTables(
-        database,
-        {kWordTable, kAddedWordTable, kRemovedWordTable, kListWordTable, kPlayedListTable}, fill);
+    std::vector<std::string_view> tables{kWordTable, kAddedWordTable, kRemovedWordTable,
+                                         kListWordTable, kPlayedListTable};
+    if (hints) {
+        tables.push_back(kHintTable);
+        for (std::size_t first = 0; first < hints->size(); first += kRowsPerStatement) {
+            std::string insert =
+                "INSERT INTO " + staged(database, kHintTable, kNewSuffix) + " VALUES ";
+            const std::size_t last = std::min(first + kRowsPerStatement, hints->size());
+            for (std::size_t index = first; index < last; ++index) {
+                const HintRow& row = (*hints)[index];
+                insert += (index == first ? "(" : ", (") + wordLiteral(row.list) + ", " +
+                          wordLiteral(row.word) + ", " + hexLiteral(row.hint) + ")";
+            }
+            fill.push_back(insert);
+        }
+    }
+    return swapTables(database, tables, fill);
+}
+
+} // namespace
+
+std::vector<std::string> replacePlayerTablesStatements(std::span<const WordRow> added,
+                                                       std::span<const std::string> removed,
+                                                       std::span<const ListWordRow> listWords,
+                                                       const std::optional<std::string>& played,
+                                                       std::string_view database)
+{
+    return replacePlayerTables(added, removed, listWords, played, std::nullopt, database);
+}
+
+std::vector<std::string> replacePlayerTablesStatements(std::span<const WordRow> added,
+                                                       std::span<const std::string> removed,
+                                                       std::span<const ListWordRow> listWords,
+                                                       const std::optional<std::string>& played,
+                                                       std::span<const HintRow> hints,
+                                                       std::string_view database)
+{
+    return replacePlayerTables(added, removed, listWords, played, hints, database);
+}
+
+std::string hintTableCountStatement()
+{
+    return "SELECT COUNT(*) AS " + std::string(kCountColumn) +
+           " FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME = " +
+           wordLiteral(std::string(kHintTable));
+}
+
+std::string hintRowsStatement()
+{
+    return "SELECT " + std::string(kListName) + ", " + std::string(kWordText) + ", " +
+           std::string(kHintText) + " FROM " + std::string(kHintTable);
+}
+
+std::string hintStatement(const std::string& word, const std::optional<std::string>& list)
+{
+    const std::string name(kListName);
+    return "SELECT " + std::string(kHintText) + " FROM " + std::string(kHintTable) + " WHERE " +
+           std::string(kWordText) + " = " + hexLiteral(word) + " ORDER BY " + name + " = " +
+           hexLiteral(list.value_or(std::string())) + " DESC, " + name + " LIMIT 1";
 }
 
 std::vector<std::string> playListStatements(const std::optional<std::string>& list,

@@ -55,6 +55,14 @@ inline constexpr std::string_view kListName = "liste"; // compared byte for byte
 // words (the shipped words less those removed, and the player's own).
 inline constexpr std::string_view kPlayedListTable = "listejouee";
 
+// The hints of words, shown to a player who asks for help: one per word of a
+// list (kListName, kWordText), the list named "" holding those of the
+// player's own words. A base made before hints existed lacks the table: the
+// word list tool creates it when it writes (createTableStatement(…, true)).
+inline constexpr std::string_view kHintTable = "indices";
+inline constexpr std::string_view kHintText = "indice";
+inline constexpr std::size_t kMaxHintBytes = 255;
+
 // The genres.
 inline constexpr std::string_view kGenreTable = "isgenre";
 inline constexpr std::string_view kGenreId = "id_genre";
@@ -76,6 +84,12 @@ enum class WordType : std::int32_t
 
 // The genre of every verb.
 inline constexpr std::int32_t kVerbGenre = 35;
+
+// The type of a word a teacher's vocabulary file (KVTML, CSV) brings without
+// a type, and that the shipped words do not hold: no type filter selects it,
+// so the game draws it only when the type does not matter. Such a word has
+// no genre (0), as every genre filter lets through.
+inline constexpr std::int32_t kUntypedType = 0;
 
 // The kinds of genre a player may ask for, each matching the genres whose
 // description holds a word ("Fem", "Mas", "Inv").
@@ -110,7 +124,8 @@ struct Table
 
 // The tables of the base, in the order they are created and filled: the
 // genres, the shipped words, the words the game reads, then the player's
-// tables (added words, removed words, the lists' words, the list played).
+// tables (added words, removed words, the lists' words, the list played,
+// the hints).
 const std::vector<Table>& schema();
 
 // The tables that hold the player's own changes and lists.
@@ -271,6 +286,32 @@ std::vector<std::string> playListStatements(const std::optional<std::string>& li
 // that the shipped base now holds (same spelling, same type) leave
 // kAddedWordTable, so that none is drawn twice.
 std::vector<std::string> reapplyPlayerTablesStatements(std::string_view database = kDatabase);
+// A word's hint as a list's row holds it.
+struct HintRow
+{
+    std::string list; // "" for the player's own words
+    std::string word;
+    std::string hint;
+};
+// The same, with the hints: kHintTable is replaced with the other tables.
+// The table must exist (createTableStatement(…, true) first).
+std::vector<std::string> replacePlayerTablesStatements(std::span<const WordRow> added,
+                                                       std::span<const std::string> removed,
+                                                       std::span<const ListWordRow> listWords,
+                                                       const std::optional<std::string>& played,
+                                                       std::span<const HintRow> hints,
+                                                       std::string_view database = kDatabase);
+// The table of hints of the schema.
+const Table& hintTable();
+// Whether the base of the connection has kHintTable: read kCountColumn, 1 or 0.
+std::string hintTableCountStatement();
+// Every hint: read kListName, kWordText and kHintText.
+std::string hintRowsStatement();
+// The hint of a drawn word (as kWordText holds it): the one of the list the
+// game draws from first, else the word's hint in any list. Read kHintText of
+// the first row; no row when the word has none.
+std::string hintStatement(const std::string& word, const std::optional<std::string>& list);
+
 // How many of the player's added words the shipped base holds too, which
 // reapplyPlayerTablesStatements() drops: read kCountColumn.
 std::string addedWordsNowShippedStatement(std::string_view database = kDatabase);

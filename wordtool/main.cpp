@@ -24,6 +24,7 @@
 #include "wordstore/wordlists.h"
 #include "wordstore/wordstore.h"
 #include "wordtool/listfile.h"
+#include "wordtool/wordfile.h"
 #include "wordtool/wordlist.h"
 #include "wordtool/wordreview.h"
 
@@ -64,6 +65,9 @@ Commandes :
                        après des tabulations, de son type et de son genre s'il
                        n'est pas dans la base livrée ; lignes vides et lignes
                        commençant par # ignorées ; UTF-8 ou Windows-1252.
+                       Ou un fichier KVTML (KHangMan, Parley, KWordQuiz :
+                       la liste prend son titre) ou CSV (nom en .csv : mot,
+                       type, genre, indice), chaque mot avec son indice.
                        Une seule ligne refusée, et rien n'est importé. Les
                        mots écartés des mots livrés pour les enfants (injures,
                        mots grossiers…) sont signalés, puis importés.
@@ -74,7 +78,8 @@ Commandes :
   retirer MOT...       retire des mots de la liste (ou de la liste NOM) ; les
                        mots absents ou en double sont comptés et passés
   exporter FICHIER     écrit les mots ajoutés (ou la liste NOM), au format
-                       d'importation
+                       d'importation, ou en KVTML quand FICHIER finit par
+                       .kvtml
   reinitialiser        revient à la liste livrée avec le jeu (les listes
                        nommées restent)
   listes               écrit chaque liste nommée et son nombre de mots
@@ -131,8 +136,10 @@ struct CommandLine
     std::map<std::string, std::string> options;
     std::vector<std::string> words; // the command, then its arguments
 
-    // importer: the list file, read before any base is opened.
+    // importer: the list file, read before any base is opened, and what its
+    // numbers count (lines, or a KVTML file's entries).
     std::vector<ListLine> listLines;
+    std::string unit = "ligne";
 
     bool has(const std::string& name) const { return options.contains(name); }
     std::string value(const std::string& name) const
@@ -406,7 +413,8 @@ WordReview shippedReview()
 // Names the words of a list that the shipped list leaves out of a child's
 // game; the teacher decides, so they are imported all the same. Returns how
 // many were named.
-int nameExcludedWords(const std::vector<ListLine>& lines, const std::string& file)
+int nameExcludedWords(const std::vector<ListLine>& lines, const std::string& file,
+                      const std::string& unit)
 {
     const WordReview review = shippedReview();
     int named = 0;
@@ -414,7 +422,7 @@ int nameExcludedWords(const std::vector<ListLine>& lines, const std::string& fil
         if (!line.rejection.empty())
             continue;
         if (const auto category = review.exclusionOf(line.word)) {
-            std::cerr << file << ", ligne " << line.number << " : « "
+            std::cerr << file << ", " << unit << " " << line.number << " : « "
                       << ShownText(Windows1252::toUtf8(line.word))
                       << " » : mot écarté des mots livrés avec le jeu (" << describe(*category)
                       << ").\n";
@@ -515,16 +523,26 @@ void tellPlayed(TWordStore& store, const CommandLine& line,
 bool refusedLines(const CommandLine& line, const ImportResult& result)
 {
     for (const Rejection& rejection : result.rejections) {
-        std::cerr << line.words[1] << ", ligne " << rejection.line << " : « "
+        std::cerr << line.words[1] << ", " << line.unit << " " << rejection.line << " : « "
                   << ShownText(rejection.word) << " » : " << rejection.reason << "\n";
     }
     if (result.rejections.empty())
         return false;
     std::cerr << kProgram << " : "
-              << counted(static_cast<int>(result.rejections.size()), "ligne refusée",
-                         "lignes refusées")
+              << counted(static_cast<int>(result.rejections.size()), line.unit + " refusée",
+                         line.unit + "s refusées")
               << ", aucun mot importé : corrigez le fichier, puis recommencez.\n";
     return true;
+}
+
+// Says how many new words came without a type, and when the game draws them.
+void tellUntyped(const CommandLine& line, const ImportResult& result)
+{
+    if (result.untyped > 0)
+        inform(line, counted(result.untyped, "mot nouveau sans type", "mots nouveaux sans type") +
+                         " (ni dans le fichier, ni dans la base livrée) : le jeu ne " +
+                         (result.untyped == 1 ? "le" : "les") +
+                         " tire que quand le type choisi est « Pas d'importance ».");
 }
 
 int importToList(TWordStore& store, const CommandLine& line, int excluded)
@@ -544,6 +562,7 @@ int importToList(TWordStore& store, const CommandLine& line, int excluded)
                      " dans la liste « " + line.value("liste") + " »" +
                      (isNew && result.added > 0 ? " (nouvelle liste)" : "") + ", " +
                      std::to_string(result.duplicates) + " déjà dans la liste.");
+    tellUntyped(line, result);
     if (excluded > 0)
         inform(line, trial ? "Les mots signalés seraient importés dans la liste."
                            : "Les mots signalés sont importés dans la liste. Pour en retirer "
@@ -554,7 +573,7 @@ int importToList(TWordStore& store, const CommandLine& line, int excluded)
 int importList(TWordStore& store, const CommandLine& line)
 {
     const int excluded =
-        line.has("silencieux") ? 0 : nameExcludedWords(line.listLines, line.words[1]);
+        line.has("silencieux") ? 0 : nameExcludedWords(line.listLines, line.words[1], line.unit);
     if (line.has("liste"))
         return importToList(store, line, excluded);
     WordList list(store);
@@ -569,6 +588,7 @@ int importList(TWordStore& store, const CommandLine& line)
                counted(result.added + result.restored, trial ? "mot serait importé" : "mot importé",
                        trial ? "mots seraient importés" : "mots importés") +
                ", " + std::to_string(result.duplicates) + " déjà dans la liste.");
+    tellUntyped(line, result);
     if (excluded > 0)
         inform(line, trial ? "Les mots signalés seraient importés : le jeu pourrait les tirer."
                            : "Les mots signalés sont importés : le jeu peut les tirer. Pour en "
@@ -716,11 +736,24 @@ void writeExport(const std::string& path, const std::string& text)
     SaveWholeFile(path, text);
 }
 
+// A list (or the player's words) as a KVTML file that the KDE-Edu programs
+// open, with the hints and the types known.
+void exportKvtml(const WordList& list, const std::optional<std::string>& name,
+                 const std::string& path)
+{
+    writeExport(path, KvtmlDocument(name ? Windows1252::toUtf8(*name)
+                                         : std::string("Mots ajoutés à Corbelet"),
+                                    list.entries(name)));
+}
+
 int exportWords(TWordStore& store, const CommandLine& line)
 {
     const WordList list(store);
     const std::optional<std::string> name = namedList(store, line);
-    writeExport(line.words[1], name ? list.exportListText(*name) : list.exportText());
+    if (IsKvtmlName(line.words[1]))
+        exportKvtml(list, name, line.words[1]);
+    else
+        writeExport(line.words[1], name ? list.exportListText(*name) : list.exportText());
     if (name)
         inform(line, counted(list.listCount(*name), "mot exporté", "mots exportés") +
                          " de la liste « " + Windows1252::toUtf8(*name) + " ».");
@@ -752,6 +785,23 @@ int resetList(TWordStore& store, const CommandLine& line)
     save(list, store);
     inform(line, "La liste livrée est rétablie.");
     return 0;
+}
+
+// Reads the file to import in its format. A KVTML file's words go to the
+// list its title names, unless --liste names another.
+void readImportFile(CommandLine& line)
+{
+    VocabularyFile file = ReadWordFileAt(line.words[1]);
+    line.listLines = std::move(file.lines);
+    if (file.format != ListFormat::Kvtml)
+        return;
+    line.unit = "entrée";
+    if (line.has("liste"))
+        return;
+    if (file.title.empty())
+        throw std::runtime_error("« " + line.words[1] +
+                                 " » n'a pas de titre : nommez sa liste avec --liste NOM");
+    line.options["liste"] = file.title;
 }
 
 // The base in use by a running game: said in words a teacher acts on.
@@ -810,7 +860,7 @@ int main(int argc, char** argv)
         // The list is read whole before the base is opened: a file that is
         // no list never holds the base.
         if (command == "importer")
-            line.listLines = ReadListFileAt(line.words[1]);
+            readImportFile(line);
         TWordStore store;
         openStore(store, line, found->second.writes);
         return found->second.run(store, line);

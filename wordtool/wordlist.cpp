@@ -242,6 +242,16 @@ WordList::WordList(TWordStore& store)
                                 query.FindField(WordCatalogue::kWordGenre).AsInteger()}});
     }
     m_played = ReadPlayedList(store);
+    // A base made before hints existed has none; save() makes their table.
+    query.SetSQL(WordCatalogue::hintTableCountStatement());
+    query.Open();
+    if (query.FindField(WordCatalogue::kCountColumn).AsInteger() != 0) {
+        query.SetSQL(WordCatalogue::hintRowsStatement());
+        for (query.Open(); !query.Eof(); query.Next())
+            m_hints[{query.FindField(WordCatalogue::kListName).AsString(),
+                     query.FindField(WordCatalogue::kWordText).AsString()}] =
+                query.FindField(WordCatalogue::kHintText).AsString();
+    }
     query.SetSQL(WordCatalogue::removedWordsStatement());
     for (query.Open(); !query.Eof(); query.Next())
         m_removed.insert(query.FindField(WordCatalogue::kWordText).AsString());
@@ -302,9 +312,16 @@ std::optional<WordRow> WordList::newWord(const ListLine& line, const CheckedLine
         result.rejections.push_back({line.number, Windows1252::toUtf8(line.word), reason});
         return std::nullopt;
     };
+    if (!checked.type && line.typeOptional) {
+        ++result.untyped;
+        return WordRow{checked.word, static_cast<std::int32_t>(checked.word.size()),
+                       WordPoints(checked.word), WordCatalogue::kUntypedType, 0};
+    }
     if (!checked.type)
         return reject("mot absent de la base livrée : indiquez son type et son genre");
     std::optional<std::int32_t> genre = checked.genre;
+    if (!genre && line.typeOptional)
+        genre = 0; // no genre: every genre filter lets it through
     if (*checked.type == WordType::Verb)
         genre = WordCatalogue::kVerbGenre;
     else if (*checked.type == WordType::Adverb && !genre && !genreIdentifiers("epicene").empty())
@@ -322,11 +339,14 @@ ImportResult WordList::import(const std::vector<ListLine>& lines)
     std::vector<WordRow> added = m_added;
     WordKeys addedKeys = keysOf(added);
     std::set<std::string> removed = m_removed;
+    std::map<std::pair<std::string, std::string>, std::string> hints = m_hints;
     for (const ListLine& line : lines) {
         const std::optional<CheckedLine> checked = check(line, result);
         if (!checked)
             continue;
         const std::string& word = checked->word;
+        if (!line.hint.empty())
+            hints[{std::string(), word}] = line.hint;
         // Against the list as this import leaves it so far.
         if (inList(m_shipped, addedKeys, removed, word, checked->typeCode())) {
             ++result.duplicates;
@@ -346,6 +366,7 @@ ImportResult WordList::import(const std::vector<ListLine>& lines)
     if (result.rejections.empty()) {
         m_added = std::move(added);
         m_removed = std::move(removed);
+        m_hints = std::move(hints);
     }
     return result;
 }
@@ -391,6 +412,7 @@ ImportResult WordList::importToList(const std::string& list, const std::vector<L
 {
     ImportResult result;
     std::vector<ListWordRow> listWords = m_listWords;
+    std::map<std::pair<std::string, std::string>, std::string> hints = m_hints;
     const std::multimap<std::string, WordRow> own = ownRows();
     WordKeys inThisList;
     for (const ListWordRow& row : listWords) {
@@ -410,6 +432,8 @@ ImportResult WordList::importToList(const std::string& list, const std::vector<L
                 continue;
             rows.push_back(*row);
         }
+        if (!line.hint.empty())
+            hints[{list, checked->word}] = line.hint;
         int fresh = 0;
         for (const WordRow& row : rows) {
             if (inThisList.emplace(row.text, row.type).second) {
@@ -421,8 +445,10 @@ ImportResult WordList::importToList(const std::string& list, const std::vector<L
             ++result.duplicates;
         result.added += fresh;
     }
-    if (result.rejections.empty())
+    if (result.rejections.empty()) {
         m_listWords = std::move(listWords);
+        m_hints = std::move(hints);
+    }
     return result;
 }
 
@@ -441,6 +467,7 @@ RemoveResult WordList::removeFromList(const std::string& list,
             result.missing.push_back(typed);
         else
             ++result.removed;
+        m_hints.erase({list, word});
     }
     // A list without words is gone: the game draws from all the words.
     if (m_played == list && !hasList(list))
@@ -467,6 +494,7 @@ RemoveResult WordList::remove(const std::vector<std::string>& words)
             ++result.removed;
         else
             result.missing.push_back(typed);
+        m_hints.erase({std::string(), word});
     }
     return result;
 }
@@ -475,10 +503,13 @@ void WordList::reset()
 {
     m_added.clear();
     m_removed.clear();
+    std::erase_if(m_hints, [](const auto& entry) { return entry.first.first.empty(); });
 }
 
 std::string WordList::exportLine(const WordRow& row) const
 {
+    if (row.type == WordCatalogue::kUntypedType)
+        return Windows1252::toUtf8(row.text) + "\n";
     std::string text = Windows1252::toUtf8(row.text) + "\t";
     text += nameOf(kTypeNames, static_cast<WordType>(row.type));
     if (row.type != static_cast<std::int32_t>(WordType::Verb)) {
@@ -522,10 +553,56 @@ int WordList::listCount(const std::string& list) const
                       [&](const ListWordRow& row) { return row.list == list; }));
 }
 
+std::vector<VocabularyEntry> WordList::entries(const std::optional<std::string>& list) const
+{
+    // The rows of each word, in the order the words came.
+    std::vector<std::pair<std::string, std::vector<const WordRow*>>> words;
+    std::map<std::string, std::size_t> index;
+    const auto take = [&](const WordRow& row) {
+        const auto [found, fresh] = index.emplace(row.text, words.size());
+        if (fresh)
+            words.push_back({row.text, {}});
+        words[found->second].second.push_back(&row);
+    };
+    if (list) {
+        for (const ListWordRow& row : m_listWords) {
+            if (row.list == *list)
+                take(row.word);
+        }
+    } else {
+        for (const WordRow& row : m_added)
+            take(row);
+    }
+    std::vector<VocabularyEntry> entries;
+    for (const auto& [word, rows] : words) {
+        VocabularyEntry entry{Windows1252::toUtf8(word), {}, {}, {}};
+        if (const auto hint = m_hints.find({list.value_or(std::string()), word});
+            hint != m_hints.end())
+            entry.hint = Windows1252::toUtf8(hint->second);
+        // A word of several types is written without one: the shipped words
+        // give it all of them again.
+        if (rows.size() == 1 && rows.front()->type != WordCatalogue::kUntypedType) {
+            entry.type = static_cast<WordType>(rows.front()->type);
+            for (const auto& [kind, identifiers] : m_genres) {
+                if (entry.type == WordType::Noun &&
+                    std::find(identifiers.begin(), identifiers.end(),
+                              std::to_string(rows.front()->genre)) != identifiers.end())
+                    entry.genre = kind;
+            }
+        }
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
 void WordList::save(TWordStore& store, std::string_view database) const
 {
     const std::vector<std::string> removed(m_removed.begin(), m_removed.end());
+    std::vector<WordCatalogue::HintRow> hints;
+    for (const auto& [key, hint] : m_hints)
+        hints.push_back({key.first, key.second, hint});
+    store.Execute(WordCatalogue::createTableStatement(WordCatalogue::hintTable(), database, true));
     for (const std::string& statement : WordCatalogue::replacePlayerTablesStatements(
-             m_added, removed, m_listWords, m_played, database))
+             m_added, removed, m_listWords, m_played, hints, database))
         store.Execute(statement);
 }

@@ -26,6 +26,21 @@ struct ListLine
     std::string type;
     std::string genre;
     std::string rejection; // French, empty when the line was read
+    std::string hint;      // Windows-1252, empty for none
+    // A line of a vocabulary file (KVTML, CSV): a word the shipped words do
+    // not hold may come without a type (WordCatalogue::kUntypedType), a noun
+    // or an adjective without a genre.
+    bool typeOptional = false;
+};
+
+// A word of a list as a vocabulary file writes it (UTF-8): its type and, for
+// a noun, its genre when the list knows them.
+struct VocabularyEntry
+{
+    std::string word;
+    std::string hint;
+    std::optional<WordCatalogue::WordType> type;
+    std::optional<WordCatalogue::GenreKind> genre;
 };
 
 // The words of a list file (UTF-8, or Windows-1252 when it is not valid
@@ -46,6 +61,7 @@ struct ImportResult
     int added = 0;      // new words (in a named list: new rows, one per type)
     int restored = 0;   // shipped words the player had removed, back again
     int duplicates = 0; // words already in the list, or twice in the file
+    int untyped = 0;    // new words without a type (WordCatalogue::kUntypedType)
     std::vector<Rejection> rejections;
 };
 
@@ -86,6 +102,10 @@ public:
     std::string exportListText(const std::string& list) const;
     // The list the game draws from; none: all the words.
     const std::optional<std::string>& played() const { return m_played; }
+
+    // The words of the named list (none: the player's own words), one entry
+    // per word in the order they were added, with their hints.
+    std::vector<VocabularyEntry> entries(const std::optional<std::string>& list) const;
 
     // The player's words in the import format (UTF-8 text).
     std::string exportText() const;
@@ -133,6 +153,8 @@ private:
     std::set<std::string> m_removed;
     std::vector<WordCatalogue::ListWordRow> m_listWords;
     std::optional<std::string> m_played;
+    // The hints by list ("" for the player's own words) and word.
+    std::map<std::pair<std::string, std::string>, std::string> m_hints;
     // The genre identifiers of each kind, and the kind of each identifier.
     std::map<WordCatalogue::GenreKind, std::vector<std::string>> m_genres;
 };

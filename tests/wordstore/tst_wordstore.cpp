@@ -4,6 +4,7 @@
 #include "tests/support/fixturebase.h"
 #include "wordstore/embeddedserver.h"
 #include "wordstore/wordcatalogue.h"
+#include "wordstore/wordhints.h"
 #include "wordstore/wordstore.h"
 
 #include <QDir>
@@ -293,7 +294,7 @@ private slots:
         // The schema: a VARCHAR word (a TEXT one would make every draw sort on
         // disk) and no index but the key. The rows it takes are checked by
         // every base the tests build.
-        QCOMPARE(schema().size(), std::size_t(7));
+        QCOMPARE(schema().size(), std::size_t(8));
         QCOMPARE(createDatabaseStatement(),
                  "CREATE DATABASE `listedemots` CHARACTER SET latin1 COLLATE latin1_swedish_ci"s);
         QCOMPARE(
@@ -383,6 +384,36 @@ private slots:
         QCOMPARE(TField(std::string("12abc")).AsInteger(), 0);
         QCOMPARE(TField().AsString(), ""s);
         QCOMPARE(TField().AsInteger(), 0);
+    }
+
+    // The hint the game shows: the played list's first, else the word's in
+    // any list; none in a base made before hints existed. Hints are sent as
+    // bytes, so that a backslash or a quote stays as it is.
+    void wordHints()
+    {
+        TWordStore store;
+        store.Execute("DROP TABLE " + std::string(WordCatalogue::kHintTable));
+        QCOMPARE(HintOf(store, "chat", std::nullopt), std::optional<std::string>());
+        store.Execute(WordCatalogue::createTableStatement(WordCatalogue::hintTable(),
+                                                          WordCatalogue::kDatabase, true));
+        for (const std::string& statement : WordCatalogue::replacePlayerTablesStatements(
+                 {}, {}, {}, std::nullopt,
+                 std::vector<WordCatalogue::HintRow>{{"Animaux", "chat", "Animal domestique"},
+                                                     {"Maison", "chat", "Il dort \\ 'ici'"},
+                                                     {"",
+                                                      "z\xE8"
+                                                      "bre",
+                                                      "A des rayures"}}))
+            store.Execute(statement);
+        QCOMPARE(HintOf(store, "chat", "Maison"), std::optional("Il dort \\ 'ici'"s));
+        QCOMPARE(HintOf(store, "chat", "Autre"), std::optional("Animal domestique"s));
+        QCOMPARE(HintOf(store, "chat", std::nullopt), std::optional("Animal domestique"s));
+        QCOMPARE(HintOf(store,
+                        "z\xE8"
+                        "bre",
+                        std::nullopt),
+                 std::optional("A des rayures"s));
+        QCOMPARE(HintOf(store, "zebre", std::nullopt), std::optional<std::string>());
     }
 
 private:

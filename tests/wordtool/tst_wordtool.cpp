@@ -1,7 +1,8 @@
 // corbelet-mots on copies of a real fixture base: imports of real files, the
 // all-or-nothing rule (a rejected line, a killed process), named lists and the
 // choice of the list the game draws from, the words and lists a newer shipped
-// base keeps, and the game's draw over an imported word.
+// base keeps, and the game's draw over an imported word; the vocabulary files
+// teachers have (KVTML, CSV) with their hints, and lists written back as KVTML.
 
 #include "layout/playerbase.h"
 #include "rules/wordvalue.h"
@@ -17,6 +18,7 @@
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 
 #include <csignal>
 
@@ -105,6 +107,65 @@ QByteArray manyWords(int count, const QByteArray& prefix = "mot")
         list += word + "\tnom\tmasculin\n";
     }
     return list;
+}
+
+const QString kVocabulary = QStringLiteral(VOCABULARY_DATA "/vocabulaire.kvtml");
+const QString kDebianLists = QStringLiteral("/usr/share/apps/kvtml/fr");
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every element path of an XML document ("kvtml/entries/entry/...").
+QSet<QString> elementPaths(const QByteArray& document)
+{
+    QSet<QString> paths;
+    QStringList open;
+    QXmlStreamReader xml(document);
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            open.append(xml.name().toString());
+            paths.insert(open.join(u'/'));
+        } else if (xml.isEndElement()) {
+            open.removeLast();
+        }
+    }
+    return paths;
+}
+
+// Each entry's word and hint as KHangMan reads them: the first translation's
+// text and the second's; for a word given twice, the last hint.
+std::map<QString, QString> kvtmlHints(const QByteArray& document)
+{
+    std::map<QString, QString> hints;
+    QString word;
+    int texts = 0;
+    QXmlStreamReader xml(document);
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == u"entry") {
+            texts = 0;
+        } else if (xml.isStartElement() && xml.name() == u"text" && texts++ < 2) {
+            const QString text = xml.readElementText();
+            if (texts == 1)
+                word = text;
+            else
+                hints[word] = text;
+        }
+    }
+    return hints;
+}
+
+// The hints a list keeps, as it exports them.
+std::map<QString, QString> listHints(const Base& base, const QString& list)
+{
+    const QString file = base.file(QStringLiteral("indices.kvtml"));
+    if (base.run({QStringLiteral("exporter"), file, QStringLiteral("--liste=") + list}).code != 0)
+        return {};
+    return kvtmlHints(readFile(file));
 }
 
 } // namespace
@@ -656,6 +717,225 @@ private slots:
         QVERIFY2(updateError.contains(u"fermez le jeu, puis recommencez"), qPrintable(updateError));
         QVERIFY(!QFile::exists(base.file("data.previous")));
         QVERIFY(BaseStamp(base.file("data").toStdString()) != "v2");
+    }
+
+    // Debian's French KDE-Edu lists import as they are, one command each:
+    // the title names the list, a word given twice counts once, and each word
+    // keeps its hint (the last one given).
+    void debianFrenchListsImport()
+    {
+        if (!QFileInfo::exists(kDebianLists + QStringLiteral("/animals.kvtml")))
+            QSKIP("kdeedu-kvtml-data is not installed (apt-get install kdeedu-kvtml-data)");
+        Base base;
+        QVERIFY(base.isValid());
+        const std::pair<QString, int> files[] = {{QStringLiteral("animals"), 62},
+                                                 {QStringLiteral("maison"), 23},
+                                                 {QStringLiteral("easy"), 49},
+                                                 {QStringLiteral("medium"), 39},
+                                                 {QStringLiteral("hard"), 36}};
+        QString expectedLists;
+        std::map<QString, std::map<QString, QString>> hints; // by list, by word
+        for (const auto& [name, words] : files) {
+            const QString path = kDebianLists + u'/' + name + QStringLiteral(".kvtml");
+            const Result imported = base.run({QStringLiteral("importer"), path});
+            QVERIFY2(imported.code == 0, qPrintable(imported.err));
+            QXmlStreamReader xml(readFile(path));
+            QString title;
+            while (xml.readNextStartElement() && title.isEmpty()) {
+                if (xml.name() == u"title")
+                    title = xml.readElementText();
+                else if (xml.name() != u"kvtml" && xml.name() != u"information")
+                    xml.skipCurrentElement();
+            }
+            const QStringList listed =
+                base.run({QStringLiteral("lister"), QStringLiteral("--liste=") + title}).words();
+            QCOMPARE(QSet<QString>(listed.begin(), listed.end()).size(), words);
+            expectedLists += title + u'\t' + QString::number(words) + QStringLiteral(" mots\n");
+            const std::map<QString, QString> hints = kvtmlHints(readFile(path));
+            QCOMPARE(qsizetype(hints.size()), qsizetype(words));
+            QCOMPARE(listHints(base, title), hints);
+        }
+        QStringList sorted = expectedLists.split(u'\n', Qt::SkipEmptyParts);
+        sorted.sort();
+        QCOMPARE(base.run({QStringLiteral("listes")}).out, sorted.join(u'\n') + u'\n');
+        QCOMPARE(listHints(base, QStringLiteral("Animaux"))[QStringLiteral("chat")],
+                 QStringLiteral("Animal domestique"));
+    }
+
+    // A KVTML list of a teacher's own: types and genres from the file, else
+    // from the shipped words, else none; inactive entries left out; a hint
+    // from the second translation or the comment. A word without type is
+    // drawn only when the type does not matter. A base made before hints
+    // existed takes them.
+    void kvtmlListWithHints()
+    {
+        Base base;
+        QVERIFY(base.isValid());
+        for (const char* suffix : {".frm", ".MYD", ".MYI"})
+            QVERIFY(QFile::remove(base.file(QStringLiteral("data/listedemots/indices") +
+                                            QString::fromLatin1(suffix))));
+        const Result imported = base.run({QStringLiteral("importer"), kVocabulary});
+        QCOMPARE(imported.message(),
+                 QStringLiteral("4 mots importés dans la liste « Vocabulaire de test » (nouvelle "
+                                "liste), 0 déjà dans la liste.\n1 mot nouveau sans type (ni dans "
+                                "le fichier, ni dans la base livrée) : le jeu ne le tire que quand "
+                                "le type choisi est « Pas d'importance ».\n"));
+        const QString list = QStringLiteral("--liste=Vocabulaire de test");
+        QCOMPARE(base.run({QStringLiteral("lister"), list}).out,
+                 QStringLiteral("galoper\tverbe\ngirafe\tnom\tféminin\nmaison\tnom\tféminin\n"
+                                "zorglub\n"));
+        QCOMPARE(listHints(base, QStringLiteral("Vocabulaire de test")),
+                 (std::map<QString, QString>{
+                     {QStringLiteral("galoper"), QStringLiteral("Le cheval le fait")},
+                     {QStringLiteral("girafe"), QStringLiteral("Elle a un très long cou")},
+                     {QStringLiteral("maison"), QStringLiteral("On y habite")}}));
+
+        // The game's type filter never selects a word without type.
+        QCOMPARE(base.run({QStringLiteral("jouer"), QStringLiteral("Vocabulaire de test")}).code,
+                 0);
+        QCOMPARE(base.words().size(), 4);
+        QStringList typed;
+        for (const char* type : {"nom", "verbe", "adjectif", "adverbe"})
+            typed += base.run({QStringLiteral("lister"), QStringLiteral("--type"),
+                               QString::fromLatin1(type)})
+                         .words();
+        QCOMPARE(typed, (QStringList{QStringLiteral("girafe"), QStringLiteral("maison"),
+                                     QStringLiteral("galoper")}));
+    }
+
+    // A CSV file in each encoding and with each separator, with or without
+    // its header row.
+    void csvLists_data()
+    {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QString>("listed");
+        QTest::addColumn<QString>("hinted");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("UTF-8 with its mark, ';', header in another order")
+            << QByteArray(
+                   "\xEF\xBB\xBFIndice;Mot;GENRE;Type\r\n\"Il dit \"\"miaou\"\"; ou pas\";chat;;"
+                   "\r\nElle donne du lait;chèvre;féminin;nom\r\n;;;\r\n")
+            << QStringLiteral("chat\nchèvre\tnom\tféminin\n") << QStringLiteral("chat")
+            << QStringLiteral("Il dit \"miaou\"; ou pas");
+        QTest::newRow("Windows-1252, tab, no header")
+            << QByteArray("ch\xE8vre\tnom\tf\xE9minin\tElle donne du lait\nchat\n")
+            << QStringLiteral("chat\nchèvre\tnom\tféminin\n") << QStringLiteral("chèvre")
+            << QStringLiteral("Elle donne du lait");
+        QTest::newRow("UTF-8, ',', a hint on two lines")
+            << QByteArray("mot,indice\nchat,\"Il miaule,\nil ronronne\"\nzorglub,\n")
+            << QStringLiteral("chat\nzorglub\n") << QStringLiteral("chat")
+            << QStringLiteral("Il miaule, il ronronne");
+    }
+
+    void csvLists()
+    {
+        QFETCH(QByteArray, csv);
+        QFETCH(QString, listed);
+        QFETCH(QString, hinted);
+        QFETCH(QString, hint);
+        Base base;
+        QVERIFY(base.isValid());
+        QVERIFY(writeFile(base.file("liste.CSV"), csv));
+        const QString list = QStringLiteral("--liste=CSV");
+        const Result imported =
+            base.run({QStringLiteral("importer"), base.file("liste.CSV"), list});
+        QVERIFY2(imported.code == 0, qPrintable(imported.err));
+        QCOMPARE(base.run({QStringLiteral("lister"), list}).out, listed);
+        QCOMPARE(listHints(base, QStringLiteral("CSV"))[hinted], hint);
+    }
+
+    // One entry or row the game cannot take refuses the whole file, named by
+    // its number; nothing is written, and --essai writes nothing either.
+    void vocabularyFileRefused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("reported");
+        QTest::newRow("KVTML, a space")
+            << QStringLiteral("liste.kvtml")
+            << QByteArray("<kvtml version=\"2.0\"><information><title>T</title></information>"
+                          "<entries><entry id=\"0\"><translation id=\"0\"><text>chat</text>"
+                          "</translation></entry><entry id=\"1\"><translation id=\"0\"><text>"
+                          "pomme de terre</text></translation></entry></entries></kvtml>")
+            << QStringLiteral(
+                   "liste.kvtml, entrée 2 : « pomme de terre » : mot impossible à jouer");
+        QTest::newRow("KVTML by its content, a letter the game lacks")
+            << QStringLiteral("liste.xml")
+            << QByteArray("<?xml version=\"1.0\"?>\n<kvtml version=\"2.0\"><information><title>T"
+                          "</title></information><entries><entry id=\"0\"><translation id=\"0\">"
+                          "<text>chat</text></translation></entry><entry id=\"1\"><translation "
+                          "id=\"0\"><text>\xCE\xBB\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82</text>"
+                          "</translation></entry></entries></kvtml>")
+            << QStringLiteral("liste.xml, entrée 2 : « ????? » : caractère impossible à jouer");
+        QTest::newRow("CSV, a digit")
+            << QStringLiteral("liste.csv") << QByteArray("mot;indice\nchat;Il miaule\nchat2;\n")
+            << QStringLiteral("liste.csv, ligne 3 : « chat2 » : mot impossible à jouer");
+        QTest::newRow("CSV, a column unknown")
+            << QStringLiteral("liste.csv") << QByteArray("mot;remarque\nchat;x\n")
+            << QStringLiteral("liste.csv, ligne 1 : « mot » : colonne inconnue « remarque »");
+    }
+
+    void vocabularyFileRefused()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reported);
+        Base base;
+        QVERIFY(base.isValid());
+        QVERIFY(writeFile(base.file(name), content));
+        const Result refused =
+            base.run({QStringLiteral("importer"), base.file(name), QStringLiteral("--liste=L")});
+        QCOMPARE(refused.code, 1);
+        QVERIFY2(refused.err.contains(base.file(reported)), qPrintable(refused.err));
+        QVERIFY2(refused.err.contains(u"aucun mot importé"), qPrintable(refused.err));
+        QCOMPARE(base.run({QStringLiteral("listes")}).out, QString());
+
+        const Result trial =
+            base.run({QStringLiteral("importer"), kVocabulary, QStringLiteral("--essai")});
+        QCOMPARE(trial.code, 0);
+        QCOMPARE(base.run({QStringLiteral("listes")}).out, QString());
+    }
+
+    // A list exported as KVTML imports back as it was, with its hints, and
+    // has the layout of Debian's KDE-Edu files (the word types aside, which
+    // those files lack).
+    void kvtmlExportRoundTrip()
+    {
+        Base base;
+        QVERIFY(base.isValid());
+        const QString list = QStringLiteral("--liste=Vocabulaire de test");
+        QCOMPARE(base.run({QStringLiteral("importer"), kVocabulary}).code, 0);
+        QCOMPARE(base.run({QStringLiteral("exporter"), base.file("export.kvtml"), list}).code, 0);
+        Base other;
+        QVERIFY(other.isValid());
+        QCOMPARE(other.run({QStringLiteral("importer"), base.file("export.kvtml")}).code, 0);
+        QCOMPARE(other.run({QStringLiteral("lister"), list}).out,
+                 base.run({QStringLiteral("lister"), list}).out);
+        QCOMPARE(other.run({QStringLiteral("exporter"), other.file("export.kvtml"), list}).code, 0);
+        const QByteArray exported = readFile(base.file("export.kvtml"));
+        QCOMPARE(readFile(other.file("export.kvtml")), exported);
+        QCOMPARE(listHints(other, QStringLiteral("Vocabulaire de test")).size(), std::size_t(3));
+
+        QSet<QString> debian;
+        for (const QString& line :
+             QString::fromUtf8(readFile(QStringLiteral(VOCABULARY_DATA "/kvtml-structure.txt")))
+                 .split(u'\n', Qt::SkipEmptyParts)) {
+            if (!line.startsWith(u'#'))
+                debian.insert(line);
+        }
+        if (QFileInfo::exists(kDebianLists + QStringLiteral("/animals.kvtml")))
+            QCOMPARE(elementPaths(readFile(kDebianLists + QStringLiteral("/animals.kvtml"))),
+                     debian);
+        QSet<QString> shared = debian;
+        shared.removeIf([](const QString& path) {
+            return path.startsWith(u"kvtml/wordtypedefinitions") ||
+                   path == u"kvtml/information/comment";
+        });
+        QSet<QString> written = elementPaths(exported);
+        QVERIFY(written.contains(
+            QStringLiteral("kvtml/wordtypes/container/container/entry/translation")));
+        written.removeIf([](const QString& path) { return path.startsWith(u"kvtml/wordtypes"); });
+        QCOMPARE(written, shared);
     }
 };
 
