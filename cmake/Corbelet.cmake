@@ -51,12 +51,14 @@ function(corbelet_sanitize_everything)
 endfunction()
 
 # corbelet_add_test(NAME name SOURCES ... LIBRARIES ... [GUI] [TIMEOUT s]
-#                   [LAUNCHER command...])
+#                   [LAUNCHER command...] [LABELS label...])
 # A Qt Test program registered with CTest. GUI tests run on the offscreen
 # platform; every test finds the staged run directory in CORBELET_RUN_DIR.
 # LAUNCHER: a command the test program runs under (a private session bus…).
+# LABELS: the CTest tiers the test belongs to (see tests/CMakeLists.txt);
+# `unit` by default.
 function(corbelet_add_test)
-    cmake_parse_arguments(ARG "GUI" "NAME;TIMEOUT" "SOURCES;LIBRARIES;LAUNCHER" ${ARGN})
+    cmake_parse_arguments(ARG "GUI" "NAME;TIMEOUT" "SOURCES;LIBRARIES;LAUNCHER;LABELS" ${ARGN})
     add_executable(${ARG_NAME} ${ARG_SOURCES})
     target_link_libraries(${ARG_NAME} PRIVATE Qt6::Test ${ARG_LIBRARIES})
     # A test reaches its own helpers under tests/, and the code it tests
@@ -82,8 +84,11 @@ function(corbelet_add_test)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
+    if(NOT ARG_LABELS)
+        set(ARG_LABELS unit)
+    endif()
     set_tests_properties(${ARG_NAME} PROPERTIES
-        ENVIRONMENT "${environment}" TIMEOUT ${ARG_TIMEOUT})
+        ENVIRONMENT "${environment}" TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}")
 endfunction()
 
 # corbelet_add_word_base(NAME name WORDS words.tsv GENRES genres.tsv)
