@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds Corbelet and runs every test.
+# Builds Corbelet and runs every test (every tier: unit, e2e, package, fuzz).
 #   ./test.sh             builds into build/
 #   ./test.sh --sanitize  builds into build-asan/ with AddressSanitizer and
 #                         UndefinedBehaviorSanitizer, and runs every test there
@@ -18,4 +18,8 @@ case "${1-}" in
 esac
 corbelet_install_packages
 corbelet_build "${options[@]}"
-ctest --test-dir "$CORBELET_BUILD" --output-on-failure --timeout 600
+# Every test, as many at a time as there are processors: most of them wait
+# (for a sound to play, a window, a server) more than they compute, and each
+# works in folders, displays and ports of its own. `ctest -L unit` is the
+# fast tier.
+ctest --test-dir "$CORBELET_BUILD" --output-on-failure --timeout 600 --parallel "$(nproc)"

@@ -50,13 +50,25 @@ function(corbelet_sanitize_everything)
     link_libraries(corbelet_sanitizer_options)
 endfunction()
 
+# The tests' temporary folders (copies of word bases, servers' data folders)
+# go to a memory file system where there is one: a base's server syncs every
+# write to disk, and waiting for the disk made up most of the tests' time.
+# Files there are as real to the code as on a disk.
+if(IS_DIRECTORY /dev/shm)
+    set(corbelet_default_test_tmpdir /dev/shm)
+endif()
+set(CORBELET_TEST_TMPDIR "${corbelet_default_test_tmpdir}" CACHE PATH
+    "Temporary folder of the tests (empty: the system's)")
+
 # corbelet_add_test(NAME name SOURCES ... LIBRARIES ... [GUI] [TIMEOUT s]
-#                   [LAUNCHER command...])
+#                   [LAUNCHER command...] [LABELS label...])
 # A Qt Test program registered with CTest. GUI tests run on the offscreen
 # platform; every test finds the staged run directory in CORBELET_RUN_DIR.
 # LAUNCHER: a command the test program runs under (a private session bus…).
+# LABELS: the CTest tiers the test belongs to (see tests/CMakeLists.txt);
+# `unit` by default.
 function(corbelet_add_test)
-    cmake_parse_arguments(ARG "GUI" "NAME;TIMEOUT" "SOURCES;LIBRARIES;LAUNCHER" ${ARGN})
+    cmake_parse_arguments(ARG "GUI" "NAME;TIMEOUT" "SOURCES;LIBRARIES;LAUNCHER;LABELS" ${ARGN})
     add_executable(${ARG_NAME} ${ARG_SOURCES})
     target_link_libraries(${ARG_NAME} PRIVATE Qt6::Test ${ARG_LIBRARIES})
     # A test reaches its own helpers under tests/, and the code it tests
@@ -76,14 +88,20 @@ function(corbelet_add_test)
         add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME})
     endif()
     set(environment "CORBELET_RUN_DIR=${CORBELET_RUN_DIR}")
+    if(CORBELET_TEST_TMPDIR)
+        list(APPEND environment "TMPDIR=${CORBELET_TEST_TMPDIR}")
+    endif()
     if(ARG_GUI)
         list(APPEND environment "QT_QPA_PLATFORM=offscreen")
     endif()
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)
     endif()
+    if(NOT ARG_LABELS)
+        set(ARG_LABELS unit)
+    endif()
     set_tests_properties(${ARG_NAME} PROPERTIES
-        ENVIRONMENT "${environment}" TIMEOUT ${ARG_TIMEOUT})
+        ENVIRONMENT "${environment}" TIMEOUT ${ARG_TIMEOUT} LABELS "${ARG_LABELS}")
 endfunction()
 
 # corbelet_add_word_base(NAME name WORDS words.tsv GENRES genres.tsv)

@@ -11,7 +11,7 @@
 // Idle. While the device is open, SDL's device thread wakes for every buffer
 // (every 23 ms), paused or not, so an idle game would never leave the
 // processor alone. A third thread, the closer, closes the device once no cue
-// has started for IdleCloseDelay and no channel plays; the next cue opens it
+// has started for the idle delay (idleCloseDelay()) and no channel plays; the next cue opens it
 // again before it starts. The API and the closer share the device under
 // Engine::mutex, always taken before the device lock; the callback takes
 // neither, SDL holding the device lock around it. A cue only moves the
@@ -48,6 +48,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -71,7 +72,24 @@ constexpr Uint16 DeviceFrames = 1024;
 constexpr int QueuePacketBytes = 4096; // SDL's own data queue packet size
 // How long the device stays open after the last cue started, once nothing
 // plays: long enough that a game in progress keeps it open between picks.
-constexpr std::chrono::seconds IdleCloseDelay{5};
+constexpr std::chrono::milliseconds DefaultIdleCloseDelay{5000};
+// The environment variable that sets another idle delay, in milliseconds
+// (0 to 3600000), read at each FSOUND_Init: the tests use a short one to see
+// the device close without waiting seconds. Any other value keeps the default.
+constexpr const char* IdleCloseDelayVariable = "CORBELET_SOUND_IDLE_CLOSE_MS";
+
+std::chrono::milliseconds idleCloseDelay()
+{
+    const char* const text = std::getenv(IdleCloseDelayVariable);
+    if (!text || !*text)
+        return DefaultIdleCloseDelay;
+    char* end = nullptr;
+    errno = 0;
+    const long milliseconds = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || milliseconds < 0 || milliseconds > 3'600'000)
+        return DefaultIdleCloseDelay;
+    return std::chrono::milliseconds(milliseconds);
+}
 
 } // namespace
 
@@ -125,6 +143,7 @@ struct Engine
     // Shared by the API and the closer.
     std::mutex mutex;
     SDL_AudioDeviceID device = 0; // 0 while closed
+    std::chrono::milliseconds idleDelay = DefaultIdleCloseDelay;
     std::chrono::steady_clock::time_point idleDeadline;
     bool closing = false; // FSOUND_Close: the closer ends
     std::condition_variable closerWake;
@@ -156,11 +175,11 @@ struct Engine
         return playing;
     }
 
-    // The device stays open for IdleCloseDelay from now at least.
-    void keepOpen() { idleDeadline = std::chrono::steady_clock::now() + IdleCloseDelay; }
+    // The device stays open for the idle delay from now at least.
+    void keepOpen() { idleDeadline = std::chrono::steady_clock::now() + idleDelay; }
 
     // The closer's thread: closes the device at the deadline when nothing
-    // plays, or looks again IdleCloseDelay later.
+    // plays, or looks again the idle delay later.
     void closeDeviceWhenIdle()
     {
         std::unique_lock lock(mutex);
@@ -406,6 +425,7 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int flags
         return failWith<signed char>(FMOD_ERR_INIT, 0);
     }
     engine.deviceRate = mixrate;
+    engine.idleDelay = idleCloseDelay();
     engine.channelCount = maxsoftwarechannels;
     engine.channels.fill(nullptr);
     engine.mixBuffer.assign(static_cast<std::size_t>(DeviceFrames) * OutputChannels, 0.0f);
