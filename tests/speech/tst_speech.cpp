@@ -1,10 +1,9 @@
 // A word said aloud: synthesised by the real speech library, played by the
 // real audio library into SDL's disk driver, whose file is listened to.
 
-#include "soundtestsupport.h"
-
 #include "sound/gessound.h"
 #include "sound/wordspeaker.h"
+#include "tests/sound/soundtestsupport.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
