@@ -6,11 +6,13 @@
 #include <utility>
 
 WordSpeaker::WordSpeaker(QObject* parent, std::string libraryFile)
-    : QObject(parent), m_libraryFile(std::move(libraryFile)), m_worker([this] { run(); })
+    : QObject(parent), m_libraryFile(std::move(libraryFile))
 {}
 
 WordSpeaker::~WordSpeaker()
 {
+    if (!m_worker.joinable())
+        return;
     {
         const std::lock_guard lock(m_mutex);
         m_stopping = true;
@@ -25,7 +27,7 @@ void WordSpeaker::say(const std::string& windows1252Word)
         const std::lock_guard lock(m_mutex);
         m_pending = Windows1252::toUtf8(windows1252Word);
     }
-    m_wake.notify_one();
+    wake();
 }
 
 void WordSpeaker::prepare()
@@ -34,6 +36,15 @@ void WordSpeaker::prepare()
         const std::lock_guard lock(m_mutex);
         m_prepare = true;
     }
+    wake();
+}
+
+void WordSpeaker::wake()
+{
+    // The thread starts with the first request: a speaker made with the
+    // window costs its start-up nothing.
+    if (!m_worker.joinable())
+        m_worker = std::thread([this] { run(); });
     m_wake.notify_one();
 }
 

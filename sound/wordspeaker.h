@@ -30,8 +30,9 @@ public:
     WordSpeaker& operator=(const WordSpeaker&) = delete;
 
     // Says the word (Windows-1252, its real spelling as the base holds it).
-    // Returns at once; the word plays once synthesised, cutting the word said
-    // before. A word still waiting for synthesis is replaced by this one.
+    // Called on the speaker's thread, as prepare(). Returns at once; the word
+    // plays once synthesised, cutting the word said before. A word still
+    // waiting for synthesis is replaced by this one.
     void say(const std::string& windows1252Word);
     // Loads the speech library and its voice in the background, so that the
     // first word comes as fast as the next ones: to call once the window is
@@ -45,6 +46,8 @@ signals:
     void finished(bool synthesised);
 
 private:
+    // Starts the thread at the first request, and wakes it.
+    void wake();
     void run();
     void play(const std::string& wav);
 
@@ -54,5 +57,5 @@ private:
     std::optional<std::string> m_pending; // UTF-8
     bool m_prepare = false;
     bool m_stopping = false;
-    std::thread m_worker; // last: starts once the rest is set up
+    std::thread m_worker; // started by the first say() or prepare()
 };
