@@ -1,8 +1,8 @@
 // The spoken word's figures, on SDL's disk driver (output paced in real
 // time): from WordSpeaker::say() to the first non-silent sample the device
 // thread writes, for the first word (which loads the speech library and its
-// voice), for a first word after prepare(), and for later words; the
-// synthesis alone; and the process's resident memory after many words.
+// voice; WordSpeaker::prepare() takes that load ahead) and for later words;
+// the synthesis alone; and the process's resident memory after many words.
 
 #include "sound/gessound.h"
 #include "sound/speechsynthesis.h"
