@@ -7,11 +7,11 @@
 
 #include "ui_progresspage.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSet>
 #include <QChart>
+#include <QDateTimeAxis>
 #include <QHeaderView>
-#include <QStackedBarSeries>
+#include <QLineSeries>
+#include <QPen>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -51,21 +51,25 @@ ProgressPage::ProgressPage(QWidget* parent)
     m_chart->legend()->setAlignment(Qt::AlignBottom);
     m_ui->chGraphique->setChart(m_chart);
     m_ui->chGraphique->setRenderHint(QPainter::Antialiasing);
-    auto* const series = new QStackedBarSeries;
-    m_won = new QBarSet(QStringLiteral("Gagnés"));
-    m_lost = new QBarSet(QStringLiteral("Perdus"));
-    m_won->setColor(QColor(0x2e, 0x8b, 0x57));
-    m_lost->setColor(QColor(0xc0, 0x39, 0x2b));
-    series->append(m_won);
-    series->append(m_lost);
-    m_chart->addSeries(series);
-    auto* const days = new QBarCategoryAxis;
+    m_won = new QLineSeries;
+    m_lost = new QLineSeries;
+    m_won->setName(QStringLiteral("Gagnés"));
+    m_lost->setName(QStringLiteral("Perdus"));
+    m_won->setPen(QPen(QColor(0x2e, 0x8b, 0x57), 2));
+    m_lost->setPen(QPen(QColor(0xc0, 0x39, 0x2b), 2));
+    auto* const days = new QDateTimeAxis;
+    days->setFormat(QStringLiteral("dd/MM"));
+    days->setTickCount(6);
     auto* const counts = new QValueAxis;
     counts->setLabelFormat(QStringLiteral("%d"));
     m_chart->addAxis(days, Qt::AlignBottom);
     m_chart->addAxis(counts, Qt::AlignLeft);
-    series->attachAxis(days);
-    series->attachAxis(counts);
+    for (QLineSeries* series : {m_won, m_lost}) {
+        series->setPointsVisible(true);
+        m_chart->addSeries(series);
+        series->attachAxis(days);
+        series->attachAxis(counts);
+    }
 
     m_ui->btReviser->setEnabled(false);
     connect(m_ui->btReviser, &QPushButton::clicked, this,
@@ -108,22 +112,23 @@ void ProgressPage::showChart(const QDate& today, TWordStore& store)
     std::map<QDate, DayResults> byDay;
     for (const DayResults& day : ReadDailyResults(store, first.toString(Qt::ISODate).toStdString()))
         byDay[QDate::fromString(QString::fromLatin1(day.day), Qt::ISODate)] = day;
-    QStringList labels;
-    QList<qreal> won, lost;
+    QList<QPointF> won, lost;
     int most = 0;
     for (QDate day = first; day <= today; day = day.addDays(1)) {
-        labels.append(day.toString(QStringLiteral("dd/MM")));
         const auto found = byDay.find(day);
-        won.append(found == byDay.end() ? 0 : found->second.won);
-        lost.append(found == byDay.end() ? 0 : found->second.lost);
-        most = std::max(most, static_cast<int>(won.back() + lost.back()));
+        const int dayWon = found == byDay.end() ? 0 : found->second.won;
+        const int dayLost = found == byDay.end() ? 0 : found->second.lost;
+        // At noon, so that the point sits in the middle of its day.
+        const qreal at = QDateTime(day, QTime(12, 0)).toMSecsSinceEpoch();
+        won.append({at, qreal(dayWon)});
+        lost.append({at, qreal(dayLost)});
+        most = std::max({most, dayWon, dayLost});
     }
-    m_won->remove(0, m_won->count());
-    m_lost->remove(0, m_lost->count());
-    m_won->append(won);
-    m_lost->append(lost);
-    auto* const days = qobject_cast<QBarCategoryAxis*>(m_chart->axes(Qt::Horizontal).first());
-    days->setCategories(labels);
+    m_won->replace(won);
+    m_lost->replace(lost);
+    m_chart->axes(Qt::Horizontal)
+        .first()
+        ->setRange(QDateTime(first, QTime(0, 0)), QDateTime(today, QTime(23, 59)));
     auto* const counts = qobject_cast<QValueAxis*>(m_chart->axes(Qt::Vertical).first());
     counts->setRange(0, std::max(most, 1));
     counts->setTickCount(std::min(std::max(most, 1), 5) + 1);

@@ -12,8 +12,8 @@
 #include <memory>
 
 class TWordStore;
-class QBarSet;
 class QChart;
+class QLineSeries;
 
 namespace Ui {
 class ProgressPage;
@@ -44,8 +44,9 @@ private:
 
     std::unique_ptr<Ui::ProgressPage> m_ui;
     QChart* m_chart = nullptr; // owned by the chart view
-    QBarSet* m_won = nullptr;  // owned by the chart's series
-    QBarSet* m_lost = nullptr;
+    // The words won and lost each day: a point a day, owned by the chart.
+    QLineSeries* m_won = nullptr;
+    QLineSeries* m_lost = nullptr;
     TWordStore* m_store = nullptr;
     QDate m_today;
 };

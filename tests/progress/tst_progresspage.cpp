@@ -10,12 +10,11 @@
 #include "wordstore/wordlists.h"
 #include "wordstore/wordstore.h"
 
-#include <QBarSet>
 #include <QChartView>
 #include <QLabel>
+#include <QLineSeries>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QStackedBarSeries>
 #include <QTableWidget>
 #include <QTest>
 
@@ -66,20 +65,21 @@ private slots:
         QCOMPARE(column(missed, 0), QStringList({"élève", "porte-clés", "chanter"}));
         QCOMPARE(column(missed, 1), QStringList({"3", "2", "1"}));
 
-        // The chart: 30 days, today last; the week in its last 7.
+        // The chart: a point a day for 30 days, today last; the week in the last 7.
         const auto* view = page.findChild<QChartView*>(QStringLiteral("chGraphique"));
-        const auto* series = qobject_cast<QStackedBarSeries*>(view->chart()->series().first());
-        QVERIFY(series);
-        const QBarSet* won = series->barSets().at(0);
-        const QBarSet* lost = series->barSets().at(1);
-        QCOMPARE(won->count(), ProgressPage::kChartDays);
-        QCOMPARE(lost->count(), ProgressPage::kChartDays);
+        const QList<QAbstractSeries*> series = view->chart()->series();
+        QCOMPARE(series.size(), 2);
+        const QList<QPointF> won = qobject_cast<QLineSeries*>(series[0])->points();
+        const QList<QPointF> lost = qobject_cast<QLineSeries*>(series[1])->points();
+        QCOMPARE(won.size(), ProgressPage::kChartDays);
+        QCOMPARE(lost.size(), ProgressPage::kChartDays);
+        QCOMPARE(QDateTime::fromMSecsSinceEpoch(qint64(won.last().x())).date(), QDate(2026, 3, 15));
         const QList<qreal> lastWeekWon = {1, 0, 1, 1, 0, 1, 0};
         const QList<qreal> lastWeekLost = {1, 1, 1, 0, 2, 0, 1};
         for (int day = 0; day < ProgressPage::kChartDays; ++day) {
             const int inWeek = day - (ProgressPage::kChartDays - 7);
-            QCOMPARE(won->at(day), inWeek < 0 ? 0.0 : lastWeekWon[inWeek]);
-            QCOMPARE(lost->at(day), inWeek < 0 ? 0.0 : lastWeekLost[inWeek]);
+            QCOMPARE(won[day].y(), inWeek < 0 ? 0.0 : lastWeekWon[inWeek]);
+            QCOMPARE(lost[day].y(), inWeek < 0 ? 0.0 : lastWeekLost[inWeek]);
         }
 
         // The missed words become the list « À revoir », once.
