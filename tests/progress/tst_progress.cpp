@@ -4,6 +4,7 @@
 // again as a child (--record), since the embedded server runs once per
 // process and holds the base while it runs.
 
+#include "layout/playerbase.h"
 #include "tests/progress/progressweek.h"
 #include "tests/support/fixturebase.h"
 #include "text/windows1252.h"
@@ -20,6 +21,7 @@
 namespace {
 
 const QString kTool = QStringLiteral(CORBELET_RUN_DIR "/corbelet-mots");
+const QString kFixture = QStringLiteral(CORBELET_BINARY_DIR "/fixtures/wordstore");
 
 struct Result
 {
@@ -38,12 +40,14 @@ Result run(const QString& program, const QStringList& arguments)
             QString::fromUtf8(process.readAllStandardError())};
 }
 
-// The child: records the week into the base of `folder` (or with "forever",
-// the same word again and again, saying "ready" after the first).
+// The child: records the week into the base of `folder` (the folder that
+// holds data/), or with "forever" the same word again and again, saying
+// "ready" after the first.
 int record(const char* folder, const char* what)
 {
-    QDir::setCurrent(QString::fromLocal8Bit(folder));
     TWordStore store;
+    store.BaseFolder = folder;
+    store.ResourceFolder = kFixture.toStdString();
     store.Connect();
     if (std::strcmp(what, "week") == 0) {
         for (const WordCatalogue::ProgressRow& game : ProgressWeek::kGames)
@@ -158,6 +162,40 @@ private slots:
                            inBase)
                 .code,
             2);
+    }
+
+    // The progress outlives a newer shipped base, even as the player's only
+    // change; and a player's base made before the record takes the newer one.
+    void progressSurvivesANewerShippedBase()
+    {
+        FixtureBase shipped(QStringLiteral("wordstore"));
+        QTemporaryDir player;
+        QTemporaryDir older;
+        QVERIFY(shipped.isValid() && player.isValid() && older.isValid());
+        const std::filesystem::path shippedData = shipped.path().toStdString() + "/data";
+        for (const QTemporaryDir* folder : {&player, &older})
+            QVERIFY(UpdatePlayerBase(shippedData, folder->path().toStdString()) ==
+                    BaseUpdate::Copied);
+        QCOMPARE(recordInto(player.path(), "week").code, 0);
+        for (const char* suffix : {".frm", ".MYD", ".MYI"})
+            QVERIFY(
+                QFile::remove(older.filePath("data/listedemots/progres") + QLatin1String(suffix)));
+
+        QFile stamp(shipped.path() + "/data/" CORBELET_BASE_STAMP);
+        QVERIFY(stamp.open(QIODevice::WriteOnly) && stamp.write("v2\n") == 3);
+        stamp.close();
+        for (const QTemporaryDir* folder : {&player, &older})
+            QVERIFY(UpdatePlayerBase(shippedData, folder->path().toStdString()) ==
+                    BaseUpdate::Replaced);
+        const auto lines = [](const QTemporaryDir& folder) {
+            return run(kTool, {QStringLiteral("progres"), QStringLiteral("--csv"),
+                               QStringLiteral("--donnees"), folder.path()})
+                .out.count(u'\n');
+        };
+        QCOMPARE(lines(player), qsizetype(ProgressWeek::kGames.size()) + 1);
+        QCOMPARE(lines(older), 1);
+        QCOMPARE(recordInto(older.path(), "week").code, 0);
+        QCOMPARE(lines(older), qsizetype(ProgressWeek::kGames.size()) + 1);
     }
 
     // A writer killed at any moment of its inserts leaves a base that reads
