@@ -1,5 +1,7 @@
 #include "config/progresspage.h"
 
+#include "config/chart/progresschart.h"
+#include "layout/programlibrary.h"
 #include "skin/reportedslot.h"
 #include "text/qtwindows1252.h"
 #include "wordstore/progress.h"
@@ -7,15 +9,12 @@
 
 #include "ui_progresspage.h"
 
-#include <QChart>
-#include <QDateTimeAxis>
 #include <QHeaderView>
-#include <QLineSeries>
-#include <QPen>
-#include <QValueAxis>
+#include <QLabel>
 
-#include <algorithm>
-#include <map>
+#include <dlfcn.h>
+
+#include <vector>
 
 namespace {
 
@@ -46,30 +45,6 @@ ProgressPage::ProgressPage(QWidget* parent)
     m_ui->setupUi(this);
     for (QTableWidget* table : {m_ui->tbMeilleurs, m_ui->tbJours, m_ui->tbManques})
         table->horizontalHeader()->setStretchLastSection(true);
-
-    m_chart = new QChart;
-    m_chart->legend()->setAlignment(Qt::AlignBottom);
-    m_ui->chGraphique->setChart(m_chart);
-    m_ui->chGraphique->setRenderHint(QPainter::Antialiasing);
-    m_won = new QLineSeries;
-    m_lost = new QLineSeries;
-    m_won->setName(QStringLiteral("Gagnés"));
-    m_lost->setName(QStringLiteral("Perdus"));
-    m_won->setPen(QPen(QColor(0x2e, 0x8b, 0x57), 2));
-    m_lost->setPen(QPen(QColor(0xc0, 0x39, 0x2b), 2));
-    auto* const days = new QDateTimeAxis;
-    days->setFormat(QStringLiteral("dd/MM"));
-    days->setTickCount(6);
-    auto* const counts = new QValueAxis;
-    counts->setLabelFormat(QStringLiteral("%d"));
-    m_chart->addAxis(days, Qt::AlignBottom);
-    m_chart->addAxis(counts, Qt::AlignLeft);
-    for (QLineSeries* series : {m_won, m_lost}) {
-        series->setPointsVisible(true);
-        m_chart->addSeries(series);
-        series->attachAxis(days);
-        series->attachAxis(counts);
-    }
 
     m_ui->btReviser->setEnabled(false);
     connect(m_ui->btReviser, &QPushButton::clicked, this,
@@ -106,32 +81,61 @@ void ProgressPage::showProgress(TWordStore& store, const QDate& today)
     showChart(today, store);
 }
 
+namespace {
+
+// The chart plug-in's entry points, bound once per process; null when the
+// plug-in is missing, which leaves the page without its chart (the game's
+// rule for its optional run-time libraries: skipped silently).
+struct ChartLibrary
+{
+    CreateProgressChartFunction create = nullptr;
+    ShowProgressChartFunction show = nullptr;
+};
+
+const ChartLibrary& chartLibrary()
+{
+    static const ChartLibrary library = [] {
+        ChartLibrary bound;
+        // Kept loaded until the process ends, as the other libraries.
+        void* const handle =
+            dlopen(ProgramLibraryFile(kProgressChartLibrary).c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle)
+            return bound;
+        bound.create =
+            reinterpret_cast<CreateProgressChartFunction>(dlsym(handle, kCreateProgressChart));
+        bound.show = reinterpret_cast<ShowProgressChartFunction>(dlsym(handle, kShowProgressChart));
+        if (!bound.create || !bound.show)
+            bound = {};
+        return bound;
+    }();
+    return library;
+}
+
+} // namespace
+
 void ProgressPage::showChart(const QDate& today, TWordStore& store)
 {
-    const QDate first = today.addDays(1 - kChartDays);
-    std::map<QDate, DayResults> byDay;
-    for (const DayResults& day : ReadDailyResults(store, first.toString(Qt::ISODate).toStdString()))
-        byDay[QDate::fromString(QString::fromLatin1(day.day), Qt::ISODate)] = day;
-    QList<QPointF> won, lost;
-    int most = 0;
-    for (QDate day = first; day <= today; day = day.addDays(1)) {
-        const auto found = byDay.find(day);
-        const int dayWon = found == byDay.end() ? 0 : found->second.won;
-        const int dayLost = found == byDay.end() ? 0 : found->second.lost;
-        // At noon, so that the point sits in the middle of its day.
-        const qreal at = QDateTime(day, QTime(12, 0)).toMSecsSinceEpoch();
-        won.append({at, qreal(dayWon)});
-        lost.append({at, qreal(dayLost)});
-        most = std::max({most, dayWon, dayLost});
+    if (!m_chartTried) {
+        m_chartTried = true;
+        if (chartLibrary().create)
+            m_chart = chartLibrary().create(m_ui->paGraphique);
+        m_ui->paGraphique->layout()->addWidget(
+            m_chart ? m_chart : new QLabel(QStringLiteral("Graphique indisponible.")));
     }
-    m_won->replace(won);
-    m_lost->replace(lost);
-    m_chart->axes(Qt::Horizontal)
-        .first()
-        ->setRange(QDateTime(first, QTime(0, 0)), QDateTime(today, QTime(23, 59)));
-    auto* const counts = qobject_cast<QValueAxis*>(m_chart->axes(Qt::Vertical).first());
-    counts->setRange(0, std::max(most, 1));
-    counts->setTickCount(std::min(std::max(most, 1), 5) + 1);
+    if (!m_chart)
+        return;
+    const QDate first = today.addDays(1 - kChartDays);
+    std::vector<int> won(kChartDays), lost(kChartDays);
+    for (const DayResults& day :
+         ReadDailyResults(store, first.toString(Qt::ISODate).toStdString())) {
+        const qint64 index =
+            first.daysTo(QDate::fromString(QString::fromLatin1(day.day), Qt::ISODate));
+        if (index >= 0 && index < kChartDays) {
+            won[std::size_t(index)] = day.won;
+            lost[std::size_t(index)] = day.lost;
+        }
+    }
+    chartLibrary().show(m_chart, first, won.data(), lost.data(), kChartDays);
 }
 
 void ProgressPage::btReviserClick()

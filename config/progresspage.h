@@ -12,8 +12,6 @@
 #include <memory>
 
 class TWordStore;
-class QChart;
-class QLineSeries;
 
 namespace Ui {
 class ProgressPage;
@@ -43,10 +41,10 @@ private:
     void showChart(const QDate& today, TWordStore& store);
 
     std::unique_ptr<Ui::ProgressPage> m_ui;
-    QChart* m_chart = nullptr; // owned by the chart view
-    // The words won and lost each day: a point a day, owned by the chart.
-    QLineSeries* m_won = nullptr;
-    QLineSeries* m_lost = nullptr;
+    // The chart from its plug-in, made at the first showProgress(); null
+    // until then, and when the plug-in is missing.
+    QWidget* m_chart = nullptr;
+    bool m_chartTried = false;
     TWordStore* m_store = nullptr;
     QDate m_today;
 };

@@ -108,6 +108,7 @@ int main(int argc, char** argv)
     std::printf("first word (loads the library): say() to first sound %6.1f ms\n",
                 sayToSound(speaker, "pendu", output));
     settle(1500);
+    const long residentFirst = residentKiB();
 
     std::vector<double> later;
     for (int round = 0; round < 3; ++round) {
@@ -135,8 +136,9 @@ int main(int argc, char** argv)
         PlaySoundMemory(wav, SpeechStream);
     }
     settle(200);
-    std::printf("resident memory: %ld KiB before the first word, %ld KiB after 500 more words\n",
-                residentBefore, residentKiB());
+    std::printf("resident memory: %ld KiB before the first word, %ld KiB after it, %ld KiB after "
+                "500 more words\n",
+                residentBefore, residentFirst, residentKiB());
     CloseSound();
     return 0;
 }
