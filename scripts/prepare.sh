@@ -21,6 +21,12 @@ corbelet_packages=(
     libmariadb3
     # the audio library: SDL2 output, libsndfile decoding (WAV, MP3)
     libsdl2-dev libsndfile1-dev
+    # the word said aloud: libespeak-ng (its header at build time; the library
+    # and its French voice loaded at run time)
+    libespeak-ng-dev libespeak-ng1 espeak-ng-data
+    # the chart of the "Progrès" page (Qt Charts' CMake files need Qt OpenGL's,
+    # which its Debian package does not pull in)
+    qt6-charts-dev libqt6opengl6-dev
     # fonts metric-compatible with Arial and Courier New, and a Tahoma
     fonts-liberation fonts-liberation2 fonts-wine
     # the lettering of the logo, painted at build time

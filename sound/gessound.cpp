@@ -8,9 +8,11 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 
+#include <climits>
 #include <exception>
 
 FSOUND_STREAM* CurrentStream = nullptr;
+FSOUND_STREAM* SpeechStream = nullptr;
 unsigned StreamMode = 0;
 
 namespace {
@@ -39,6 +41,7 @@ void fallSilent()
 {
     AudioLibrary::FSOUND_Close();
     CurrentStream = nullptr;
+    SpeechStream = nullptr;
     outputRefused = true;
 }
 
@@ -55,6 +58,33 @@ void showSoundError(int code)
 void showLastSoundError()
 {
     showSoundError(AudioLibrary::FSOUND_GetError());
+}
+
+// Stops the cue held in stream, then opens `name` (a file name, or with
+// FSOUND_LOADMEMORY in mode the `length` bytes of a file in memory) in stream
+// and starts it; see PlaySoundFile.
+void playStream(const char* name, unsigned mode, int length, FSOUND_STREAM*& stream)
+{
+    if (!libraryUsable())
+        return;
+    if (stream)
+        AudioLibrary::FSOUND_Stream_Close(stream);
+    stream = AudioLibrary::FSOUND_Stream_Open(name, mode, 0, length);
+    if (!stream) {
+        showLastSoundError();
+        return;
+    }
+    if (AudioLibrary::FSOUND_Stream_Play(-1, stream) >= 0)
+        return;
+    const int error = AudioLibrary::FSOUND_GetError();
+    // The library closed the device while the game was quiet and cannot open
+    // it again: as at a refused start, one box, then silence. Silent before
+    // the box shows, since cues keep coming while it waits for the player.
+    if (error == FMOD_ERR_INIT) {
+        fallSilent();
+        stream = nullptr;
+    }
+    showSoundError(error);
 }
 
 } // namespace
@@ -84,28 +114,15 @@ bool InitSound()
 
 void PlaySoundFile(const std::string& fileName, FSOUND_STREAM*& stream)
 {
-    if (!libraryUsable())
-        return;
-    if (stream)
-        AudioLibrary::FSOUND_Stream_Close(stream);
-    stream = AudioLibrary::FSOUND_Stream_Open(fileName.c_str(), StreamMode, 0, 0);
-    if (!stream) {
-        showLastSoundError();
-        return;
-    }
-    if (AudioLibrary::FSOUND_Stream_Play(-1, stream) >= 0)
-        return;
-    const int error = AudioLibrary::FSOUND_GetError();
-    // The library closed the device while the game was quiet and cannot open
-    // it again: as at a refused start, one box, then silence. Silent before
-    // the box shows, since cues keep coming while it waits for the player.
-    if (error == FMOD_ERR_INIT) {
-        fallSilent();
-        stream = nullptr;
-    }
-    showSoundError(error);
+    playStream(fileName.c_str(), StreamMode, 0, stream);
 }
 
+void PlaySoundMemory(const std::string& soundFile, FSOUND_STREAM*& stream)
+{
+    if (soundFile.empty() || soundFile.size() > std::size_t(INT_MAX))
+        return;
+    playStream(soundFile.data(), StreamMode | FSOUND_LOADMEMORY, int(soundFile.size()), stream);
+}
 void CloseSound()
 {
     // After a refused output device the library was shut down at once.
@@ -116,6 +133,8 @@ void CloseSound()
         // The library has freed the stream: the slot must not keep its handle.
         CurrentStream = nullptr;
     }
+    // FSOUND_Close frees the spoken word's stream with the rest.
+    SpeechStream = nullptr;
     AudioLibrary::FSOUND_DSP_SetActive(AudioLibrary::FSOUND_DSP_GetFFTUnit(), 0);
     AudioLibrary::FSOUND_Close();
 }

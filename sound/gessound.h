@@ -11,6 +11,9 @@ struct FSOUND_STREAM; // opaque, from the audio library header
 
 // The one stream slot of the process: the stream opened last, or null.
 extern FSOUND_STREAM* CurrentStream;
+// The slot of the spoken word (WordSpeaker), apart from the cues' so that a
+// word said over the win or loss cue does not cut it: the library mixes both.
+extern FSOUND_STREAM* SpeechStream;
 // Open-mode flags passed to the library for each stream: 0, then 0x130 once
 // the library is ready.
 extern unsigned StreamMode;
@@ -28,6 +31,10 @@ bool InitSound();
 // as refused: one message, the library shut down, silence until the next
 // InitSound.
 void PlaySoundFile(const std::string& fileName, FSOUND_STREAM*& stream);
+
+// As PlaySoundFile, for a whole sound file (WAV) held in memory: the library
+// takes a copy of it. Does nothing for an empty one.
+void PlaySoundMemory(const std::string& soundFile, FSOUND_STREAM*& stream);
 
 // Ends the current cue at once and shuts the library down (it stays loaded).
 // Does nothing while the library is not available or its output device was

@@ -191,6 +191,7 @@ const std::vector<Table>& schema()
          {{kListName, listNameColumn()},
           {kWordText, "VARCHAR(" + std::to_string(kMaxWordBytes) + ") COLLATE latin1_bin NOT NULL"},
           {kHintText, varchar(kMaxHintBytes)}}},
+        progressTable(),
     };
     return tables;
 }
@@ -203,9 +204,28 @@ const Table& hintTable()
                          [](const Table& table) { return table.name == kHintTable; });
 }
 
+const Table& progressTable()
+{
+    // The word compares byte for byte, "élève" apart from "eleve", as the
+    // words a player removes do. No index: a few rows a word played.
+    static const Table table = {kProgressTable,
+                                {{kProgressTime, "DATETIME NOT NULL"},
+                                 {kProgressPlayer, varchar(kMaxListNameBytes)},
+                                 {kProgressWord, "VARCHAR(" + std::to_string(kMaxWordBytes) +
+                                                     ") COLLATE latin1_bin NOT NULL"},
+                                 {kProgressLevel, "TINYINT UNSIGNED NOT NULL"},
+                                 {kProgressWon, "TINYINT UNSIGNED NOT NULL"},
+                                 {kProgressPoints, "INT NOT NULL"},
+                                 {kProgressMistakes, "INT NOT NULL"},
+                                 {kProgressSeconds, "INT NOT NULL"},
+                                 {kProgressHint, "TINYINT UNSIGNED NOT NULL DEFAULT 0"}}};
+    return table;
+}
+
 std::vector<std::string_view> playerTables()
 {
-    return {kAddedWordTable, kRemovedWordTable, kListWordTable, kPlayedListTable, kHintTable};
+    return {kAddedWordTable, kRemovedWordTable, kListWordTable, kPlayedListTable, kHintTable,
+            kProgressTable};
 }
 
 bool isDatabaseName(std::string_view database)
@@ -395,6 +415,128 @@ std::string listSummaryStatement()
 std::string playedListStatement()
 {
     return "SELECT " + std::string(kListName) + " FROM " + std::string(kPlayedListTable);
+}
+
+// ---------------------------------------------------------------- the player's progress
+
+namespace {
+
+// "YYYY-MM-DD HH:MM:SS" (or its first `length` characters): digits, and
+// separators where they go.
+bool isTimeText(std::string_view text, std::size_t length)
+{
+    static constexpr std::string_view kShape = "0000-00-00 00:00:00";
+    if (text.size() != length || length > kShape.size())
+        return false;
+    for (std::size_t i = 0; i < length; ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (kShape[i] == '0' ? !digit : text[i] != kShape[i])
+            return false;
+    }
+    return true;
+}
+
+std::string progressColumns()
+{
+    return "DATE_FORMAT(" + std::string(kProgressTime) + ", '%Y-%m-%d %H:%i:%s') AS " +
+           std::string(kProgressTime) + ", " + std::string(kProgressPlayer) + ", " +
+           std::string(kProgressWord) + ", " + std::string(kProgressLevel) + ", " +
+           std::string(kProgressWon) + ", " + std::string(kProgressPoints) + ", " +
+           std::string(kProgressMistakes) + ", " + std::string(kProgressSeconds) + ", " +
+           std::string(kProgressHint);
+}
+
+// A player's name as a literal: the bytes wordLiteral refuses become blanks.
+std::string playerLiteral(std::string name)
+{
+    for (char& c : name) {
+        if (c == '\\' || static_cast<unsigned char>(c) < 0x20)
+            c = ' ';
+    }
+    return wordLiteral(name.substr(0, kMaxListNameBytes));
+}
+
+} // namespace
+
+std::string insertProgressStatement(const ProgressRow& row)
+{
+    if (!row.time.empty() && !isTimeText(row.time, 19))
+        throw std::invalid_argument("not a time: " + row.time);
+    const auto number = [](std::int32_t value) { return std::to_string(value); };
+    return "INSERT INTO " + std::string(kProgressTable) + " VALUES (" +
+           (row.time.empty() ? std::string("NOW()") : "'" + row.time + "'") + ", " +
+           playerLiteral(row.player) + ", " + wordLiteral(row.word) + ", " + number(row.level) +
+           ", " + (row.won ? "1" : "0") + ", " + number(row.points) + ", " + number(row.mistakes) +
+           ", " + number(row.seconds) + ", " + (row.hintUsed ? "1" : "0") + ")";
+}
+
+std::string progressRowsStatement()
+{
+    return "SELECT " + progressColumns() + " FROM " + std::string(kProgressTable) + " ORDER BY " +
+           std::string(kProgressTime);
+}
+
+std::string bestScoresStatement(int count)
+{
+    return "SELECT " + progressColumns() + " FROM " + std::string(kProgressTable) + " WHERE " +
+           std::string(kProgressWon) + " = 1 ORDER BY " + std::string(kProgressPoints) + " DESC, " +
+           std::string(kProgressMistakes) + ", " + std::string(kProgressTime) + " LIMIT " +
+           std::to_string(std::max(count, 0));
+}
+
+std::string dailyResultsStatement(const std::string& since)
+{
+    if (!since.empty() && !isTimeText(since, 10))
+        throw std::invalid_argument("not a day: " + since);
+    const std::string won(kProgressWon);
+    return "SELECT DATE_FORMAT(" + std::string(kProgressTime) + ", '%Y-%m-%d') AS " +
+           std::string(kDayColumn) + ", SUM(" + won + " = 1) AS " + std::string(kWonColumn) +
+           ", SUM(" + won + " = 0) AS " + std::string(kLostColumn) + " FROM " +
+           std::string(kProgressTable) +
+           (since.empty() ? "" : " WHERE " + std::string(kProgressTime) + " >= '" + since + "'") +
+           " GROUP BY " + std::string(kDayColumn) + " ORDER BY " + std::string(kDayColumn);
+}
+
+std::string mostMissedStatement(int count)
+{
+    const std::string word(kProgressWord);
+    return "SELECT " + word + ", COUNT(*) AS " + std::string(kCountColumn) + " FROM " +
+           std::string(kProgressTable) + " WHERE " + std::string(kProgressWon) + " = 0 GROUP BY " +
+           word + " ORDER BY " + std::string(kCountColumn) + " DESC, " + word + " LIMIT " +
+           std::to_string(std::max(count, 0));
+}
+
+std::vector<std::string> addToListStatements(const std::string& list,
+                                             std::span<const std::string> words,
+                                             std::string_view database)
+{
+    const std::string columns = wordColumnList(false);
+    const std::string newList = staged(database, kListWordTable, kNewSuffix);
+    std::string wanted;
+    for (const std::string& word : words)
+        wanted += (wanted.empty() ? "" : ", ") + wordLiteral(word);
+    const std::string word(kWordText);
+    const std::string type(kWordType);
+    // Each word with its rows as the base holds them, once each.
+    const std::string known = "SELECT " + columns + " FROM " +
+                              qualified(database, kShippedWordTable) + " UNION SELECT " + columns +
+                              " FROM " + qualified(database, kAddedWordTable) + " UNION SELECT " +
+                              columns + " FROM " + qualified(database, kListWordTable);
+    std::vector<std::string> fill = {"INSERT INTO " + newList + " SELECT * FROM " +
+                                     qualified(database, kListWordTable)};
+    if (!words.empty())
+        fill.push_back("INSERT INTO " + newList + " (" + std::string(kListName) + ", " + columns +
+                       ") SELECT " + wordLiteral(list) + ", " + columns + " FROM (" + known +
+                       ") AS connu WHERE BINARY connu." + word + " IN (" + wanted +
+                       ") AND NOT EXISTS (SELECT * FROM " + newList + " AS deja WHERE deja." +
+                       std::string(kListName) + " = " + wordLiteral(list) + " AND BINARY deja." +
+                       word + " = connu." + word + " AND deja." + type + " = connu." + type +
+                       ") GROUP BY BINARY connu." + word + ", connu." + type + " ORDER BY connu." +
+                       word);
+    fill.push_back(fillWordTable(
+        database, staged(database, kWordTable, kNewSuffix), qualified(database, kAddedWordTable),
+        qualified(database, kRemovedWordTable), newList, qualified(database, kPlayedListTable)));
+    return swapTables(database, {kWordTable, kListWordTable}, fill);
 }
 
 std::string clearTableStatement(std::string_view table, std::string_view database)

@@ -62,6 +62,23 @@ inline constexpr std::string_view kPlayedListTable = "listejouee";
 inline constexpr std::string_view kHintTable = "indices";
 inline constexpr std::string_view kHintText = "indice";
 inline constexpr std::size_t kMaxHintBytes = 255;
+// The player's progress: one row per finished word, won or lost, kept in the
+// player's own base (never on a classroom's server, whose account only reads).
+inline constexpr std::string_view kProgressTable = "progres";
+inline constexpr std::string_view kProgressTime = "moment";      // DATETIME, local time
+inline constexpr std::string_view kProgressPlayer = "joueur";    // the player's name
+inline constexpr std::string_view kProgressWord = "mot";         // its real spelling
+inline constexpr std::string_view kProgressLevel = "niveau";     // 1 to 3
+inline constexpr std::string_view kProgressWon = "gagne";        // 1 won, 0 lost
+inline constexpr std::string_view kProgressPoints = "points";    // added, or taken away
+inline constexpr std::string_view kProgressMistakes = "erreurs"; // wrong picks
+inline constexpr std::string_view kProgressSeconds = "secondes"; // time spent on the word
+inline constexpr std::string_view kProgressHint = "indice";      // 1 when a hint was used
+// The columns of the progress summaries: a day ("2026-12-10"), its words won
+// and lost.
+inline constexpr std::string_view kDayColumn = "jour";
+inline constexpr std::string_view kWonColumn = "gagnes";
+inline constexpr std::string_view kLostColumn = "perdus";
 
 // The genres.
 inline constexpr std::string_view kGenreTable = "isgenre";
@@ -125,7 +142,7 @@ struct Table
 // The tables of the base, in the order they are created and filled: the
 // genres, the shipped words, the words the game reads, then the player's
 // tables (added words, removed words, the lists' words, the list played,
-// the hints).
+// the hints, the progress).
 const std::vector<Table>& schema();
 
 // The tables that hold the player's own changes and lists.
@@ -254,6 +271,47 @@ std::string listWordRowsStatement();
 std::string listSummaryStatement();
 // The list the game draws from: read kListName; no row for all the words.
 std::string playedListStatement();
+
+// ---------------------------------------------------------------- the player's progress
+
+// A finished word, as kProgressTable holds it (Windows-1252 texts).
+struct ProgressRow
+{
+    std::string time; // "YYYY-MM-DD HH:MM:SS"; empty when inserted: the server's now
+    std::string player;
+    std::string word;
+    std::int32_t level = 1;
+    bool won = false;
+    std::int32_t points = 0;
+    std::int32_t mistakes = 0;
+    std::int32_t seconds = 0;
+    bool hintUsed = false;
+};
+
+// The table of kProgressTable in schema().
+const Table& progressTable();
+// Inserts one finished word into the connection's database. Raises
+// std::invalid_argument for a time that is not "YYYY-MM-DD HH:MM:SS".
+std::string insertProgressStatement(const ProgressRow& row);
+// Every row, oldest first: read every column of ProgressRow (the time as
+// "YYYY-MM-DD HH:MM:SS").
+std::string progressRowsStatement();
+// The words won with the most points, at most `count`, best first (the fewest
+// mistakes first among equals, then the oldest): read as progressRowsStatement.
+std::string bestScoresStatement(int count);
+// The words won and lost each day from `since` ("YYYY-MM-DD"; empty: from
+// the first), oldest first: read kDayColumn, kWonColumn and kLostColumn.
+std::string dailyResultsStatement(const std::string& since = {});
+// The words lost most often, at most `count`, the most often first, then in
+// alphabetical order: read kProgressWord and kCountColumn.
+std::string mostMissedStatement(int count);
+// The statements that add to the named list the rows of `words` (one per type,
+// as the base holds them among the shipped, added and lists' words) that the
+// list lacks, all or nothing as playListStatements; the game's words are
+// refilled, for a list it draws from.
+std::vector<std::string> addToListStatements(const std::string& list,
+                                             std::span<const std::string> words,
+                                             std::string_view database = kDatabase);
 
 // Empties a table of `database`.
 std::string clearTableStatement(std::string_view table, std::string_view database);

@@ -2,8 +2,9 @@
 
 // The word store: one connection to the embedded MariaDB server that runs
 // inside the game's process (or, with Server set, to a MariaDB server through
-// the client library), and read-only queries over it. Every statement the
-// game issues is a SELECT; results are fetched whole.
+// the client library), and read-only queries over it. The game reads words
+// with SELECTs alone; it writes only the record of the player's progress
+// (wordstore/progress.h). Results are fetched whole.
 //
 // Failures are raised as std::runtime_error whose text (UTF-8) is the one the
 // player sees: "SQL Error: …", "Cannot connect to SQL server…",
@@ -85,8 +86,9 @@ public:
     // words); 0 for any connection but the first after such an update.
     int AddedWordsNowShipped() const { return m_addedWordsNowShipped; }
 
-    // Runs a statement that changes the base (the word list tool's; the game
-    // only reads). Connects first when needed; raises "SQL Error: …".
+    // Runs a statement that changes the base (the word list tool's, and the
+    // record of the player's progress). Connects first when needed; raises
+    // "SQL Error: …".
     void Execute(const std::string& statement);
 
     // Before a change of the base's tables: raises a French error when the

@@ -19,6 +19,7 @@
 #include "text/systemerror.h"
 #include "text/windows1252.h"
 #include "wordstore/playerwords.h"
+#include "wordstore/progress.h"
 #include "wordstore/serversettings.h"
 #include "wordstore/wordcatalogue.h"
 #include "wordstore/wordlists.h"
@@ -72,6 +73,9 @@ Commandes :
                        mots écartés des mots livrés pour les enfants (injures,
                        mots grossiers…) sont signalés, puis importés.
                        Avec --liste NOM, les mots vont dans la liste NOM.
+  importer --depuis-erreurs --liste NOM
+                       met dans la liste NOM les mots le plus souvent manqués
+                       (ceux de « progres »), au lieu des mots d'un fichier
   lister               écrit les mots que le jeu tire, un par ligne et par type,
                        au format d'importation (mot, type, genre)
                        (avec --liste NOM : ceux de la liste NOM)
@@ -85,12 +89,19 @@ Commandes :
   listes               écrit chaque liste nommée et son nombre de mots
   jouer NOM            le jeu ne tire plus que les mots de la liste NOM
   jouer --tous         le jeu tire de nouveau tous les mots
+  progres              résume les progrès du joueur : mots gagnés et perdus
+                       par jour, mots le plus souvent manqués
+  progres --csv        écrit chaque mot joué (date, joueur, mot, niveau,
+                       gagné, points, erreurs, secondes, indice) au format
+                       CSV d'un tableur français : séparateur « ; », UTF-8
 
 Options (avant ou après la commande, --nom=valeur ou --nom valeur) :
   --donnees DOSSIER    la base du dossier DOSSIER (celui qui contient data/)
                        au lieu de celle du joueur
   --liste NOM          importer, lister, retirer, exporter : la liste NOM
   --essai              importer : vérifie la liste sans rien écrire
+  --depuis-erreurs     importer : les mots le plus souvent manqués
+  --csv                progres : chaque mot joué, au format CSV
   --silencieux         n'écrit que les erreurs
   --oui                reinitialiser : sans demander de confirmation
   --taille-min N  --taille-max N  --points-min N  --points-max N
@@ -129,7 +140,8 @@ const std::set<std::string> kValueOptions = {"donnees",
                                              "type",
                                              "genre",
                                              "liste"};
-const std::set<std::string> kFlags = {"essai", "oui", "silencieux", "help", "tous"};
+const std::set<std::string> kFlags = {"essai", "oui", "silencieux",    "help",
+                                      "tous",  "csv", "depuis-erreurs"};
 
 struct CommandLine
 {
@@ -545,6 +557,21 @@ void tellUntyped(const CommandLine& line, const ImportResult& result)
                          " tire que quand le type choisi est « Pas d'importance ».");
 }
 
+// The words the player missed most often, into the list of --liste.
+int importMissedWords(TWordStore& store, const CommandLine& line)
+{
+    const std::string name = listName(line.value("liste"));
+    const ReviewListResult result = MakeReviewList(store, name, databaseOf(store));
+    if (result.missedWords == 0) {
+        inform(line, "Aucun mot manqué : rien à revoir.");
+        return 0;
+    }
+    inform(line, counted(result.missedWords, "mot manqué", "mots manqués") + ", " +
+                     counted(result.addedRows, "ligne ajoutée", "lignes ajoutées") +
+                     " à la liste « " + line.value("liste") + " ».");
+    return 0;
+}
+
 int importToList(TWordStore& store, const CommandLine& line, int excluded)
 {
     const std::string name = listName(line.value("liste"));
@@ -572,6 +599,8 @@ int importToList(TWordStore& store, const CommandLine& line, int excluded)
 
 int importList(TWordStore& store, const CommandLine& line)
 {
+    if (line.has("depuis-erreurs"))
+        return importMissedWords(store, line);
     const int excluded =
         line.has("silencieux") ? 0 : nameExcludedWords(line.listLines, line.words[1], line.unit);
     if (line.has("liste"))
@@ -665,6 +694,46 @@ int removeWords(TWordStore& store, const CommandLine& line)
             tellPlayed(store, line, std::nullopt);
         }
     }
+    return 0;
+}
+
+// A field of the CSV export: between quotes when it holds the separator, a
+// quote or a line break, its quotes doubled.
+std::string csvField(const std::string& text)
+{
+    if (text.find_first_of(";\"\r\n") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (const char c : text)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+// The player's progress: a summary, or with --csv every word played.
+int showProgress(TWordStore& store, const CommandLine& line)
+{
+    if (store.Server)
+        inform(line, "Les progrès ne sont pas enregistrés sur le serveur d'une classe, mais "
+                     "dans la base de chaque joueur.");
+    if (line.has("csv")) {
+        std::cout << "Date;Joueur;Mot;Niveau;Gagné;Points;Erreurs;Secondes;Indice\n";
+        for (const WordCatalogue::ProgressRow& row : ReadProgress(store)) {
+            std::cout << row.time << ";" << csvField(Windows1252::toUtf8(row.player)) << ";"
+                      << csvField(Windows1252::toUtf8(row.word)) << ";" << row.level << ";"
+                      << (row.won ? "oui" : "non") << ";" << row.points << ";" << row.mistakes
+                      << ";" << row.seconds << ";" << (row.hintUsed ? "oui" : "non") << "\n";
+        }
+        return 0;
+    }
+    for (const DayResults& day : ReadDailyResults(store))
+        std::cout << day.day << "\t" << counted(day.won, "gagné", "gagnés") << "\t"
+                  << counted(day.lost, "perdu", "perdus") << "\n";
+    const std::vector<MissedWord> missed = ReadMostMissed(store);
+    if (!missed.empty())
+        std::cout << "Mots le plus souvent manqués :\n";
+    for (const MissedWord& word : missed)
+        std::cout << Windows1252::toUtf8(word.word) << "\t" << counted(word.times, "fois", "fois")
+                  << "\n";
     return 0;
 }
 
@@ -843,23 +912,28 @@ int main(int argc, char** argv)
             bool writes;
         };
         const std::map<std::string, Command> commands = {
-            {"importer", {importList, "un fichier", 1, 1, true}},
+            {"importer", {importList, "un fichier, ou --depuis-erreurs", 0, 1, true}},
             {"lister", {listWords, "aucun argument", 0, 0, false}},
             {"retirer", {removeWords, "au moins un mot", 1, SIZE_MAX, true}},
             {"exporter", {exportWords, "un fichier", 1, 1, false}},
             {"reinitialiser", {resetList, "aucun argument", 0, 0, true}},
             {"listes", {showLists, "aucun argument", 0, 0, false}},
-            {"jouer", {playList, "le nom d'une liste, ou --tous", 0, 1, true}}};
+            {"jouer", {playList, "le nom d'une liste, ou --tous", 0, 1, true}},
+            {"progres", {showProgress, "aucun argument", 0, 0, false}}};
         const auto found = commands.find(command);
         if (found == commands.end())
             throw UsageError("commande inconnue « " + ShownText(command) + " »");
         const std::size_t count = line.words.size() - 1;
         if (count < found->second.least || count > found->second.most ||
-            (command == "jouer" && (count == 1) == line.has("tous")))
+            (command == "jouer" && (count == 1) == line.has("tous")) ||
+            (command == "importer" && (count == 1) == line.has("depuis-erreurs")))
             throw UsageError(command + " prend " + found->second.arguments);
         // The list is read whole before the base is opened: a file that is
         // no list never holds the base.
-        if (command == "importer")
+        if (command == "importer" && line.has("depuis-erreurs") &&
+            (!line.has("liste") || line.has("essai")))
+            throw UsageError("importer --depuis-erreurs demande --liste NOM, sans --essai");
+        if (command == "importer" && !line.has("depuis-erreurs"))
             readImportFile(line);
         TWordStore store;
         openStore(store, line, found->second.writes);

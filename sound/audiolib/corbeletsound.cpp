@@ -104,6 +104,10 @@ struct FSOUND_STREAM
     int channel = -1;
     bool decodeFinished = false;
     bool started = false; // played at least once: must be rewound to play again
+    // A sound opened from memory (FSOUND_LOADMEMORY): its bytes, and where
+    // libsndfile reads in them.
+    std::vector<unsigned char> memory;
+    sf_count_t memoryPosition = 0;
 
     FSOUND_STREAM() = default;
     FSOUND_STREAM(const FSOUND_STREAM&) = delete;
@@ -394,6 +398,88 @@ void detach(FSOUND_STREAM& stream)
     }
 }
 
+// The error of a failed sf_open.
+int openError()
+{
+    const int error = sf_error(nullptr);
+    return error == SF_ERR_UNRECOGNISED_FORMAT || error == SF_ERR_UNSUPPORTED_ENCODING
+               ? FMOD_ERR_FILE_FORMAT
+               : FMOD_ERR_FILE_BAD;
+}
+
+// Opens the sound file `name` into the stream; FMOD_ERR_NONE or the error.
+int openFile(FSOUND_STREAM& stream, const char* name, SF_INFO& info)
+{
+    FileDescriptor fd(::open(name, O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return errno == ENOENT || errno == ENOTDIR ? FMOD_ERR_FILE_NOTFOUND : FMOD_ERR_FILE_BAD;
+    struct stat status
+    {};
+    if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size == 0)
+        return FMOD_ERR_FILE_BAD;
+    unsigned char head[12] = {};
+    const ssize_t headLength = ::pread(fd.get(), head, sizeof head, 0);
+    if (headLength < 0)
+        return FMOD_ERR_FILE_BAD;
+    if (!looksLikeAudio(head, static_cast<std::size_t>(headLength)))
+        return FMOD_ERR_FILE_FORMAT;
+    // libsndfile takes the descriptor over, and closes it even when it fails.
+    stream.file = sf_open_fd(fd.release(), SFM_READ, &info, SF_TRUE);
+    return stream.file ? FMOD_ERR_NONE : openError();
+}
+
+// libsndfile's reads of a sound held in memory: the stream's own copy.
+sf_count_t memoryLength(void* user)
+{
+    return static_cast<sf_count_t>(static_cast<FSOUND_STREAM*>(user)->memory.size());
+}
+
+sf_count_t memorySeek(sf_count_t offset, int whence, void* user)
+{
+    FSOUND_STREAM& stream = *static_cast<FSOUND_STREAM*>(user);
+    const sf_count_t base = whence == SEEK_CUR   ? stream.memoryPosition
+                            : whence == SEEK_END ? memoryLength(user)
+                                                 : 0;
+    stream.memoryPosition = std::clamp<sf_count_t>(base + offset, 0, memoryLength(user));
+    return stream.memoryPosition;
+}
+
+sf_count_t memoryRead(void* destination, sf_count_t count, void* user)
+{
+    FSOUND_STREAM& stream = *static_cast<FSOUND_STREAM*>(user);
+    const sf_count_t bytes =
+        std::clamp<sf_count_t>(count, 0, memoryLength(user) - stream.memoryPosition);
+    std::memcpy(destination, stream.memory.data() + stream.memoryPosition,
+                static_cast<std::size_t>(bytes));
+    stream.memoryPosition += bytes;
+    return bytes;
+}
+
+sf_count_t memoryWrite(const void*, sf_count_t, void*)
+{
+    return 0;
+}
+
+sf_count_t memoryTell(void* user)
+{
+    return static_cast<FSOUND_STREAM*>(user)->memoryPosition;
+}
+
+// Opens a copy of the `length` bytes at `data`, a whole sound file, into the
+// stream; FMOD_ERR_NONE or the error.
+int openMemory(FSOUND_STREAM& stream, const char* data, int length, SF_INFO& info)
+{
+    if (length <= 0)
+        return FMOD_ERR_INVALID_PARAM;
+    const auto* const bytes = reinterpret_cast<const unsigned char*>(data);
+    if (!looksLikeAudio(bytes, static_cast<std::size_t>(length)))
+        return FMOD_ERR_FILE_FORMAT;
+    stream.memory.assign(bytes, bytes + length);
+    static SF_VIRTUAL_IO io{memoryLength, memorySeek, memoryRead, memoryWrite, memoryTell};
+    stream.file = sf_open_virtual(&io, SFM_READ, &info, &stream);
+    return stream.file ? FMOD_ERR_NONE : openError();
+}
+
 } // namespace
 
 extern "C" {
@@ -467,42 +553,18 @@ signed char FSOUND_DSP_SetActive(FSOUND_DSPUNIT* unit, signed char active)
 
 FSOUND_STREAM* FSOUND_Stream_Open(const char* name, unsigned int mode, int offset, int length)
 {
-    (void)mode;
     (void)offset;
-    (void)length;
     if (!engine.initialised)
         return failWith<FSOUND_STREAM*>(FMOD_ERR_UNINITIALIZED, nullptr);
     if (!name)
         return failWith<FSOUND_STREAM*>(FMOD_ERR_INVALID_PARAM, nullptr);
 
-    FileDescriptor fd(::open(name, O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        const bool missing = errno == ENOENT || errno == ENOTDIR;
-        return failWith<FSOUND_STREAM*>(missing ? FMOD_ERR_FILE_NOTFOUND : FMOD_ERR_FILE_BAD,
-                                        nullptr);
-    }
-    struct stat status
-    {};
-    if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size == 0)
-        return failWith<FSOUND_STREAM*>(FMOD_ERR_FILE_BAD, nullptr);
-    unsigned char head[12] = {};
-    const ssize_t headLength = ::pread(fd.get(), head, sizeof head, 0);
-    if (headLength < 0)
-        return failWith<FSOUND_STREAM*>(FMOD_ERR_FILE_BAD, nullptr);
-    if (!looksLikeAudio(head, static_cast<std::size_t>(headLength)))
-        return failWith<FSOUND_STREAM*>(FMOD_ERR_FILE_FORMAT, nullptr);
-
     auto stream = std::make_unique<FSOUND_STREAM>();
     SF_INFO info{};
-    // libsndfile takes the descriptor over, and closes it even when it fails.
-    stream->file = sf_open_fd(fd.release(), SFM_READ, &info, SF_TRUE);
-    if (!stream->file) {
-        const int error = sf_error(nullptr);
-        const bool unknown =
-            error == SF_ERR_UNRECOGNISED_FORMAT || error == SF_ERR_UNSUPPORTED_ENCODING;
-        return failWith<FSOUND_STREAM*>(unknown ? FMOD_ERR_FILE_FORMAT : FMOD_ERR_FILE_BAD,
-                                        nullptr);
-    }
+    const int error = (mode & FSOUND_LOADMEMORY) ? openMemory(*stream, name, length, info)
+                                                 : openFile(*stream, name, info);
+    if (error != FMOD_ERR_NONE)
+        return failWith<FSOUND_STREAM*>(error, nullptr);
     if (info.channels < 1 || info.channels > 8 || info.samplerate < 1000 ||
         info.samplerate > 768000)
         return failWith<FSOUND_STREAM*>(FMOD_ERR_FILE_FORMAT, nullptr);

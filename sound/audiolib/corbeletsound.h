@@ -34,6 +34,9 @@ enum
     FMOD_ERR_CHANNEL_ALLOC = 16 /* every channel is busy */
 };
 
+/* A mode bit of FSOUND_Stream_Open: the sound is in memory, not in a file. */
+#define FSOUND_LOADMEMORY 0x00008000
+
 /* Number of channels mixed together. */
 #define CORBELETSOUND_MAX_CHANNELS 32
 
@@ -53,7 +56,9 @@ CORBELETSOUND_API signed char FSOUND_DSP_SetActive(FSOUND_DSPUNIT* unit, signed 
 
 /* Opens a WAV or MP3 file (the name as native path bytes) for streaming.
    Each file carries its own sample format, so mode, offset and length are
-   accepted and not used. */
+   accepted and not used; except that with FSOUND_LOADMEMORY in mode, name
+   points to the bytes of a whole file held in memory and length is their
+   count: the stream takes a copy of them, and the caller may free its own. */
 CORBELETSOUND_API FSOUND_STREAM* FSOUND_Stream_Open(const char* name, unsigned int mode, int offset,
                                                     int length);
 /* Starts a stream from its beginning on a channel (-1: the first free one);
