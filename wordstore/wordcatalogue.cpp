@@ -224,8 +224,8 @@ const Table& progressTable()
 
 std::vector<std::string_view> playerTables()
 {
-    return {kAddedWordTable, kRemovedWordTable, kListWordTable, kPlayedListTable, kHintTable,
-            kProgressTable};
+    return {kAddedWordTable,  kRemovedWordTable, kListWordTable,
+            kPlayedListTable, kHintTable,        kProgressTable};
 }
 
 bool isDatabaseName(std::string_view database)
