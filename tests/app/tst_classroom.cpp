@@ -168,7 +168,12 @@ private slots:
         TWordStore other;
         other.Server =
             ServerSettings{{}, 3306, m_server.socket().toStdString(), "mysql", "root", {}};
-        other.Execute("SELECT GET_LOCK('listedemots.corbelet-mots', 0)");
+        // (The pupil's refused tool may hold the lock a moment after it ends:
+        // the server releases it when it sees the connection closed.)
+        TWordQuery lock(other);
+        lock.SetSQL("SELECT GET_LOCK('listedemots.corbelet-mots', 10) AS taken");
+        lock.Open();
+        QCOMPARE(lock.FindField("taken").AsInteger(), 1);
         const Result busy = tool({QStringLiteral("--socket"), m_server.socket(),
                                   QStringLiteral("retirer"), QStringLiteral("cahier")});
         QCOMPARE(busy.code, 1);
