@@ -16,9 +16,10 @@ constexpr std::size_t kShownCharacters = 60;
 
 } // namespace
 
-std::vector<ListLine> ReadListFileAt(const std::string& path)
+void ReadFileChunks(const std::string& path,
+                    const std::function<void(std::string_view, const FileRefusal&)>& take)
 {
-    const auto refuse = [&](const std::string& reason) {
+    const FileRefusal refuse = [&](const std::string& reason) {
         return std::runtime_error("impossible de lire « " + path + " » : " + reason);
     };
     const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
@@ -27,10 +28,6 @@ std::vector<ListLine> ReadListFileAt(const std::string& path)
         throw refuse(SystemErrorText(errno));
     if (S_ISDIR(status.st_mode))
         throw refuse(SystemErrorText(EISDIR));
-
-    std::string bytes;
-    std::size_t lineStart = 0;
-    int lines = 0;
     char buffer[65536];
     ssize_t count;
     while ((count = read(file.get(), buffer, sizeof buffer)) != 0) {
@@ -39,8 +36,17 @@ std::vector<ListLine> ReadListFileAt(const std::string& path)
                 continue;
             throw refuse(SystemErrorText(errno));
         }
-        for (ssize_t index = 0; index < count; ++index) {
-            const char byte = buffer[index];
+        take(std::string_view(buffer, static_cast<std::size_t>(count)), refuse);
+    }
+}
+
+std::vector<ListLine> ReadListFileAt(const std::string& path)
+{
+    std::string bytes;
+    std::size_t lineStart = 0;
+    int lines = 0;
+    ReadFileChunks(path, [&](std::string_view chunk, const FileRefusal& refuse) {
+        for (const char byte : chunk) {
             if (byte == '\0')
                 throw refuse("ce n'est pas une liste de mots (fichier binaire, ligne " +
                              std::to_string(lines + 1) + ")");
@@ -55,7 +61,7 @@ std::vector<ListLine> ReadListFileAt(const std::string& path)
                              std::to_string(kMaxListLineBytes) + " octets au plus)");
             }
         }
-    }
+    });
     return ReadListFile(bytes);
 }
 

@@ -7,6 +7,8 @@
 
 #include "wordtool/wordlist.h"
 
+#include <functional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +19,15 @@ inline constexpr std::size_t kMaxListLineBytes = 512;
 // The most lines a list holds: far more than any teacher writes, few enough
 // that reading it stays within memory.
 inline constexpr int kMaxListLines = 1'000'000;
+
+// Reads the file at `path` from its start to its end, giving each chunk read
+// to `take` as it comes. Raises std::runtime_error with a French text naming
+// the file when it cannot be read or is a folder; `take` refuses the file
+// with the text of the error made by `refuse`.
+using FileRefusal = std::function<std::runtime_error(const std::string& reason)>;
+void ReadFileChunks(
+    const std::string& path,
+    const std::function<void(std::string_view chunk, const FileRefusal& refuse)>& take);
 
 // The lines of the list file at `path` (ReadListFile). Raises
 // std::runtime_error with a French text naming the file when it cannot be

@@ -30,29 +30,13 @@ bool isCsvName(std::string_view path)
 // A file's bytes, at most `limit` of them (more: refused).
 std::string readBounded(const std::string& path, std::size_t limit)
 {
-    const auto refuse = [&](const std::string& reason) {
-        return std::runtime_error("impossible de lire « " + path + " » : " + reason);
-    };
-    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat status = {};
-    if (file.get() < 0 || fstat(file.get(), &status) != 0)
-        throw refuse(SystemErrorText(errno));
-    if (S_ISDIR(status.st_mode))
-        throw refuse(SystemErrorText(EISDIR));
     std::string bytes;
-    char buffer[65536];
-    ssize_t count;
-    while ((count = read(file.get(), buffer, sizeof buffer)) != 0) {
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            throw refuse(SystemErrorText(errno));
-        }
-        if (bytes.size() + static_cast<std::size_t>(count) > limit)
+    ReadFileChunks(path, [&](std::string_view chunk, const FileRefusal& refuse) {
+        if (bytes.size() + chunk.size() > limit)
             throw refuse("fichier trop gros pour une liste de mots (" +
                          std::to_string(limit / (1024 * 1024)) + " Mio au plus)");
-        bytes.append(buffer, static_cast<std::size_t>(count));
-    }
+        bytes.append(chunk);
+    });
     return bytes;
 }
 
