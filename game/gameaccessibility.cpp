@@ -1,12 +1,12 @@
 #include "game/gameaccessibility.h"
 
-#include "game/countdownpanel.h"
 #include "game/tpendform.h"
 #include "rules/wordrules.h"
 #include "text/qtwindows1252.h"
 
 #include <QAccessibleWidget>
 #include <QFocusFrame>
+#include <QLabel>
 #include <QMenu>
 #include <QStringList>
 
@@ -114,18 +114,19 @@ private:
     const TPendForm& m_form;
 };
 
-// The countdown: a fixed name, and its text, read live, as description.
+// The countdown: a fixed name, and its text, read live, as description. Its
+// name being fixed is also what keeps QLabel from reporting each new text as
+// a name change.
 class CountdownInterface : public QAccessibleWidget
 {
 public:
-    explicit CountdownInterface(CountdownPanel* panel)
-        : QAccessibleWidget(panel, QAccessible::StaticText)
+    explicit CountdownInterface(QLabel* label) : QAccessibleWidget(label, QAccessible::StaticText)
     {}
 
     QString text(QAccessible::Text kind) const override
     {
         if (kind == QAccessible::Description)
-            return static_cast<const CountdownPanel*>(widget())->text();
+            return static_cast<const QLabel*>(widget())->text();
         return QAccessibleWidget::text(kind);
     }
 };
