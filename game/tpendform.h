@@ -4,11 +4,10 @@
 // the information panel, the per-pick countdown and the sound cues. The game
 // rules themselves live in HangmanGame; this window shows their effects and
 // reads the settings live through GameSettings. Its controls and their looks
-// are the form tpendform.ui.
+// are the form tpendform.ui, kept private.
 
 #include "config/gamesettings.h"
 #include "rules/hangmangame.h"
-#include "ui_tpendform.h"
 #include "wordstore/wordstore.h"
 
 #include <QString>
@@ -16,6 +15,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 
 class QAbstractButton;
@@ -24,7 +24,12 @@ class QLabel;
 class QListWidgetItem;
 class QTimer;
 class ModalBoxWatch;
+class TImage;
 class WindowNetworkWait;
+
+namespace Ui {
+class TPendForm;
+}
 
 // The home page that the logo opens (set by the build, with the package's).
 inline constexpr char kHomePage[] = CORBELET_HOME_PAGE;
@@ -32,9 +37,7 @@ inline constexpr char kHomePage[] = CORBELET_HOME_PAGE;
 // btValid's tag: the information panel's OK draws the next word.
 inline constexpr int kDrawNextTag = 2212;
 
-// The form's controls are public members named as their objectName
-// (Ui::TPendForm).
-class TPendForm : public QWidget, public Ui::TPendForm
+class TPendForm : public QWidget
 {
     Q_OBJECT
 public:
@@ -129,6 +132,7 @@ public:
     QTimer* TimerGame = nullptr;
 
 private:
+    std::unique_ptr<Ui::TPendForm> ui;
     // The connection outlives its query.
     TWordStore ZConnectionMySQL;
     TWordQuery ZQueryMySQL{ZConnectionMySQL};

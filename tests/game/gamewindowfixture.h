@@ -6,8 +6,10 @@
 // (tests/game/words.tsv), with every sound cue and beep it asks for recorded.
 
 #include "config/tcfgjeu.h"
+#include "config/tspinedit.h"
 #include "game/tchecklistbox.h"
 #include "game/tpendform.h"
+#include "tests/config/formcontrol.h"
 #include "tests/game/settingsstandin.h"
 #include "tests/support/fixturebase.h"
 
@@ -83,22 +85,22 @@ protected:
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
         sendActivation(m_form.get(), true);
-        QVERIFY(m_form->paInfo->isVisible());
-        QTest::mouseClick(m_form->btValid, Qt::LeftButton);
-        QVERIFY(!m_form->paInfo->isVisible());
+        QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
+        QTest::mouseClick(control<QPushButton>(m_form, "btValid"), Qt::LeftButton);
+        QVERIFY(!control<QFrame>(m_form, "paInfo")->isVisible());
         m_cues.clear();
     }
 
     // Words of lengths 4 to 25 within the given points.
     void selectPoints(int minimum, int maximum)
     {
-        m_cfg->NbMotMin->setValue(4);
-        m_cfg->NbMotMax->setValue(25);
-        m_cfg->NbPointMax->setValue(52);
-        m_cfg->NbPointMin->setValue(minimum);
-        m_cfg->NbPointMax->setValue(maximum);
-        QCOMPARE(m_cfg->NbPointMin->value(), minimum);
-        QCOMPARE(m_cfg->NbPointMax->value(), maximum);
+        control<TSpinEdit>(m_cfg, "NbMotMin")->setValue(4);
+        control<TSpinEdit>(m_cfg, "NbMotMax")->setValue(25);
+        control<TSpinEdit>(m_cfg, "NbPointMax")->setValue(52);
+        control<TSpinEdit>(m_cfg, "NbPointMin")->setValue(minimum);
+        control<TSpinEdit>(m_cfg, "NbPointMax")->setValue(maximum);
+        QCOMPARE(control<TSpinEdit>(m_cfg, "NbPointMin")->value(), minimum);
+        QCOMPARE(control<TSpinEdit>(m_cfg, "NbPointMax")->value(), maximum);
     }
     void selectWord(int points) { selectPoints(points, points); }
 
@@ -106,7 +108,7 @@ protected:
     QListWidgetItem* letterItem(const QString& symbol) const
     {
         const QList<QListWidgetItem*> items =
-            m_form->ListeLettre->findItems(symbol, Qt::MatchExactly);
+            control<TCheckListBox>(m_form, "ListeLettre")->findItems(symbol, Qt::MatchExactly);
         return items.isEmpty() ? nullptr : items.front();
     }
 
