@@ -1,9 +1,9 @@
 #include "game/tpendform.h"
 
 #include "game/gameaccessibility.h"
+#include "game/gamesound.h"
 #include "game/modalboxwatch.h"
 #include "game/skinfolder.h"
-#include "game/soundcue.h"
 #include "game/tchecklistbox.h"
 #include "game/timage.h"
 #include "game/windownetworkwait.h"
@@ -11,7 +11,6 @@
 #include "skin/buttonglyph.h"
 #include "skin/formproperties.h"
 #include "skin/reportedslot.h"
-#include "sound/gessound.h"
 #include "text/qtwindows1252.h"
 #include "ui_tpendform.h"
 #include "wordstore/playerwords.h"
@@ -23,7 +22,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QFile>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -76,8 +74,9 @@ public:
 
 } // namespace
 
-TPendForm::TPendForm(const QString& programDirectory, QWidget* parent)
-    : QWidget(parent), ui(std::make_unique<Ui::TPendForm>()), m_boxWatch(new ModalBoxWatch(this))
+TPendForm::TPendForm(GameSound& sound, const QString& programDirectory, QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::TPendForm>()), m_sound(sound),
+      m_boxWatch(new ModalBoxWatch(this))
 {
     installGameAccessibleInterfaces();
     // A fixed border: the window can be minimised, never maximised.
@@ -122,7 +121,7 @@ TPendForm::~TPendForm()
             delete child;
     // A window destroyed without being closed still shuts its sound player down.
     if (!m_closed)
-        CloseSound();
+        m_sound.close();
 }
 
 void TPendForm::setUpLetterList()
@@ -185,12 +184,12 @@ void TPendForm::watchKeys()
 
 void TPendForm::FormCreate(const QString& programDirectory)
 {
-    m_programDirectory =
+    QString directory =
         programDirectory.isEmpty() ? QCoreApplication::applicationDirPath() : programDirectory;
-    if (!m_programDirectory.endsWith(QLatin1Char('/')))
-        m_programDirectory += QLatin1Char('/');
+    if (!directory.endsWith(QLatin1Char('/')))
+        directory += QLatin1Char('/');
 
-    const SkinFolder skin(m_programDirectory + QStringLiteral("res"));
+    const SkinFolder skin(directory + QStringLiteral("res"));
     // The form's controls, in creation order.
     for (QWidget* component : findChildren<QWidget*>()) {
         const QString name = component->objectName();
@@ -221,16 +220,6 @@ GameSettings& TPendForm::configuration() const
     if (!m_configuration)
         throw std::runtime_error("La fenêtre de configuration n'existe pas.");
     return *m_configuration;
-}
-
-void TPendForm::setCueObserver(std::function<void(const QString&, const QString&)> observer)
-{
-    m_cueObserver = std::move(observer);
-}
-
-void TPendForm::setBeepObserver(std::function<void()> observer)
-{
-    m_beepObserver = std::move(observer);
 }
 
 // ---------------------------------------------------------------- the draw
@@ -409,7 +398,7 @@ void TPendForm::playEffects(const PickOutcome& outcome)
     for (const PickEffect& effect : outcome.effects) {
         switch (effect.kind) {
         case Kind::Beep:
-            beep();
+            m_sound.beep();
             break;
         case Kind::RepeatedLetter:
             ui->Label3->setText(QStringLiteral("Lettre déjà essayée"));
@@ -441,13 +430,6 @@ void TPendForm::playEffects(const PickOutcome& outcome)
             break;
         }
     }
-}
-
-void TPendForm::beep()
-{
-    QApplication::beep();
-    if (m_beepObserver)
-        m_beepObserver();
 }
 
 void TPendForm::AfficheInfo(const std::string& text)
@@ -689,19 +671,7 @@ void TPendForm::GetNbMotExecute()
 
 void TPendForm::JoueSon(Cue cue)
 {
-    const QString file = soundFileFor(cue, m_configuration, m_programDirectory);
-    if (m_cueObserver)
-        m_cueObserver(QLatin1String(cueName(cue)), file);
-    if (file.isEmpty())
-        return;
-    // The sound library and its output device start with the first cue, not
-    // before the window first shows. The player works without sound when the
-    // library is missing.
-    if (!m_soundStarted) {
-        m_soundStarted = true;
-        InitSound();
-    }
-    PlaySoundFile(QFile::encodeName(file).toStdString(), CurrentStream);
+    m_sound.play(cue);
 }
 
 // ---------------------------------------------------------------- small buttons, closing
@@ -756,7 +726,7 @@ bool TPendForm::FormCloseQuery()
 void TPendForm::FormClose()
 {
     m_closed = true;
-    CloseSound();
+    m_sound.close();
     // A handler that waits for the word server ends without going further,
     // and the connection goes once it has.
     m_networkWait->abandon();

@@ -7,6 +7,7 @@
 
 #include "config/tcfgjeu.h"
 #include "config/tspinedit.h"
+#include "game/gamesound.h"
 #include "game/tchecklistbox.h"
 #include "game/tpendform.h"
 #include "tests/config/formcontrol.h"
@@ -18,12 +19,12 @@
 #include <QEvent>
 #include <QFrame>
 #include <QList>
-#include <QPair>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 // What the window sees when it gains or loses the activation.
@@ -32,6 +33,43 @@ inline void sendActivation(QWidget* window, bool active)
     QEvent event(active ? QEvent::WindowActivate : QEvent::WindowDeactivate);
     QCoreApplication::sendEvent(window, &event);
 }
+
+// What the window asks to hear, recorded; passed on to `player` when one is set.
+class RecordingSound : public GameSound
+{
+public:
+    QStringList cues; // by name
+    int beeps = 0;
+    int closes = 0;
+    GameSound* player = nullptr;
+    // Called at each request, once it is recorded.
+    std::function<void()> heard;
+
+    void play(Cue cue) override
+    {
+        cues.append(QLatin1String(cueName(cue)));
+        passOn([&] { player->play(cue); });
+    }
+    void beep() override
+    {
+        ++beeps;
+        passOn([&] { player->beep(); });
+    }
+    void close() override
+    {
+        ++closes;
+        passOn([&] { player->close(); });
+    }
+
+private:
+    template <typename Request> void passOn(Request request)
+    {
+        if (heard)
+            heard();
+        if (player)
+            request();
+    }
+};
 
 class GameWindowFixture : public QObject
 {
@@ -53,19 +91,26 @@ protected:
     {
         destroyWindow();
         m_standIn = SettingsStandIn();
-        m_cues.clear();
-        m_beeps = 0;
+        m_sound = RecordingSound();
+        m_player.reset();
         const QString folder =
             programDirectory.isEmpty() ? m_program.path() + QLatin1Char('/') : programDirectory;
-        m_form = std::make_unique<TPendForm>(folder);
+        m_form = std::make_unique<TPendForm>(m_sound, folder);
         // Owned by the game window, as in the program.
         m_cfg = std::make_unique<TCfgJeu>(m_form->wordQuery(), folder,
                                           folder + QStringLiteral("corbelet.ini"), m_form.get());
         m_form->setConfiguration(m_cfg.get());
-        m_form->setCueObserver([this](const QString& cue, const QString& file) {
-            m_cues.append({cue, file});
-        });
-        m_form->setBeepObserver([this] { ++m_beeps; });
+        m_folder = folder;
+    }
+
+    // The window's requests also go to the sound player, with the files of
+    // the configuration window's settings.
+    GameSoundPlayer& playSounds()
+    {
+        m_player = std::make_unique<GameSoundPlayer>(m_folder);
+        m_player->setSettings(m_cfg.get());
+        m_sound.player = m_player.get();
+        return *m_player;
     }
 
     // The window reads its settings from m_standIn instead of the
@@ -88,7 +133,7 @@ protected:
         QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
         QTest::mouseClick(control<QPushButton>(m_form, "btValid"), Qt::LeftButton);
         QVERIFY(!control<QFrame>(m_form, "paInfo")->isVisible());
-        m_cues.clear();
+        m_sound.cues.clear();
     }
 
     // Words of lengths 4 to 25 within the given points.
@@ -113,19 +158,15 @@ protected:
     }
 
     // The cue names asked for, in order.
-    QStringList cues() const
-    {
-        QStringList names;
-        for (const auto& cue : m_cues)
-            names.append(cue.first);
-        return names;
-    }
+    QStringList cues() const { return m_sound.cues; }
 
     std::unique_ptr<FixtureBase> m_base;
     QTemporaryDir m_program;
     SettingsStandIn m_standIn; // outlives the window that may read it
+    // Outlive the window that plays through them.
+    std::unique_ptr<GameSoundPlayer> m_player;
+    RecordingSound m_sound;
+    QString m_folder;
     std::unique_ptr<TPendForm> m_form;
     std::unique_ptr<TCfgJeu> m_cfg;
-    QList<QPair<QString, QString>> m_cues; // cue, file
-    int m_beeps = 0;
 };

@@ -8,7 +8,6 @@
 #include "config/tpagecontrol.h"
 #include "game/tchecklistbox.h"
 #include "game/timage.h"
-#include "sound/gessound.h"
 #include "tests/sound/soundtestsupport.h"
 
 #include <QAccessible>
@@ -117,7 +116,7 @@ void TestGameAccess::startByKeys()
     QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
     key(Qt::Key_Return);
     QVERIFY(!control<QFrame>(m_form, "paInfo")->isVisible());
-    m_cues.clear();
+    m_sound.cues.clear();
 }
 
 void TestGameAccess::key(Qt::Key code, Qt::KeyboardModifiers modifiers, const QString& text)
@@ -211,20 +210,20 @@ void TestGameAccess::repeatedLetterByKey()
     selectWord(10); // chien
     key(Qt::Key_Return);
     type(QStringLiteral("c"));
-    m_cues.clear();
+    m_sound.cues.clear();
     type(QStringLiteral("\u00C7")); // Ç, with Caps Lock
-    QCOMPARE(m_beeps, 1);
+    QCOMPARE(m_sound.beeps, 1);
     QCOMPARE(control<QLabel>(m_form, "Label3")->text(), QStringLiteral("Lettre déjà essayée"));
     QCOMPARE(letterItem(QStringLiteral("C"))->checkState(), Qt::Checked);
     QCOMPARE(m_form->game().word().NbEssai, 1);
-    QVERIFY(m_cues.isEmpty());
+    QVERIFY(cues().isEmpty());
 
     // A held key repeats nothing.
     QTest::sendKeyEvent(QTest::Press, m_form->windowHandle(), Qt::Key_C, QStringLiteral("c"),
                         Qt::NoModifier);
     QTest::simulateEvent(m_form->windowHandle(), true, Qt::Key_C, Qt::NoModifier,
                          QStringLiteral("c"), true);
-    QCOMPARE(m_beeps, 2);
+    QCOMPARE(m_sound.beeps, 2);
 }
 
 void TestGameAccess::keysWhileThePanelShowsOrNoWordIsInPlay()
@@ -233,7 +232,7 @@ void TestGameAccess::keysWhileThePanelShowsOrNoWordIsInPlay()
     // No word yet: a letter does nothing.
     type(QStringLiteral("e"));
     QCOMPARE(letterItem(QStringLiteral("E"))->checkState(), Qt::Unchecked);
-    QCOMPARE(m_beeps, 0);
+    QCOMPARE(m_sound.beeps, 0);
 
     selectWord(10); // chien
     key(Qt::Key_Return);
@@ -262,7 +261,7 @@ void TestGameAccess::keysWhileThePanelShowsOrNoWordIsInPlay()
     QCOMPARE(m_form->game().word().NbErreur, 0);
     QCOMPARE(letterItem(QStringLiteral("Z"))->checkState(), Qt::Unchecked);
     QCOMPARE(m_form->game().record().NbMotJoue, 0);
-    QCOMPARE(m_beeps, 0);
+    QCOMPARE(m_sound.beeps, 0);
 }
 
 void TestGameAccess::focusAfterADrawAndAfterThePanel()
@@ -328,7 +327,7 @@ void TestGameAccess::shortcuts()
     // Escape and Ctrl+Q are the quit button: its cue, then the confirmation.
     for (const QKeyCombination quit :
          {QKeyCombination(Qt::Key_Escape), QKeyCombination(Qt::ControlModifier, Qt::Key_Q)}) {
-        m_cues.clear();
+        m_sound.cues.clear();
         answerOnConfirmation(QStringLiteral("Non"));
         key(quit.key(), quit.keyboardModifiers());
         QTRY_COMPARE(m_answeredBox, QStringLiteral("Voulez-vous vraiment quitter le jeu"));
@@ -346,12 +345,12 @@ void TestGameAccess::shortcuts()
     QCOMPARE(control<TPageControl>(m_cfg, "PageControl1")->currentIndex(), 0);
     // The game's keys stay in the game window: Escape there closes it.
     QVERIFY(QTest::qWaitForWindowActive(m_cfg.get()));
-    m_cues.clear();
+    m_sound.cues.clear();
     answerOnConfirmation(QStringLiteral("Non")); // should the game ask to quit
     QTest::sendKeyEvent(QTest::Click, m_cfg->windowHandle(), Qt::Key_Escape, QString(),
                         Qt::NoModifier);
     QTRY_VERIFY(!m_cfg->isVisible());
-    QVERIFY(m_cues.isEmpty());
+    QVERIFY(cues().isEmpty());
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
     key(Qt::Key_F1);
@@ -644,6 +643,7 @@ void TestGameAccess::machineWithoutSoundShowsOneBox()
     SoundTest::MessageBoxDriver boxes;
     qputenv("SDL_AUDIODRIVER", "no-such-driver");
     makeWindow();
+    const GameSoundPlayer& player = playSounds();
     // The output device opens at the first cue, the greeting.
     QCOMPARE(boxes.texts(), QStringList());
     m_form->show();
@@ -667,8 +667,8 @@ void TestGameAccess::machineWithoutSoundShowsOneBox()
     m_form->JoueSon(Cue::SonExit);
     for (const QString& cue : allCues.mid(1)) // the greeting came before the list was cleared
         QVERIFY2(cues().contains(cue), qPrintable(cue));
-    for (const auto& [cue, file] : m_cues)
-        QVERIFY2(!file.isEmpty(), qPrintable(cue));
+    for (const auto& [cue, name] : kCues)
+        QVERIFY2(!player.fileFor(cue).isEmpty(), name.data());
     QTest::qWait(50);
     QCOMPARE(boxes.texts(), QStringList{"Error initializing output device"});
     destroyWindow();

@@ -7,7 +7,6 @@
 #include "game/tchecklistbox.h"
 #include "game/timage.h"
 #include "skin/formproperties.h"
-#include "sound/fmoddyn.h"
 #include "sound/gessound.h"
 #include "text/qtwindows1252.h"
 
@@ -137,15 +136,6 @@ void writeBytes(const QString& path, const QByteArray& bytes)
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
 }
-
-// Whether the word store was still connected when the sound player shut the
-// audio library down; the library's own entry point does the work.
-struct
-{
-    const TWordStore* store;
-    decltype(AudioLibrary::FSOUND_Close) close;
-    bool storeConnected;
-} soundShutdown{};
 
 // Receives the URLs the window asks the desktop to open.
 class UrlCatcher : public QObject
@@ -331,17 +321,14 @@ void TestGameWindow::firstActivationGreetsAndShowsStatistics()
 {
     // The greeting comes first, then the statistics.
     bool statisticsBeforeGreeting = false;
-    m_form->setCueObserver([&](const QString& cue, const QString& file) {
-        m_cues.append({cue, file});
+    m_sound.heard = [&] {
         statisticsBeforeGreeting |=
             cues().size() == 1 && control<QFrame>(m_form, "paInfo")->isVisible();
-    });
+    };
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     sendActivation(m_form.get(), true);
-    m_form->setCueObserver([this](const QString& cue, const QString& file) {
-        m_cues.append({cue, file});
-    });
+    m_sound.heard = nullptr;
     QVERIFY(m_form->wordStore().Connected());
     QVERIFY(cues().contains(QStringLiteral("SonHello")));
     QVERIFY(!statisticsBeforeGreeting);
@@ -360,11 +347,11 @@ void TestGameWindow::firstActivationGreetsAndShowsStatistics()
     QCOMPARE(tagOf(control<QPushButton>(m_form, "btValid")), kDrawNextTag);
 
     // Until the first draw, later activations show nothing more.
-    m_cues.clear();
+    m_sound.cues.clear();
     sendActivation(m_form.get(), false);
     sendActivation(m_form.get(), true);
     QVERIFY(!control<QFrame>(m_form, "paInfo")->isVisible());
-    QVERIFY(m_cues.isEmpty());
+    QVERIFY(cues().isEmpty());
 
     // The count follows the settings.
     selectPoints(10, 20);
@@ -402,7 +389,7 @@ void TestGameWindow::connectErrorSkipsGreetingAndRetries()
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, sendActivation(m_form.get(), true));
     QVERIFY(!m_form->wordStore().Connected());
     QCOMPARE(m_standIn.storeConnections, 0);
-    QVERIFY(m_cues.isEmpty());
+    QVERIFY(cues().isEmpty());
     QVERIFY(control<QFrame>(m_form, "paInfo")->isHidden());
 
     // Closing the error's report gives the activation back: that is no return
@@ -410,7 +397,7 @@ void TestGameWindow::connectErrorSkipsGreetingAndRetries()
     // raise the same error again and again).
     showModalBoxOver(m_form.get());
     QVERIFY(!m_form->wordStore().Connected());
-    QVERIFY(m_cues.isEmpty());
+    QVERIFY(cues().isEmpty());
 
     // The player comes back to the window: the connection is tried again.
     m_form->wordStore().Database = "listedemots";
@@ -510,12 +497,12 @@ void TestGameWindow::drawIgnoredWhileThePanelShows()
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     sendActivation(m_form.get(), true);
     QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
-    m_cues.clear();
+    m_sound.cues.clear();
     QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     QCOMPARE(control<QPushButton>(m_form, "btMot")->text(), QStringLiteral("Commencer"));
     QVERIFY(!control<TCheckListBox>(m_form, "ListeLettre")->isEnabled());
     QCOMPARE(m_form->game().record().NbMotJoue, -1);
-    QVERIFY(m_cues.isEmpty());
+    QVERIFY(cues().isEmpty());
 }
 
 void TestGameWindow::drawMidWord()
@@ -638,7 +625,7 @@ void TestGameWindow::picksThroughTheCheckBoxes()
     startGame();
     selectWord(8); // ananas
     QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
-    m_cues.clear();
+    m_sound.cues.clear();
     TCheckListBox* list = control<TCheckListBox>(m_form, "ListeLettre");
 
     // A click on the letter beside the box only selects the item.
@@ -661,7 +648,7 @@ void TestGameWindow::picksThroughTheCheckBoxes()
              kBullet + "N" + kBullet + "N" + kBullet + kBullet);
 
     // A click in the box: one pick, three positions, three cues.
-    m_cues.clear();
+    m_sound.cues.clear();
     clickBox('A');
     QCOMPARE(list->item(rowOf('A'))->checkState(), Qt::Checked);
     QCOMPARE(control<QLabel>(m_form, "affMot")->text(), QStringLiteral("ANANA") + kBullet);
@@ -670,7 +657,7 @@ void TestGameWindow::picksThroughTheCheckBoxes()
     QCOMPARE(cues(), QStringList({"SonBonneLettre", "SonBonneLettre", "SonBonneLettre"}));
 
     // A wrong letter: a piece of the drawing and the error cue.
-    m_cues.clear();
+    m_sound.cues.clear();
     clickBox('Z');
     QCOMPARE(m_form->game().word().NbErreur, 1);
     QVERIFY(!control<TImage>(m_form, "ImgBas")->isHidden());
@@ -713,16 +700,16 @@ void TestGameWindow::repeatedLetter()
     pick("C");
     fire(m_form->TimerGame, 3);
     QCOMPARE(control<QLabel>(m_form, "paTempsRestant")->text(), QStringLiteral("Reste : 27s"));
-    m_cues.clear();
+    m_sound.cues.clear();
 
     clickBox('C'); // the box was ticked: the click unticks it, the pick ticks it again
-    QCOMPARE(m_beeps, 1);
+    QCOMPARE(m_sound.beeps, 1);
     QCOMPARE(control<QLabel>(m_form, "Label3")->text(), QStringLiteral("Lettre déjà essayée"));
     QCOMPARE(control<TCheckListBox>(m_form, "ListeLettre")->item(rowOf('C'))->checkState(),
              Qt::Checked);
     QCOMPARE(m_form->game().word().NbEssai, 1);
     QCOMPARE(m_form->game().word().NbErreur, 0);
-    QVERIFY(m_cues.isEmpty());
+    QVERIFY(cues().isEmpty());
     QVERIFY(m_form->Timer1->isActive());
     // The countdown starts again from the repeated pick.
     fire(m_form->TimerGame);
@@ -732,7 +719,7 @@ void TestGameWindow::repeatedLetter()
     const int remaining = m_form->Timer1->remainingTime();
     QTest::qWait(30);
     clickBox('C');
-    QCOMPARE(m_beeps, 2);
+    QCOMPARE(m_sound.beeps, 2);
     QVERIFY(m_form->Timer1->remainingTime() < remaining);
 
     fire(m_form->Timer1);
@@ -769,7 +756,7 @@ void TestGameWindow::wonWordAndTheNextDraw()
     selectWord(10);
     control<TSpinEdit>(m_cfg, "NiveauDuJeu")->setValue(2);
     QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
-    m_cues.clear();
+    m_sound.cues.clear();
     pick("XZCHIEN");
     QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
     QCOMPARE(control<QLabel>(m_form, "laTextInfo")->text(),
@@ -814,7 +801,7 @@ void TestGameWindow::lostWordShowsTheWholeDrawing()
     control<TSpinEdit>(m_cfg, "NiveauDuJeu")->setValue(3);
     QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     pick("T");
-    m_cues.clear();
+    m_sound.cues.clear();
     pick("XYZWVQ");
     QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
     QCOMPARE(control<QLabel>(m_form, "laTextInfo")->text(),
@@ -859,11 +846,11 @@ void TestGameWindow::countdown()
     startGame();
     selectWord(10);
     QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
-    m_cues.clear();
+    m_sound.cues.clear();
     fire(m_form->TimerGame);
     QCOMPARE(control<QLabel>(m_form, "paTempsRestant")->text(), QStringLiteral("Reste : 29s"));
     fire(m_form->TimerGame, 24);
-    QVERIFY(m_cues.isEmpty());
+    QVERIFY(cues().isEmpty());
     fire(m_form->TimerGame);
     QCOMPARE(control<QLabel>(m_form, "paTempsRestant")->text(), QStringLiteral("Reste : 4s"));
     QCOMPARE(cues(), QStringList({"SonDecide"}));
@@ -915,7 +902,7 @@ void TestGameWindow::countdownOfFiveSeconds()
     control<TSpinEdit>(m_cfg, "TempsPartie")->setValue(5);
     selectWord(10);
     QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
-    m_cues.clear();
+    m_sound.cues.clear();
     fire(m_form->TimerGame, 5);
     QCOMPARE(control<QLabel>(m_form, "paTempsRestant")->text(), QStringLiteral("Reste : 0s"));
     QVERIFY(!cues().contains(QStringLiteral("SonDecide")));
@@ -946,7 +933,7 @@ void TestGameWindow::deactivationPausesTheCountdown()
     QVERIFY(!m_form->TimerGame->isActive());
     QCOMPARE(tagOf(m_form->TimerGame), 3);
 
-    m_cues.clear();
+    m_sound.cues.clear();
     sendActivation(m_form.get(), true);
     QVERIFY(m_form->TimerGame->isActive());
     QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
@@ -1045,14 +1032,10 @@ void TestGameWindow::soundCueFiles()
     QTemporaryDir chosenFolder;
     const QString chosen = chosenFolder.path() + "/gagne.mp3";
     QVERIFY(QFile::copy(QStringLiteral(GAME_TEST_TONE), chosen));
-    useStandIn();
     m_standIn.sounds[Cue::SonGagner] = {chosenFolder.path() + '/', QStringLiteral("gagne.mp3")};
-
-    auto fileFor = [this](Cue cue) {
-        m_cues.clear();
-        m_form->JoueSon(cue);
-        return m_cues.value(0).second;
-    };
+    GameSoundPlayer player(m_program.path() + '/');
+    player.setSettings(&m_standIn);
+    const auto fileFor = [&player](Cue cue) { return player.fileFor(cue); };
     // The chosen file, then the default one, then nothing.
     QCOMPARE(QFileInfo(fileFor(Cue::SonGagner)).canonicalFilePath(),
              QFileInfo(chosen).canonicalFilePath());
@@ -1075,15 +1058,16 @@ void TestGameWindow::soundCueFiles()
     QVERIFY(QFile::copy(QStringLiteral(GAME_TEST_TONE), program.path() + "/bravo.mp3"));
     writeBytes(program.path() + "/corbelet.ini", "[Config]\r\nSonGagner=bravo.mp3\r\n");
     makeWindow(program.path() + '/');
-    QCOMPARE(fileFor(Cue::SonGagner), program.path() + "/bravo.mp3");
+    QCOMPARE(playSounds().fileFor(Cue::SonGagner), program.path() + "/bravo.mp3");
 
     // A draw plays its cue through the audio library.
     makeWindow();
+    playSounds();
     control<QCheckBox>(m_cfg, "PasDeSon")->setChecked(false);
     startGame();
     selectWord(10);
     QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
-    QCOMPARE(m_cues.value(0).second, res + "SonNouveau.mp3");
+    QCOMPARE(cues(), QStringList{"SonNouveau"});
     QVERIFY(CurrentStream); // the audio library opened it
     QFile::remove(res + "SonNouveau.mp3");
     QFile::remove(res + "SonGagner.mp3");
@@ -1151,15 +1135,16 @@ void TestGameWindow::closing()
     ModalBoxActivation watch(m_form.get());
     activation = &watch;
     answer(QStringLiteral("&Oui"));
-    soundShutdown = {&m_form->wordStore(), AudioLibrary::FSOUND_Close, false};
-    AudioLibrary::FSOUND_Close = [] {
-        soundShutdown.storeConnected = soundShutdown.store->Connected();
-        soundShutdown.close();
+    bool storeConnectedAtSoundClose = false;
+    m_sound.heard = [&] {
+        if (m_sound.closes == 1)
+            storeConnectedAtSoundClose = m_form->wordStore().Connected();
     };
     m_form->close();
-    AudioLibrary::FSOUND_Close = soundShutdown.close;
+    m_sound.heard = nullptr;
     QVERIFY(!m_form->isVisible());
-    QVERIFY(soundShutdown.storeConnected);
+    QCOMPARE(m_sound.closes, 1);
+    QVERIFY(storeConnectedAtSoundClose);
     QVERIFY(!m_form->wordStore().Connected());
 }
 
