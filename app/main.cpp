@@ -23,21 +23,7 @@ int main(int argc, char** argv)
     // threshold at the first such free, and the blocks that follow stay in the
     // heap, which then keeps some 2 MB more once a few words have been drawn.
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-    // On X11, the window's pixels go to the server with each request rather
-    // than through shared memory. While the player thinks, the only repaint
-    // is a digit of the remaining time, once a second; through shared memory
-    // each such repaint would first wait for a round trip to the server (the
-    // previous one must have been read), which costs more than the few
-    // hundred bytes it saves. Qt reads the variable when it connects to the
-    // display, in the application's constructor; it is then taken away again
-    // so that the programs the game opens (the browser for its home page) do
-    // not inherit it.
-    const bool alreadySet = qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM");
-    if (!alreadySet)
-        qputenv("QT_XCB_NO_MITSHM", "1");
     CorbeletApplication application(argc, argv);
-    if (!alreadySet)
-        qunsetenv("QT_XCB_NO_MITSHM");
 
     // A later start of the same file ends here, before any title or window,
     // once the running instance has been asked to come forward.

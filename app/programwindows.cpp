@@ -37,7 +37,9 @@ ProgramWindows CreateProgramWindows(const ProgramLayout& layout)
     const QString settingsFile = QFile::decodeName(layout.settingsFile.c_str());
 
     ProgramWindows windows;
-    RunReported([&] { windows.pendForm = std::make_unique<TPendForm>(programDirectory); });
+    windows.sound = std::make_unique<GameSoundPlayer>(programDirectory);
+    RunReported(
+        [&] { windows.pendForm = std::make_unique<TPendForm>(*windows.sound, programDirectory); });
     if (!windows.pendForm)
         return windows;
     placeWordStore(windows.pendForm->wordStore(), layout);
@@ -46,6 +48,7 @@ ProgramWindows CreateProgramWindows(const ProgramLayout& layout)
         auto* cfgJeu = new TCfgJeu(windows.pendForm->wordQuery(), programDirectory, settingsFile,
                                    windows.pendForm.get());
         windows.pendForm->setConfiguration(cfgJeu);
+        windows.sound->setSettings(cfgJeu);
         windows.cfgJeu = cfgJeu;
     });
 

@@ -11,6 +11,7 @@
 #include "skin/reportedslot.h"
 #include "skin/skinimage.h"
 #include "text/qtwindows1252.h"
+#include "ui_tcfgjeu.h"
 #include "wordstore/wordlists.h"
 #include "wordstore/wordstore.h"
 
@@ -66,8 +67,8 @@ std::string localPath(const QString& path)
 
 TCfgJeu::TCfgJeu(TWordQuery& wordQuery, const QString& programDirectory,
                  const QString& settingsFile, QWidget* parent)
-    : QDialog(parent), m_wordQuery(wordQuery), m_programDirectory(programDirectory),
-      m_settingsFile(settingsFile)
+    : QDialog(parent), ui(std::make_unique<Ui::TCfgJeu>()), m_wordQuery(wordQuery),
+      m_programDirectory(programDirectory), m_settingsFile(settingsFile)
 {
     ensureTahoma();
     installConfigAccessibleInterfaces();
@@ -76,27 +77,29 @@ TCfgJeu::TCfgJeu(TWordQuery& wordQuery, const QString& programDirectory,
     // it, and it opens centred on it (showEvent).
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setupUi(this);
+    ui->setupUi(this);
     applyFontPixelSizes(this);
     // The stored controls and the buttons in the window's control order: the
     // order of the keys in a new file, and the order in which the load sets
     // them (the min/max coupling of the range boxes depends on it). Each
     // control's Tag tells the passes how to treat it.
-    m_controlOrder = {
-        NbMotMin,   NbMotMax,       NbPointMin,    NbPointMax, cbType,    cbCathegorie, cbGenre,
-        LimitTemps, TempsPartie,    NiveauDuJeu,   NomUser,    SonGagner, btGagner,     SonPerdu,
-        btPerdu,    SonBonneLettre, btBonneLettre, SonErreur,  btErreur,  SonDefaut,    SonNouveau,
-        btNouveau,  PasDeSon,       SonDecide,     btDecide,   SonExit,   btExit,       SonHello,
-        btHello,    btSave,         btValid};
+    m_controlOrder = {ui->NbMotMin,      ui->NbMotMax,     ui->NbPointMin, ui->NbPointMax,
+                      ui->cbType,        ui->cbCathegorie, ui->cbGenre,    ui->LimitTemps,
+                      ui->TempsPartie,   ui->NiveauDuJeu,  ui->NomUser,    ui->SonGagner,
+                      ui->btGagner,      ui->SonPerdu,     ui->btPerdu,    ui->SonBonneLettre,
+                      ui->btBonneLettre, ui->SonErreur,    ui->btErreur,   ui->SonDefaut,
+                      ui->SonNouveau,    ui->btNouveau,    ui->PasDeSon,   ui->SonDecide,
+                      ui->btDecide,      ui->SonExit,      ui->btExit,     ui->SonHello,
+                      ui->btHello,       ui->btSave,       ui->btValid};
     connectControls();
     bindSoundEntries();
     // The levels are those of the game's rules.
-    NiveauDuJeu->setRange(1, highestLevel());
+    ui->NiveauDuJeu->setRange(1, highestLevel());
     watchToolTips(this);
 
     // The preview lays the document out for the page's size: the page has
     // the size it will have once the window is shown from the start.
-    tsInfo->resize(PageControl1->pageSize());
+    ui->tsInfo->resize(ui->PageControl1->pageSize());
     // Creation: a settings file without the game's section (missing, or
     // holding only other sections such as the server's) first receives the
     // window's initial values, then the settings are loaded. The rules
@@ -167,27 +170,27 @@ void TCfgJeu::bindSoundEntries()
 
 WordCatalogue::WordFilter TCfgJeu::wordFilter() const
 {
-    return {.NbMotMin = NbMotMin->value(),
-            .NbMotMax = NbMotMax->value(),
-            .NbPointMin = NbPointMin->value(),
-            .NbPointMax = NbPointMax->value(),
+    return {.NbMotMin = ui->NbMotMin->value(),
+            .NbMotMax = ui->NbMotMax->value(),
+            .NbPointMin = ui->NbPointMin->value(),
+            .NbPointMax = ui->NbPointMax->value(),
             .FiltreType = m_filtreType,
             .FiltreGenre = m_filtreGenre};
 }
 
 int TCfgJeu::level() const
 {
-    return NiveauDuJeu->value();
+    return ui->NiveauDuJeu->value();
 }
 
 bool TCfgJeu::timeLimited() const
 {
-    return LimitTemps->isChecked();
+    return ui->LimitTemps->isChecked();
 }
 
 int TCfgJeu::secondsPerPick() const
 {
-    return TempsPartie->value();
+    return ui->TempsPartie->value();
 }
 
 ChosenSound TCfgJeu::chosenSound(Cue cue) const
@@ -199,12 +202,12 @@ ChosenSound TCfgJeu::chosenSound(Cue cue) const
 
 bool TCfgJeu::soundsOff() const
 {
-    return PasDeSon->isChecked();
+    return ui->PasDeSon->isChecked();
 }
 
 bool TCfgJeu::defaultSounds() const
 {
-    return SonDefaut->isChecked();
+    return ui->SonDefaut->isChecked();
 }
 
 void TCfgJeu::wordStoreConnected()
@@ -222,7 +225,7 @@ void TCfgJeu::showSettings()
 
 void TCfgJeu::showRules()
 {
-    PageControl1->setCurrentWidget(tsInfo);
+    ui->PageControl1->setCurrentWidget(ui->tsInfo);
     showSettings();
 }
 
@@ -230,19 +233,21 @@ void TCfgJeu::showRules()
 
 void TCfgJeu::connectControls()
 {
-    connect(btSave, &QPushButton::clicked, this, Reported(this, &TCfgJeu::btSaveClick));
-    connect(btValid, &QPushButton::clicked, this, Reported(this, &TCfgJeu::btValidClick));
+    connect(ui->btSave, &QPushButton::clicked, this, Reported(this, &TCfgJeu::btSaveClick));
+    connect(ui->btValid, &QPushButton::clicked, this, Reported(this, &TCfgJeu::btValidClick));
     // activated: picks of the player only, not selections set by the program.
-    connect(cbType, &QComboBox::activated, this, Reported(this, &TCfgJeu::cbTypeClick));
-    connect(cbGenre, &QComboBox::activated, this, Reported(this, &TCfgJeu::cbGenreClick));
-    connect(NbMotMin, &QSpinBox::valueChanged, this, Reported(this, &TCfgJeu::NbMotMinChange));
-    connect(NbMotMax, &QSpinBox::valueChanged, this, Reported(this, &TCfgJeu::NbMotMaxChange));
-    connect(NbPointMin, &QSpinBox::valueChanged, this, Reported(this, &TCfgJeu::NbPointMinChange));
-    connect(NbPointMax, &QSpinBox::valueChanged, this, Reported(this, &TCfgJeu::NbPointMaxChange));
-    for (QToolButton* picker :
-         {btHello, btExit, btBonneLettre, btErreur, btGagner, btPerdu, btNouveau, btDecide})
+    connect(ui->cbType, &QComboBox::activated, this, Reported(this, &TCfgJeu::cbTypeClick));
+    connect(ui->cbGenre, &QComboBox::activated, this, Reported(this, &TCfgJeu::cbGenreClick));
+    connect(ui->NbMotMin, &QSpinBox::valueChanged, this, Reported(this, &TCfgJeu::NbMotMinChange));
+    connect(ui->NbMotMax, &QSpinBox::valueChanged, this, Reported(this, &TCfgJeu::NbMotMaxChange));
+    connect(ui->NbPointMin, &QSpinBox::valueChanged, this,
+            Reported(this, &TCfgJeu::NbPointMinChange));
+    connect(ui->NbPointMax, &QSpinBox::valueChanged, this,
+            Reported(this, &TCfgJeu::NbPointMaxChange));
+    for (QToolButton* picker : {ui->btHello, ui->btExit, ui->btBonneLettre, ui->btErreur,
+                                ui->btGagner, ui->btPerdu, ui->btNouveau, ui->btDecide})
         connect(picker, &QToolButton::clicked, this, Reported(this, &TCfgJeu::btNouveauClick));
-    connect(cbListe, &QComboBox::activated, this, Reported(this, &TCfgJeu::cbListeClick));
+    connect(ui->cbListe, &QComboBox::activated, this, Reported(this, &TCfgJeu::cbListeClick));
 }
 
 void TCfgJeu::createRulesPreview()
@@ -252,9 +257,9 @@ void TCfgJeu::createRulesPreview()
     m_rulesPreviewMade = true;
     // Without the plug-in the page shows a notice and there is no handle.
     if (const std::uint32_t handle = ShowRulesPreview(
-            DocRtf(), this, tsInfo, m_programDirectory + QStringLiteral("Pendu.rtf")))
+            DocRtf(), this, ui->tsInfo, m_programDirectory + QStringLiteral("Pendu.rtf")))
         m_previewHandle = handle;
-    watchToolTips(tsInfo);
+    watchToolTips(ui->tsInfo);
 }
 
 // Hints are off in this window: the sound entries keep their folder there.
@@ -296,7 +301,7 @@ bool TCfgJeu::eventFilter(QObject* watched, QEvent* event)
     case QEvent::ToolTip:
         return true;
     case QEvent::Show:
-        if (watched == tsInfo)
+        if (watched == ui->tsInfo)
             createRulesPreview();
         break;
     case QEvent::ChildAdded:
@@ -434,27 +439,27 @@ void TCfgJeu::loadGlyph(QAbstractButton* button) const
 // the genre fragment in RestoreGenreFilter once the word store is connected.
 void TCfgJeu::applyTypeSelection()
 {
-    m_filtreType = WordFilters::typeFilter(cbType->currentIndex());
-    const bool verb = cbType->currentIndex() == WordFilters::Verb;
+    m_filtreType = WordFilters::typeFilter(ui->cbType->currentIndex());
+    const bool verb = ui->cbType->currentIndex() == WordFilters::Verb;
     if (verb) {
-        cbGenre->setCurrentIndex(0);
+        ui->cbGenre->setCurrentIndex(0);
         m_filtreGenre.clear();
     }
-    cbGenre->setEnabled(!verb);
+    ui->cbGenre->setEnabled(!verb);
 }
 
 void TCfgJeu::RestoreGenreFilter()
 {
     m_filtreGenre.clear();
-    if (cbGenre->isEnabled())
-        m_filtreGenre = WordFilters::queryGenreFilter(m_wordQuery, cbGenre->currentIndex());
+    if (ui->cbGenre->isEnabled())
+        m_filtreGenre = WordFilters::queryGenreFilter(m_wordQuery, ui->cbGenre->currentIndex());
 }
 
 // ---------------------------------------------------------------- the lists
 
 std::optional<std::string> TCfgJeu::listOf(int index) const
 {
-    const QVariant name = cbListe->itemData(index);
+    const QVariant name = ui->cbListe->itemData(index);
     if (!name.isValid())
         return std::nullopt;
     return name.toByteArray().toStdString();
@@ -462,9 +467,9 @@ std::optional<std::string> TCfgJeu::listOf(int index) const
 
 void TCfgJeu::selectList(const std::optional<std::string>& list)
 {
-    for (int index = 0; index < cbListe->count(); ++index) {
+    for (int index = 0; index < ui->cbListe->count(); ++index) {
         if (listOf(index) == list) {
-            cbListe->setCurrentIndex(index);
+            ui->cbListe->setCurrentIndex(index);
             return;
         }
     }
@@ -484,24 +489,25 @@ void TCfgJeu::RestoreWordList()
     } catch (const std::runtime_error& error) {
         // A base or a server made before the lists: the page says why it
         // offers none; the game plays as before.
-        cbListe->setEnabled(false);
-        laListeInfo->setText(QStringLiteral("Listes indisponibles : ") +
-                             QString::fromUtf8(error.what()));
+        ui->cbListe->setEnabled(false);
+        ui->laListeInfo->setText(QStringLiteral("Listes indisponibles : ") +
+                                 QString::fromUtf8(error.what()));
         return;
     }
     m_listsRead = true;
     for (const WordListSummary& list : lists) {
-        cbListe->addItem(Windows1252::toQString(list.name) + QStringLiteral(" (") +
-                             QString::number(list.words) +
-                             (list.words <= 1 ? QStringLiteral(" mot)") : QStringLiteral(" mots)")),
-                         QByteArray::fromStdString(list.name));
+        ui->cbListe->addItem(
+            Windows1252::toQString(list.name) + QStringLiteral(" (") + QString::number(list.words) +
+                (list.words <= 1 ? QStringLiteral(" mot)") : QStringLiteral(" mots)")),
+            QByteArray::fromStdString(list.name));
     }
     m_playedList = played;
     selectList(played);
     if (server) {
-        cbListe->setEnabled(false);
-        laListeInfo->setText(QStringLiteral("Sur le serveur de la classe, l'enseignant choisit la "
-                                            "liste\n(corbelet-mots jouer)."));
+        ui->cbListe->setEnabled(false);
+        ui->laListeInfo->setText(
+            QStringLiteral("Sur le serveur de la classe, l'enseignant choisit la "
+                           "liste\n(corbelet-mots jouer)."));
         return;
     }
     // The settings file's choice, when the base still has that list.
@@ -545,38 +551,38 @@ void TCfgJeu::cbGenreClick()
 {
     // Emptied first: a failed query leaves no genre filter.
     m_filtreGenre.clear();
-    m_filtreGenre = WordFilters::queryGenreFilter(m_wordQuery, cbGenre->currentIndex());
+    m_filtreGenre = WordFilters::queryGenreFilter(m_wordQuery, ui->cbGenre->currentIndex());
 }
 
 // The box that changed gives way when the pair is out of order.
 void TCfgJeu::NbMotMinChange()
 {
-    if (NbMotMax->value() < NbMotMin->value())
-        NbMotMin->setValue(NbMotMax->value());
+    if (ui->NbMotMax->value() < ui->NbMotMin->value())
+        ui->NbMotMin->setValue(ui->NbMotMax->value());
 }
 
 void TCfgJeu::NbMotMaxChange()
 {
-    if (NbMotMax->value() < NbMotMin->value())
-        NbMotMax->setValue(NbMotMin->value());
+    if (ui->NbMotMax->value() < ui->NbMotMin->value())
+        ui->NbMotMax->setValue(ui->NbMotMin->value());
 }
 
 void TCfgJeu::NbPointMinChange()
 {
-    if (NbPointMax->value() < NbPointMin->value())
-        NbPointMin->setValue(NbPointMax->value());
+    if (ui->NbPointMax->value() < ui->NbPointMin->value())
+        ui->NbPointMin->setValue(ui->NbPointMax->value());
 }
 
 void TCfgJeu::NbPointMaxChange()
 {
-    if (NbPointMax->value() < NbPointMin->value())
-        NbPointMax->setValue(NbPointMin->value());
+    if (ui->NbPointMax->value() < ui->NbPointMin->value())
+        ui->NbPointMax->setValue(ui->NbPointMin->value());
 }
 
 void TCfgJeu::cbListeClick()
 {
     TWordStore* store = m_wordQuery.Store();
-    const std::optional<std::string> list = listOf(cbListe->currentIndex());
+    const std::optional<std::string> list = listOf(ui->cbListe->currentIndex());
     if (!store || !m_listsRead || store->Server || list == m_playedList)
         return;
     try {

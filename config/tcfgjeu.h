@@ -5,28 +5,32 @@
 // the two word-filter fragments that the word queries append, shows the rules
 // preview and keeps the settings file (see inifile.h) in step with its
 // controls through the save and load passes. Its controls and their looks are
-// the form tcfgjeu.ui.
+// the form tcfgjeu.ui, kept private.
 
 #include "config/gamesettings.h"
-#include "ui_tcfgjeu.h"
 
 #include <QDialog>
 #include <QString>
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 class QAbstractButton;
+class QLineEdit;
 class TIniSection;
 class TWordQuery;
 
-// The form's controls are public members named as their objectName
-// (Ui::TCfgJeu); they are the game's live settings.
-class TCfgJeu : public QDialog, public GameSettings, public Ui::TCfgJeu
+namespace Ui {
+class TCfgJeu;
+}
+
+// The form's controls are the game's live settings.
+class TCfgJeu : public QDialog, public GameSettings
 {
     Q_OBJECT
 public:
@@ -115,6 +119,7 @@ private:
     std::optional<std::string> listOf(int index) const;
     void selectList(const std::optional<std::string>& list);
 
+    std::unique_ptr<Ui::TCfgJeu> ui;
     TWordQuery& m_wordQuery;
     QString m_programDirectory;
     QString m_settingsFile;

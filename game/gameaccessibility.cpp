@@ -1,12 +1,12 @@
 #include "game/gameaccessibility.h"
 
-#include "game/countdownpanel.h"
 #include "game/tpendform.h"
 #include "rules/wordrules.h"
 #include "text/qtwindows1252.h"
 
 #include <QAccessibleWidget>
 #include <QFocusFrame>
+#include <QLabel>
 #include <QMenu>
 #include <QStringList>
 
@@ -36,15 +36,17 @@ QString counted(std::int32_t count, const char* singular, const char* plural)
 
 // The pictures that only decorate the window or its panel: the pieces of the
 // drawing (the gallows' own picture says how far it has grown), the frame
-// around it and the panel's picture.
+// around it and the panel's picture. (Controls of the form are known by their
+// names in tpendform.ui.)
 bool isDecoration(const TPendForm& form, const QWidget* widget)
 {
-    if (widget == form.Bevel1 || widget == form.imgInfo)
+    const QString name = widget->objectName();
+    if (name == QLatin1String("Bevel1") || name == QLatin1String("imgInfo"))
         return true;
     if (widget->parentWidget() != &form)
         return false;
     for (int piece = 0; piece < kPieceCount; ++piece)
-        if (widget->objectName() == QLatin1String(pieceName(static_cast<Piece>(piece))))
+        if (name == QLatin1String(pieceName(static_cast<Piece>(piece))))
             return true;
     return false;
 }
@@ -114,18 +116,19 @@ private:
     const TPendForm& m_form;
 };
 
-// The countdown: a fixed name, and its text, read live, as description.
+// The countdown: a fixed name, and its text, read live, as description. Its
+// name being fixed is also what keeps QLabel from reporting each new text as
+// a name change.
 class CountdownInterface : public QAccessibleWidget
 {
 public:
-    explicit CountdownInterface(CountdownPanel* panel)
-        : QAccessibleWidget(panel, QAccessible::StaticText)
+    explicit CountdownInterface(QLabel* label) : QAccessibleWidget(label, QAccessible::StaticText)
     {}
 
     QString text(QAccessible::Text kind) const override
     {
         if (kind == QAccessible::Description)
-            return static_cast<const CountdownPanel*>(widget())->text();
+            return static_cast<const QLabel*>(widget())->text();
         return QAccessibleWidget::text(kind);
     }
 };
@@ -138,14 +141,16 @@ QAccessibleInterface* gameInterfaceFactory(const QString&, QObject* object)
         return nullptr;
     if (widget == form)
         return new ContainerInterface(widget, QAccessible::Window, *form);
-    if (widget == form->paInfo)
+    const QString name = widget->objectName();
+    if (name == QLatin1String("paInfo"))
         return new ContainerInterface(widget, QAccessible::AlertMessage, *form);
-    if (widget == form->Shape1)
+    if (name == QLatin1String("Shape1"))
         return new GallowsInterface(widget, *form);
     if (form->isAnnouncer(widget))
         return new QAccessibleWidget(widget, QAccessible::Notification);
-    if (widget == form->paTempsRestant)
-        return new CountdownInterface(form->paTempsRestant);
+    if (auto* countdown = qobject_cast<QLabel*>(widget);
+        countdown && name == QLatin1String("paTempsRestant"))
+        return new CountdownInterface(countdown);
     return nullptr;
 }
 

@@ -1,9 +1,9 @@
 #include "game/tpendform.h"
 
 #include "game/gameaccessibility.h"
+#include "game/gamesound.h"
 #include "game/modalboxwatch.h"
 #include "game/skinfolder.h"
-#include "game/soundcue.h"
 #include "game/tchecklistbox.h"
 #include "game/timage.h"
 #include "game/windownetworkwait.h"
@@ -11,8 +11,8 @@
 #include "skin/buttonglyph.h"
 #include "skin/formproperties.h"
 #include "skin/reportedslot.h"
-#include "sound/gessound.h"
 #include "text/qtwindows1252.h"
+#include "ui_tpendform.h"
 #include "wordstore/playerwords.h"
 #include "wordstore/wordcatalogue.h"
 
@@ -22,7 +22,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QFile>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
@@ -75,17 +74,18 @@ public:
 
 } // namespace
 
-TPendForm::TPendForm(const QString& programDirectory, QWidget* parent)
-    : QWidget(parent), m_boxWatch(new ModalBoxWatch(this))
+TPendForm::TPendForm(GameSound& sound, const QString& programDirectory, QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::TPendForm>()), m_sound(sound),
+      m_boxWatch(new ModalBoxWatch(this))
 {
     installGameAccessibleInterfaces();
     // A fixed border: the window can be minimised, never maximised.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setupUi(this);
+    ui->setupUi(this);
     applyFontPixelSizes(this);
-    m_wordFontSize = affMot->font().pixelSize();
+    m_wordFontSize = ui->affMot->font().pixelSize();
     for (std::size_t piece = 0; piece < m_pieces.size(); ++piece)
         m_pieces[piece] = findChild<TImage*>(QLatin1String(pieceName(static_cast<Piece>(piece))),
                                              Qt::FindDirectChildrenOnly);
@@ -99,7 +99,7 @@ TPendForm::TPendForm(const QString& programDirectory, QWidget* parent)
     }
     createTimers();
     // A word server on the network is waited for with the window live.
-    m_networkWait = new WindowNetworkWait(btFermer, {TimerGame});
+    m_networkWait = new WindowNetworkWait(ui->btFermer, {TimerGame});
     ZConnectionMySQL.Waiter = m_networkWait;
     connectControls();
     watchKeys();
@@ -121,30 +121,30 @@ TPendForm::~TPendForm()
             delete child;
     // A window destroyed without being closed still shuts its sound player down.
     if (!m_closed)
-        CloseSound();
+        m_sound.close();
 }
 
 void TPendForm::setUpLetterList()
 {
     // Cells 28 px high: the largest font of the form's family and weight whose
     // line fits them.
-    QFont letters = ListeLettre->font();
+    QFont letters = ui->ListeLettre->font();
     letters.setPixelSize(28);
     while (letters.pixelSize() > 8 && QFontMetrics(letters).height() > 28)
         letters.setPixelSize(letters.pixelSize() - 1);
-    ListeLettre->setFont(letters);
+    ui->ListeLettre->setFont(letters);
     // Letters typed into the list are picks (see gameKeyPress), never a
     // search through its items nor the start of an input method's composition.
-    ListeLettre->setAttribute(Qt::WA_InputMethodEnabled, false);
+    ui->ListeLettre->setAttribute(Qt::WA_InputMethodEnabled, false);
     for (char letter = 'A'; letter <= 'Z'; ++letter)
-        ListeLettre->addCheckItem(QString(QLatin1Char(letter)));
-    ListeLettre->addCheckItem(QStringLiteral("-"));
-    ListeLettre->addCheckItem(QStringLiteral("'"));
-    ListeLettre->setColumns(5, 27);
-    connect(ListeLettre, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+        ui->ListeLettre->addCheckItem(QString(QLatin1Char(letter)));
+    ui->ListeLettre->addCheckItem(QStringLiteral("-"));
+    ui->ListeLettre->addCheckItem(QStringLiteral("'"));
+    ui->ListeLettre->setColumns(5, 27);
+    connect(ui->ListeLettre, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
         // Ticks the game sets itself are not picks.
         if (!m_settingTicks)
-            RunSlot([&] { ListeLettreClickCheck(ListeLettre, item); });
+            RunSlot([&] { ListeLettreClickCheck(ui->ListeLettre, item); });
     });
 }
 
@@ -165,12 +165,12 @@ void TPendForm::createTimers()
 
 void TPendForm::connectControls()
 {
-    connect(imgLogo, &TImage::clicked, this, Reported(this, &TPendForm::imgLogoClick));
-    connect(btFermer, &QPushButton::clicked, this, Reported(this, &TPendForm::btFermerClick));
-    connect(btCfg, &QPushButton::clicked, this, Reported(this, &TPendForm::btCfgClick));
-    connect(btMot, &QPushButton::clicked, this, Reported(this, &TPendForm::btMotClick));
-    connect(btValid, &QPushButton::clicked, this, Reported(this, &TPendForm::btValidClick));
-    connect(GetNbMot, &QAction::triggered, this, Reported(this, &TPendForm::GetNbMotExecute));
+    connect(ui->imgLogo, &TImage::clicked, this, Reported(this, &TPendForm::imgLogoClick));
+    connect(ui->btFermer, &QPushButton::clicked, this, Reported(this, &TPendForm::btFermerClick));
+    connect(ui->btCfg, &QPushButton::clicked, this, Reported(this, &TPendForm::btCfgClick));
+    connect(ui->btMot, &QPushButton::clicked, this, Reported(this, &TPendForm::btMotClick));
+    connect(ui->btValid, &QPushButton::clicked, this, Reported(this, &TPendForm::btValidClick));
+    connect(ui->GetNbMot, &QAction::triggered, this, Reported(this, &TPendForm::GetNbMotExecute));
 }
 
 void TPendForm::watchKeys()
@@ -184,12 +184,12 @@ void TPendForm::watchKeys()
 
 void TPendForm::FormCreate(const QString& programDirectory)
 {
-    m_programDirectory =
+    QString directory =
         programDirectory.isEmpty() ? QCoreApplication::applicationDirPath() : programDirectory;
-    if (!m_programDirectory.endsWith(QLatin1Char('/')))
-        m_programDirectory += QLatin1Char('/');
+    if (!directory.endsWith(QLatin1Char('/')))
+        directory += QLatin1Char('/');
 
-    const SkinFolder skin(m_programDirectory + QStringLiteral("res"));
+    const SkinFolder skin(directory + QStringLiteral("res"));
     // The form's controls, in creation order.
     for (QWidget* component : findChildren<QWidget*>()) {
         const QString name = component->objectName();
@@ -202,7 +202,7 @@ void TPendForm::FormCreate(const QString& programDirectory)
             const QImage bitmap = skin.load(name + QStringLiteral(".bmp"), "bmp");
             if (bitmap.isNull())
                 continue;
-            const bool twoStates = button == btFermer || button == btValid;
+            const bool twoStates = button == ui->btFermer || button == ui->btValid;
             const ButtonGlyph glyph = buttonGlyph(bitmap, twoStates);
             button->setIcon(glyph.icon);
             button->setIconSize(glyph.size.boundedTo(button->size()));
@@ -222,21 +222,11 @@ GameSettings& TPendForm::configuration() const
     return *m_configuration;
 }
 
-void TPendForm::setCueObserver(std::function<void(const QString&, const QString&)> observer)
-{
-    m_cueObserver = std::move(observer);
-}
-
-void TPendForm::setBeepObserver(std::function<void()> observer)
-{
-    m_beepObserver = std::move(observer);
-}
-
 // ---------------------------------------------------------------- the draw
 
 void TPendForm::btMotClick()
 {
-    if (paInfo->isVisibleTo(this))
+    if (ui->paInfo->isVisibleTo(this))
         return;
     const WaitCursor wait;
     std::string stored;
@@ -258,20 +248,20 @@ void TPendForm::btMotClick()
         // No word within the settings (or none the player could win): the
         // word in play, the counters and the countdown stay as they are; OK
         // only closes the message.
-        setTag(btValid, 0);
+        setTag(ui->btValid, 0);
         AfficheInfo(kNoWordMessage);
         m_showsNoWord = true;
         return;
     }
-    btMot->setText(QStringLiteral("Suivant >>"));
-    ListeLettre->setEnabled(true);
+    ui->btMot->setText(QStringLiteral("Suivant >>"));
+    ui->ListeLettre->setEnabled(true);
 
     JoueSon(Cue::SonNouveau);
     m_game.NewWord(stored, points, configuration().level());
-    Label3->setText(wordValueText());
+    ui->Label3->setText(wordValueText());
     EffacePendu();
     refreshCounters();
-    Panel4->setText(QStringLiteral(" Niveau : ") + number(m_game.record().Niveau));
+    ui->Panel4->setText(QStringLiteral(" Niveau : ") + number(m_game.record().Niveau));
     showMask();
     gallowsChanged();
     if (configuration().timeLimited())
@@ -283,8 +273,8 @@ void TPendForm::EffacePendu()
 {
     for (TImage* piece : m_pieces)
         piece->hide();
-    for (int row = 0; row < ListeLettre->count(); ++row) {
-        QListWidgetItem* item = ListeLettre->item(row);
+    for (int row = 0; row < ui->ListeLettre->count(); ++row) {
+        QListWidgetItem* item = ui->ListeLettre->item(row);
         if (item->checkState() != Qt::Unchecked)
             setTicked(item, false);
     }
@@ -298,9 +288,9 @@ QString TPendForm::wordValueText() const
 void TPendForm::refreshCounters()
 {
     const GameRecord& record = m_game.record();
-    Panel2->setText(QStringLiteral(" Juste(s) : ") + number(record.NbMotTrouve) + QLatin1Char('/') +
-                    number(record.NbMotJoue));
-    Panel3->setText(QStringLiteral(" Score : ") + number(record.Score));
+    ui->Panel2->setText(QStringLiteral(" Juste(s) : ") + number(record.NbMotTrouve) +
+                        QLatin1Char('/') + number(record.NbMotJoue));
+    ui->Panel3->setText(QStringLiteral(" Score : ") + number(record.Score));
 }
 
 void TPendForm::showMask()
@@ -309,14 +299,14 @@ void TPendForm::showMask()
     text.replace(QChar(Windows1252::toUnicode(static_cast<unsigned char>(kHiddenLetter))),
                  QChar(kHiddenMark));
     // The whole word shows: a long word gets a smaller font rather than clipped.
-    QFont font = affMot->font();
+    QFont font = ui->affMot->font();
     font.setPixelSize(m_wordFontSize);
-    const int room = affMot->contentsRect().width() - 2 * affMot->margin() - 4;
+    const int room = ui->affMot->contentsRect().width() - 2 * ui->affMot->margin() - 4;
     while (font.pixelSize() > 6 && QFontMetrics(font).horizontalAdvance(text) > room)
         font.setPixelSize(font.pixelSize() - 1);
-    affMot->setFont(font);
-    affMot->setText(text);
-    affMot->setAccessibleName(spokenWord(m_game.word().MotMasque));
+    ui->affMot->setFont(font);
+    ui->affMot->setText(text);
+    ui->affMot->setAccessibleName(spokenWord(m_game.word().MotMasque));
 }
 
 void TPendForm::enableCountdown()
@@ -335,8 +325,8 @@ void TPendForm::setTicked(QListWidgetItem* item, bool ticked)
     // A screen reader hears the tick change: the letter tried or not.
     if (!QAccessible::isActive())
         return;
-    if (QAccessibleInterface* list = QAccessible::queryAccessibleInterface(ListeLettre)) {
-        if (QAccessibleInterface* cell = list->child(ListeLettre->row(item))) {
+    if (QAccessibleInterface* list = QAccessible::queryAccessibleInterface(ui->ListeLettre)) {
+        if (QAccessibleInterface* cell = list->child(ui->ListeLettre->row(item))) {
             QAccessible::State changed;
             changed.checked = true;
             QAccessibleStateChangeEvent event(cell, changed);
@@ -349,7 +339,7 @@ void TPendForm::setTicked(QListWidgetItem* item, bool ticked)
 
 void TPendForm::ListeLettreClickCheck(QObject* sender, QListWidgetItem* item)
 {
-    if (paInfo->isVisibleTo(this))
+    if (ui->paInfo->isVisibleTo(this))
         return;
     // A word already won or lost takes no more picks until the next draw.
     if (!m_game.acceptsPicks())
@@ -358,9 +348,9 @@ void TPendForm::ListeLettreClickCheck(QObject* sender, QListWidgetItem* item)
 
     PickOutcome outcome;
     char letter = kTimeOutLetter;
-    if (sender == ListeLettre) {
+    if (sender == ui->ListeLettre) {
         if (!item)
-            item = ListeLettre->currentItem();
+            item = ui->ListeLettre->currentItem();
         if (!item || item->text().isEmpty())
             return;
         setTicked(item, true);
@@ -398,7 +388,7 @@ void TPendForm::gallowsChanged()
 {
     if (!QAccessible::isActive())
         return;
-    QAccessibleEvent changed(Shape1, QAccessible::NameChanged);
+    QAccessibleEvent changed(ui->Shape1, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&changed);
 }
 
@@ -408,10 +398,10 @@ void TPendForm::playEffects(const PickOutcome& outcome)
     for (const PickEffect& effect : outcome.effects) {
         switch (effect.kind) {
         case Kind::Beep:
-            beep();
+            m_sound.beep();
             break;
         case Kind::RepeatedLetter:
-            Label3->setText(QStringLiteral("Lettre déjà essayée"));
+            ui->Label3->setText(QStringLiteral("Lettre déjà essayée"));
             // A running message timer is not restarted: the message does not last longer.
             if (!Timer1->isActive())
                 Timer1->start();
@@ -429,8 +419,8 @@ void TPendForm::playEffects(const PickOutcome& outcome)
             AfficheInfo(effect.text);
             break;
         case Kind::ClearWord:
-            affMot->setAccessibleName(QString());
-            affMot->setText(QString());
+            ui->affMot->setAccessibleName(QString());
+            ui->affMot->setText(QString());
             break;
         case Kind::StopCountdown:
             TimerGame->stop();
@@ -442,51 +432,44 @@ void TPendForm::playEffects(const PickOutcome& outcome)
     }
 }
 
-void TPendForm::beep()
-{
-    QApplication::beep();
-    if (m_beepObserver)
-        m_beepObserver();
-}
-
 void TPendForm::AfficheInfo(const std::string& text)
 {
     m_showsNoWord = false;
-    laTextInfo->setText(Windows1252::toQString(text));
-    paInfo->setAccessibleName(laTextInfo->text().simplified());
-    paInfo->show();
-    QAccessibleEvent alert(paInfo, QAccessible::Alert);
+    ui->laTextInfo->setText(Windows1252::toQString(text));
+    ui->paInfo->setAccessibleName(ui->laTextInfo->text().simplified());
+    ui->paInfo->show();
+    QAccessibleEvent alert(ui->paInfo, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
     // The panel covers the letters: keys go to its OK until it closes.
-    btValid->setFocus();
+    ui->btValid->setFocus();
 }
 
 void TPendForm::btValidClick()
 {
     // The tag is settled before the draw, so that a message the draw shows
     // (no word within the settings) keeps its own tag.
-    const bool drawNext = tagOf(btValid) == kDrawNextTag;
-    setTag(btValid, kDrawNextTag);
-    paInfo->hide();
+    const bool drawNext = tagOf(ui->btValid) == kDrawNextTag;
+    setTag(ui->btValid, kDrawNextTag);
+    ui->paInfo->hide();
     m_showsNoWord = false;
     focusLetters();
     if (drawNext)
-        btMot->click();
+        ui->btMot->click();
 }
 
 void TPendForm::Timer1Timer()
 {
-    Label3->setText(wordValueText());
+    ui->Label3->setText(wordValueText());
     Timer1->stop();
 }
 
 void TPendForm::focusLetters()
 {
     // Before the first draw the list is disabled: "Commencer" is next.
-    if (ListeLettre->isEnabled())
-        ListeLettre->setFocus(Qt::OtherFocusReason);
+    if (ui->ListeLettre->isEnabled())
+        ui->ListeLettre->setFocus(Qt::OtherFocusReason);
     else
-        btMot->setFocus(Qt::OtherFocusReason);
+        ui->btMot->setFocus(Qt::OtherFocusReason);
 }
 
 // ---------------------------------------------------------------- keyboard
@@ -503,9 +486,9 @@ void TPendForm::createShortcuts()
         connect(action, &QAction::triggered, this, Reported(this, handler));
     };
     shortcut({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_Q)},
-             [this] { btFermer->click(); });
-    shortcut({QKeySequence(Qt::CTRL | Qt::Key_N)}, [this] { btMot->click(); });
-    shortcut({QKeySequence(Qt::CTRL | Qt::Key_Comma)}, [this] { btCfg->click(); });
+             [this] { ui->btFermer->click(); });
+    shortcut({QKeySequence(Qt::CTRL | Qt::Key_N)}, [this] { ui->btMot->click(); });
+    shortcut({QKeySequence(Qt::CTRL | Qt::Key_Comma)}, [this] { ui->btCfg->click(); });
     shortcut({QKeySequence(Qt::Key_F1)}, &TPendForm::showRules);
 }
 
@@ -523,7 +506,7 @@ bool TPendForm::gameKeyPress(const QKeyEvent& key)
         return false;
     // A held key repeats nothing: one press, one pick or one button.
     const bool act = !key.isAutoRepeat();
-    const bool panelShown = paInfo->isVisibleTo(this);
+    const bool panelShown = ui->paInfo->isVisibleTo(this);
     QAbstractButton* focused = focusedButton();
     switch (key.key()) {
     case Qt::Key_Return:
@@ -531,14 +514,14 @@ bool TPendForm::gameKeyPress(const QKeyEvent& key)
         // A focused button is pressed; elsewhere Enter is the panel's OK or
         // the draw.
         if (act)
-            (focused ? focused : panelShown ? btValid : btMot)->click();
+            (focused ? focused : panelShown ? ui->btValid : ui->btMot)->click();
         return true;
     case Qt::Key_Space:
         // A focused button presses itself, as the platform's buttons do.
         if (focused)
             return false;
         if (act && panelShown)
-            btValid->click();
+            ui->btValid->click();
         // Otherwise the focused control's own: the list ticks its current
         // letter.
         return panelShown || !act;
@@ -565,14 +548,14 @@ void TPendForm::pickTypedLetter(char letter)
     // What a click on the letter's box does at this moment: nothing before
     // the first draw (the list is disabled), while the panel shows, or once
     // the word is won or lost.
-    if (!ListeLettre->isEnabled() || paInfo->isVisibleTo(this) || !m_game.acceptsPicks())
+    if (!ui->ListeLettre->isEnabled() || ui->paInfo->isVisibleTo(this) || !m_game.acceptsPicks())
         return;
     const QList<QListWidgetItem*> items =
-        ListeLettre->findItems(QString(QLatin1Char(letter)), Qt::MatchExactly);
+        ui->ListeLettre->findItems(QString(QLatin1Char(letter)), Qt::MatchExactly);
     if (items.isEmpty())
         return;
-    ListeLettre->setCurrentItem(items.front());
-    ListeLettreClickCheck(ListeLettre, items.front());
+    ui->ListeLettre->setCurrentItem(items.front());
+    ListeLettreClickCheck(ui->ListeLettre, items.front());
 }
 
 void TPendForm::showRules()
@@ -591,11 +574,11 @@ void TPendForm::TimerGameTimer()
     setTag(TimerGame, elapsed);
     const int allowed = settings.secondsPerPick();
     const int remaining = allowed - elapsed;
-    paTempsRestant->setText(QStringLiteral("Reste : ") + number(remaining) + QLatin1Char('s'));
+    ui->paTempsRestant->setText(QStringLiteral("Reste : ") + number(remaining) + QLatin1Char('s'));
     if (remaining == 4 && allowed > 5) {
         JoueSon(Cue::SonDecide);
         // The only moment the countdown is announced, not every second.
-        QAccessibleEvent alert(paTempsRestant, QAccessible::Alert);
+        QAccessibleEvent alert(ui->paTempsRestant, QAccessible::Alert);
         QAccessible::updateAccessibility(&alert);
     }
     if (remaining < 1) {
@@ -649,17 +632,17 @@ void TPendForm::FormActivate()
         }
         // The greeting, until the player closes it; a message about the
         // settings that the panel shows instead stays as it is.
-        if (tagOf(btValid) == 0 && !m_showsNoWord) {
+        if (tagOf(ui->btValid) == 0 && !m_showsNoWord) {
             JoueSon(Cue::SonHello);
-            GetNbMot->trigger();
+            ui->GetNbMot->trigger();
         }
         return;
     }
     // A word already won or lost has no countdown to resume.
     if (configuration().timeLimited() && m_game.acceptsPicks())
         enableCountdown();
-    setTag(btValid, 0);
-    GetNbMot->trigger();
+    setTag(ui->btValid, 0);
+    ui->GetNbMot->trigger();
 }
 
 void TPendForm::FormDeactivate()
@@ -688,19 +671,7 @@ void TPendForm::GetNbMotExecute()
 
 void TPendForm::JoueSon(Cue cue)
 {
-    const QString file = soundFileFor(cue, m_configuration, m_programDirectory);
-    if (m_cueObserver)
-        m_cueObserver(QLatin1String(cueName(cue)), file);
-    if (file.isEmpty())
-        return;
-    // The sound library and its output device start with the first cue, not
-    // before the window first shows. The player works without sound when the
-    // library is missing.
-    if (!m_soundStarted) {
-        m_soundStarted = true;
-        InitSound();
-    }
-    PlaySoundFile(QFile::encodeName(file).toStdString(), CurrentStream);
+    m_sound.play(cue);
 }
 
 // ---------------------------------------------------------------- small buttons, closing
@@ -755,7 +726,7 @@ bool TPendForm::FormCloseQuery()
 void TPendForm::FormClose()
 {
     m_closed = true;
-    CloseSound();
+    m_sound.close();
     // A handler that waits for the word server ends without going further,
     // and the connection goes once it has.
     m_networkWait->abandon();

@@ -4,18 +4,17 @@
 // the information panel, the per-pick countdown and the sound cues. The game
 // rules themselves live in HangmanGame; this window shows their effects and
 // reads the settings live through GameSettings. Its controls and their looks
-// are the form tpendform.ui.
+// are the form tpendform.ui, kept private.
 
 #include "config/gamesettings.h"
 #include "rules/hangmangame.h"
-#include "ui_tpendform.h"
 #include "wordstore/wordstore.h"
 
 #include <QString>
 #include <QWidget>
 
 #include <array>
-#include <functional>
+#include <memory>
 #include <string>
 
 class QAbstractButton;
@@ -23,8 +22,14 @@ class QKeyEvent;
 class QLabel;
 class QListWidgetItem;
 class QTimer;
+class GameSound;
 class ModalBoxWatch;
+class TImage;
 class WindowNetworkWait;
+
+namespace Ui {
+class TPendForm;
+}
 
 // The home page that the logo opens (set by the build, with the package's).
 inline constexpr char kHomePage[] = CORBELET_HOME_PAGE;
@@ -32,22 +37,21 @@ inline constexpr char kHomePage[] = CORBELET_HOME_PAGE;
 // btValid's tag: the information panel's OK draws the next word.
 inline constexpr int kDrawNextTag = 2212;
 
-// The form's controls are public members named as their objectName
-// (Ui::TPendForm).
-class TPendForm : public QWidget, public Ui::TPendForm
+class TPendForm : public QWidget
 {
     Q_OBJECT
 public:
     // programDirectory: the folder the program reads its files from, ending
     // with "/" (the executable's folder, or share/corbelet/ once installed);
-    // by default the folder of the running executable. Skins, glyphs, default
-    // sounds and chosen sounds stored without a folder are looked up under it.
-    explicit TPendForm(const QString& programDirectory = QString(), QWidget* parent = nullptr);
+    // by default the folder of the running executable. Skins and glyphs are
+    // looked up under it. The window's cues and beeps go to `sound`, which
+    // outlives the window.
+    explicit TPendForm(GameSound& sound, const QString& programDirectory = QString(),
+                       QWidget* parent = nullptr);
     ~TPendForm() override;
 
     // The live settings (the configuration window). They outlive this window,
-    // or are unset first; without them every use of a setting raises an error
-    // and the sound cues play with the settings' initial values.
+    // or are unset first; without them every use of a setting raises an error.
     void setConfiguration(GameSettings* configuration);
 
     TWordStore& wordStore() { return ZConnectionMySQL; }
@@ -55,12 +59,6 @@ public:
 
     // The game record and the word in play.
     const HangmanGame& game() const { return m_game; }
-
-    // Observers of what the window asks to hear: every cue request, by the
-    // cue's name, with the file chosen for it (empty when nothing plays), and
-    // every system beep.
-    void setCueObserver(std::function<void(const QString& cue, const QString& file)> observer);
-    void setBeepObserver(std::function<void()> observer);
 
     // The window's handlers.
     void btMotClick();
@@ -116,7 +114,6 @@ private:
     QString wordValueText() const;
     void enableCountdown();
     void setTicked(QListWidgetItem* item, bool ticked);
-    void beep();
     bool gameKeyPress(const QKeyEvent& key);
     QAbstractButton* focusedButton() const;
     void focusLetters();
@@ -129,11 +126,12 @@ public:
     QTimer* TimerGame = nullptr;
 
 private:
+    std::unique_ptr<Ui::TPendForm> ui;
+    GameSound& m_sound;
     // The connection outlives its query.
     TWordStore ZConnectionMySQL;
     TWordQuery ZQueryMySQL{ZConnectionMySQL};
 
-    QString m_programDirectory;
     GameSettings* m_configuration = nullptr;
     HangmanGame m_game;
     std::array<TImage*, kPieceCount> m_pieces{}; // indexed by Piece
@@ -151,7 +149,4 @@ private:
     // The countdown ran when the window last lost the activation.
     bool m_countdownWhenLeft = false;
     bool m_closed = false;
-    bool m_soundStarted = false;
-    std::function<void(const QString&, const QString&)> m_cueObserver;
-    std::function<void()> m_beepObserver;
 };

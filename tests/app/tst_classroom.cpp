@@ -5,6 +5,7 @@
 // survives the server's stop and restart in the middle of a game.
 
 #include "config/tcfgjeu.h"
+#include "tests/config/formcontrol.h"
 #include "tests/support/fixturebase.h"
 #include "tests/support/mariadbserver.h"
 #include "tests/support/xsession.h"
@@ -12,7 +13,9 @@
 #include "wordstore/wordlists.h"
 #include "wordstore/wordstore.h"
 
+#include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QSet>
@@ -314,10 +317,10 @@ private slots:
         TWordQuery query(pupil);
         TCfgJeu page(query, m_run.path() + QLatin1Char('/'), settings);
         page.RestoreWordList();
-        QVERIFY(!page.cbListe->isEnabled());
-        QCOMPARE(page.cbListe->currentText().left(3),
+        QVERIFY(!control<QComboBox>(page, "cbListe")->isEnabled());
+        QCOMPARE(control<QComboBox>(page, "cbListe")->currentText().left(3),
                  QString::fromStdString(ReadPlayedList(pupil).value_or("")));
-        QVERIFY(page.laListeInfo->text().contains(u"l'enseignant"));
+        QVERIFY(control<QLabel>(page, "laListeInfo")->text().contains(u"l'enseignant"));
         page.SaveSettings();
         QFile file(settings);
         QVERIFY(file.open(QIODevice::ReadOnly));

@@ -10,6 +10,7 @@
 #include "config/tcfgjeu.h"
 #include "rules/cues.h"
 #include "tests/config/cfgtesthelpers.h"
+#include "tests/config/formcontrol.h"
 #include "tests/support/reportboxes.h"
 
 #include <QApplication>
@@ -154,9 +155,9 @@ private slots:
         // box, over the configuration window. Closing it, the window manager
         // may hand the activation to the game window: that is no return of
         // the player, and raises nothing more.
-        QTest::mouseClick(game.btCfg, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(game, "btCfg"), Qt::LeftButton);
         QTRY_COMPARE(QApplication::activeWindow(), &configuration);
-        QVERIFY(CfgTest::pick(configuration.cbGenre, 1));
+        QVERIFY(CfgTest::pick(control<QComboBox>(configuration, "cbGenre"), 1));
         QTRY_COMPARE(boxes.texts.size(), 2);
         QCOMPARE(boxes.texts[1], boxes.texts[0]);
         game.activateWindow();

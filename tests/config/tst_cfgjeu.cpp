@@ -6,10 +6,12 @@
 #include "app/errorreport.h"
 #include "config/tcfgjeu.h"
 #include "config/tpagecontrol.h"
+#include "config/tspinedit.h"
 #include "config/wordfilters.h"
 #include "rules/cues.h"
 #include "rules/wordrules.h"
 #include "tests/config/cfgtesthelpers.h"
+#include "tests/config/formcontrol.h"
 #include "tests/support/reportboxes.h"
 #include "wordstore/wordstore.h"
 
@@ -184,25 +186,27 @@ void TestCfgJeu::firstStartWritesInitialValues()
     QVERIFY(QFileInfo::exists(unrelated));
     QVERIFY(QFile::remove(running) && QFile::remove(unrelated));
 
-    QCOMPARE(cfg->NbMotMin->value(), 5);
-    QCOMPARE(cfg->NbMotMax->value(), 25);
-    QCOMPARE(cfg->NbPointMin->value(), 5);
-    QCOMPARE(cfg->NbPointMax->value(), 52);
-    QCOMPARE(cfg->cbType->currentIndex(), 0);
-    QCOMPARE(cfg->cbCathegorie->currentIndex(), 0);
-    QCOMPARE(cfg->cbGenre->currentIndex(), 0);
-    QVERIFY(cfg->LimitTemps->isChecked());
-    QCOMPARE(cfg->TempsPartie->value(), 30);
-    QCOMPARE(cfg->NiveauDuJeu->value(), 1);
-    QVERIFY(cfg->SonDefaut->isChecked());
-    QVERIFY(!cfg->PasDeSon->isChecked());
-    for (QLineEdit* entry : {cfg->NomUser, cfg->SonGagner, cfg->SonHello}) {
+    QCOMPARE(control<TSpinEdit>(cfg, "NbMotMin")->value(), 5);
+    QCOMPARE(control<TSpinEdit>(cfg, "NbMotMax")->value(), 25);
+    QCOMPARE(control<TSpinEdit>(cfg, "NbPointMin")->value(), 5);
+    QCOMPARE(control<TSpinEdit>(cfg, "NbPointMax")->value(), 52);
+    QCOMPARE(control<QComboBox>(cfg, "cbType")->currentIndex(), 0);
+    QCOMPARE(control<QComboBox>(cfg, "cbCathegorie")->currentIndex(), 0);
+    QCOMPARE(control<QComboBox>(cfg, "cbGenre")->currentIndex(), 0);
+    QVERIFY(control<QCheckBox>(cfg, "LimitTemps")->isChecked());
+    QCOMPARE(control<TSpinEdit>(cfg, "TempsPartie")->value(), 30);
+    QCOMPARE(control<TSpinEdit>(cfg, "NiveauDuJeu")->value(), 1);
+    QVERIFY(control<QCheckBox>(cfg, "SonDefaut")->isChecked());
+    QVERIFY(!control<QCheckBox>(cfg, "PasDeSon")->isChecked());
+    for (QLineEdit* entry :
+         {control<QLineEdit>(cfg, "NomUser"), control<QLineEdit>(cfg, "SonGagner"),
+          control<QLineEdit>(cfg, "SonHello")}) {
         QVERIFY(entry->text().isEmpty());
         QVERIFY(entry->toolTip().isEmpty());
     }
     QVERIFY(cfg->FiltreType().empty());
     QVERIFY(cfg->FiltreGenre().empty());
-    QVERIFY(cfg->cbGenre->isEnabled());
+    QVERIFY(control<QComboBox>(cfg, "cbGenre")->isEnabled());
     QVERIFY(!cfg->isVisible());
 }
 
@@ -216,7 +220,7 @@ void TestCfgJeu::existingFileIsNotRewrittenAtStart()
     auto cfg = window(path);
     QCOMPARE(events.count(QStringLiteral("existant.ini"), IN_OPEN), 1);
     QCOMPARE(readFile(path), content);
-    QCOMPARE(cfg->NbMotMin->value(), 6);
+    QCOMPARE(control<TSpinEdit>(cfg, "NbMotMin")->value(), 6);
 }
 
 // A player's file that holds only a server's section, as docs/installation.md allows,
@@ -228,7 +232,7 @@ void TestCfgJeu::fileWithoutTheGameSectionGetsTheNewValues()
     QVERIFY(writeFile(path, server));
     auto cfg = window(path);
     QCOMPARE(readFile(path), server + newFileContent());
-    QCOMPARE(cfg->TempsPartie->value(), 30);
+    QCOMPARE(control<TSpinEdit>(cfg, "TempsPartie")->value(), 30);
 }
 
 void TestCfgJeu::missingKeysTakeTheirDefaults()
@@ -236,18 +240,18 @@ void TestCfgJeu::missingKeysTakeTheirDefaults()
     const QString path = settingsPath(QStringLiteral("incomplet"));
     QVERIFY(writeFile(path, "[Config]\nNbMotMin=6\nNomUser=Zo\xE9\n"));
     auto cfg = window(path);
-    QCOMPARE(cfg->NbMotMin->value(), 6);
-    QCOMPARE(cfg->NbMotMax->value(), 25);
-    QCOMPARE(cfg->NbPointMin->value(), 4);
-    QCOMPARE(cfg->NbPointMax->value(), 52);
-    QCOMPARE(cfg->TempsPartie->value(), 5);
-    QVERIFY(!cfg->LimitTemps->isChecked());
-    QCOMPARE(cfg->NiveauDuJeu->value(), 1);
-    QVERIFY(!cfg->SonDefaut->isChecked());
-    QVERIFY(!cfg->PasDeSon->isChecked());
-    QCOMPARE(cfg->cbType->currentIndex(), 0);
+    QCOMPARE(control<TSpinEdit>(cfg, "NbMotMin")->value(), 6);
+    QCOMPARE(control<TSpinEdit>(cfg, "NbMotMax")->value(), 25);
+    QCOMPARE(control<TSpinEdit>(cfg, "NbPointMin")->value(), 4);
+    QCOMPARE(control<TSpinEdit>(cfg, "NbPointMax")->value(), 52);
+    QCOMPARE(control<TSpinEdit>(cfg, "TempsPartie")->value(), 5);
+    QVERIFY(!control<QCheckBox>(cfg, "LimitTemps")->isChecked());
+    QCOMPARE(control<TSpinEdit>(cfg, "NiveauDuJeu")->value(), 1);
+    QVERIFY(!control<QCheckBox>(cfg, "SonDefaut")->isChecked());
+    QVERIFY(!control<QCheckBox>(cfg, "PasDeSon")->isChecked());
+    QCOMPARE(control<QComboBox>(cfg, "cbType")->currentIndex(), 0);
     // Windows-1252 bytes in the file.
-    QCOMPARE(cfg->NomUser->text(), QString::fromLatin1("Zo\xE9"));
+    QCOMPARE(control<QLineEdit>(cfg, "NomUser")->text(), QString::fromLatin1("Zo\xE9"));
 }
 
 void TestCfgJeu::spinBoxesClampAndCouple_data()
@@ -273,11 +277,13 @@ void TestCfgJeu::spinBoxesClampAndCouple()
     const QString path = settingsPath(QStringLiteral("bornes"));
     QVERIFY(writeFile(path, "[Config]\n" + content + "\nTempsPartie=999\nNiveauDuJeu=0\n"));
     auto cfg = window(path);
-    QCOMPARE((QList<int>{cfg->NbMotMin->value(), cfg->NbMotMax->value(), cfg->NbPointMin->value(),
-                         cfg->NbPointMax->value()}),
+    QCOMPARE((QList<int>{control<TSpinEdit>(cfg, "NbMotMin")->value(),
+                         control<TSpinEdit>(cfg, "NbMotMax")->value(),
+                         control<TSpinEdit>(cfg, "NbPointMin")->value(),
+                         control<TSpinEdit>(cfg, "NbPointMax")->value()}),
              values);
-    QCOMPARE(cfg->TempsPartie->value(), 180);
-    QCOMPARE(cfg->NiveauDuJeu->value(), 1);
+    QCOMPARE(control<TSpinEdit>(cfg, "TempsPartie")->value(), 180);
+    QCOMPARE(control<TSpinEdit>(cfg, "NiveauDuJeu")->value(), 1);
 }
 
 void TestCfgJeu::booleansAreIntegers()
@@ -285,9 +291,9 @@ void TestCfgJeu::booleansAreIntegers()
     const QString path = settingsPath(QStringLiteral("booleens"));
     QVERIFY(writeFile(path, "[Config]\nLimitTemps=2\nPasDeSon=\nSonDefaut=0x1\n"));
     auto cfg = window(path);
-    QVERIFY(cfg->LimitTemps->isChecked());
-    QVERIFY(!cfg->PasDeSon->isChecked());
-    QVERIFY(cfg->SonDefaut->isChecked());
+    QVERIFY(control<QCheckBox>(cfg, "LimitTemps")->isChecked());
+    QVERIFY(!control<QCheckBox>(cfg, "PasDeSon")->isChecked());
+    QVERIFY(control<QCheckBox>(cfg, "SonDefaut")->isChecked());
 }
 
 void TestCfgJeu::storedPathsKeepTheirFolder()
@@ -299,15 +305,15 @@ void TestCfgJeu::storedPathsKeepTheirFolder()
     content.replace("SonPerdu=\n", "SonPerdu=/racine.wav\n");
     QVERIFY(writeFile(path, content));
     auto cfg = window(path);
-    QCOMPARE(cfg->SonGagner->text(), QStringLiteral("bravo.mp3"));
-    QCOMPARE(cfg->SonGagner->toolTip(), QStringLiteral("/home/x/Sons/"));
+    QCOMPARE(control<QLineEdit>(cfg, "SonGagner")->text(), QStringLiteral("bravo.mp3"));
+    QCOMPARE(control<QLineEdit>(cfg, "SonGagner")->toolTip(), QStringLiteral("/home/x/Sons/"));
     // On Linux a colon is a character of the name, not a drive.
-    QCOMPARE(cfg->NomUser->text(), QStringLiteral("A:B"));
-    QCOMPARE(cfg->NomUser->toolTip(), QString());
-    QCOMPARE(cfg->SonPerdu->text(), QStringLiteral("racine.wav"));
-    QCOMPARE(cfg->SonPerdu->toolTip(), QStringLiteral("/"));
+    QCOMPARE(control<QLineEdit>(cfg, "NomUser")->text(), QStringLiteral("A:B"));
+    QCOMPARE(control<QLineEdit>(cfg, "NomUser")->toolTip(), QString());
+    QCOMPARE(control<QLineEdit>(cfg, "SonPerdu")->text(), QStringLiteral("racine.wav"));
+    QCOMPARE(control<QLineEdit>(cfg, "SonPerdu")->toolTip(), QStringLiteral("/"));
 
-    QTest::mouseClick(cfg->btSave, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(cfg, "btSave"), Qt::LeftButton);
     QCOMPARE(readFile(path), content);
 }
 
@@ -316,11 +322,11 @@ void TestCfgJeu::listIndexOutOfRange()
     const QString path = settingsPath(QStringLiteral("liste"));
     QVERIFY(writeFile(path, "[Config]\ncbType=7\ncbGenre=-3\n"));
     auto cfg = window(path);
-    QCOMPARE(cfg->cbType->currentIndex(), -1);
-    QCOMPARE(cfg->cbGenre->currentIndex(), -1);
+    QCOMPARE(control<QComboBox>(cfg, "cbType")->currentIndex(), -1);
+    QCOMPARE(control<QComboBox>(cfg, "cbGenre")->currentIndex(), -1);
     QVERIFY(cfg->FiltreType().empty());
-    QVERIFY(cfg->cbGenre->isEnabled());
-    QTest::mouseClick(cfg->btSave, Qt::LeftButton);
+    QVERIFY(control<QComboBox>(cfg, "cbGenre")->isEnabled());
+    QTest::mouseClick(control<QPushButton>(cfg, "btSave"), Qt::LeftButton);
     const QByteArray saved = readFile(path);
     QVERIFY(saved.startsWith("[Config]\ncbType=-1\ncbGenre=-1\nNbMotMin=4\n"));
 }
@@ -334,15 +340,15 @@ void TestCfgJeu::unwritableFolderAtFirstStart()
     ReportBoxes boxes;
     auto cfg = window(path);
     // The run has the first start's values, as if the file had been written.
-    QCOMPARE(cfg->NbMotMin->value(), 5);
-    QCOMPARE(cfg->NbPointMin->value(), 5);
-    QCOMPARE(cfg->TempsPartie->value(), 30);
-    QVERIFY(cfg->LimitTemps->isChecked());
-    QVERIFY(cfg->SonDefaut->isChecked());
+    QCOMPARE(control<TSpinEdit>(cfg, "NbMotMin")->value(), 5);
+    QCOMPARE(control<TSpinEdit>(cfg, "NbPointMin")->value(), 5);
+    QCOMPARE(control<TSpinEdit>(cfg, "TempsPartie")->value(), 30);
+    QVERIFY(control<QCheckBox>(cfg, "LimitTemps")->isChecked());
+    QVERIFY(control<QCheckBox>(cfg, "SonDefaut")->isChecked());
     // The first start's save fails silently; the player's "Sauver" says why,
     // in one box naming the file.
     QCOMPARE(boxes.texts, QStringList());
-    QTest::mouseClick(cfg->btSave, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(cfg, "btSave"), Qt::LeftButton);
     QCOMPARE(boxes.texts.size(), 1);
     const QString text = boxes.texts.first();
     QVERIFY2(text.startsWith(QStringLiteral("La configuration n'a pas été sauvée.")),
@@ -369,10 +375,10 @@ void TestCfgJeu::saveKeepsForeignLines()
                               "X=1";
     QVERIFY(writeFile(path, before));
     auto cfg = window(path);
-    QCOMPARE(cfg->NbMotMin->value(), 4); // "6 ; commentaire" is not a number
-    QCOMPARE(cfg->NomUser->text(), QString::fromLatin1("Zo\xE9"));
-    cfg->NomUser->setText(QStringLiteral("Léa"));
-    QTest::mouseClick(cfg->btSave, Qt::LeftButton);
+    QCOMPARE(control<TSpinEdit>(cfg, "NbMotMin")->value(), 4); // "6 ; commentaire" is not a number
+    QCOMPARE(control<QLineEdit>(cfg, "NomUser")->text(), QString::fromLatin1("Zo\xE9"));
+    control<QLineEdit>(cfg, "NomUser")->setText(QStringLiteral("Léa"));
+    QTest::mouseClick(control<QPushButton>(cfg, "btSave"), Qt::LeftButton);
 
     const QByteArray after = readFile(path);
     QByteArray expected = "; Réglages de Corbelet\r\n"
@@ -404,11 +410,11 @@ void TestCfgJeu::damagedFilesLoadWhatTheyCan()
                          "\nNbMotMin=9\nNbMotMin=12\n";
     QVERIFY(writeFile(path, content));
     auto cfg = window(path);
-    QCOMPARE(cfg->NomUser->text().size(), 2047);
-    QCOMPARE(cfg->NbMotMin->value(), 9);
-    QCOMPARE(cfg->NbMotMax->value(), 25);
+    QCOMPARE(control<QLineEdit>(cfg, "NomUser")->text().size(), 2047);
+    QCOMPARE(control<TSpinEdit>(cfg, "NbMotMin")->value(), 9);
+    QCOMPARE(control<TSpinEdit>(cfg, "NbMotMax")->value(), 25);
     // The save rewrites the keys only: the junk and the long line stay.
-    QTest::mouseClick(cfg->btSave, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(cfg, "btSave"), Qt::LeftButton);
     const QByteArray after = readFile(path);
     QVERIFY(after.startsWith(junk + "\n" + QByteArray(10 * 1024 * 1024, 'L') +
                              "\n[Config]\nNomUser=" + QByteArray(2047, 'n') +
@@ -419,8 +425,8 @@ void TestCfgJeu::damagedFilesLoadWhatTheyCan()
     QVERIFY(QDir().mkpath(folder));
     ReportBoxes boxes;
     auto inFolder = window(folder);
-    QCOMPARE(inFolder->TempsPartie->value(), 5);
-    QTest::mouseClick(inFolder->btSave, Qt::LeftButton);
+    QCOMPARE(control<TSpinEdit>(inFolder, "TempsPartie")->value(), 5);
+    QTest::mouseClick(control<QPushButton>(inFolder, "btSave"), Qt::LeftButton);
     QCOMPARE(boxes.texts.size(), 1);
     QVERIFY(QFileInfo(folder).isDir());
 }
@@ -435,7 +441,7 @@ void TestCfgJeu::firstStartThroughALink()
     auto cfg = window(link);
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(readFile(m_folder.filePath(QStringLiteral("partage/corbelet.ini"))), newFileContent());
-    QCOMPARE(cfg->TempsPartie->value(), 30);
+    QCOMPARE(control<TSpinEdit>(cfg, "TempsPartie")->value(), 30);
 }
 
 void TestCfgJeu::readOnlyFileIsKept()
@@ -446,11 +452,11 @@ void TestCfgJeu::readOnlyFileIsKept()
     QVERIFY(writeFile(path, content));
     QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
     auto cfg = window(path);
-    QCOMPARE(cfg->NiveauDuJeu->value(), 3);
-    cfg->NiveauDuJeu->setValue(2);
+    QCOMPARE(control<TSpinEdit>(cfg, "NiveauDuJeu")->value(), 3);
+    control<TSpinEdit>(cfg, "NiveauDuJeu")->setValue(2);
     // "Sauver" says it failed, and the file stays as it was.
     ReportBoxes boxes;
-    QTest::mouseClick(cfg->btSave, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(cfg, "btSave"), Qt::LeftButton);
     QCOMPARE(boxes.texts.size(), 1);
     QVERIFY2(boxes.texts.first().contains(path), qPrintable(boxes.texts.first()));
     QCOMPARE(readFile(path), content);
@@ -465,28 +471,31 @@ void TestCfgJeu::looks()
     QCOMPARE(cfg->font().family(), QStringLiteral("Tahoma"));
     QCOMPARE(QFontInfo(cfg->font()).family(), QStringLiteral("Tahoma"));
 
-    QCOMPARE(cfg->PageControl1->count(), 4);
-    QCOMPARE(cfg->PageControl1->widget(0), cfg->tsGene);
-    QCOMPARE(cfg->PageControl1->widget(2), cfg->tsInfo);
-    QCOMPARE(cfg->PageControl1->currentIndex(), 0);
+    QCOMPARE(control<TPageControl>(cfg, "PageControl1")->count(), 4);
+    QCOMPARE(control<TPageControl>(cfg, "PageControl1")->widget(0),
+             control<QWidget>(cfg, "tsGene"));
+    QCOMPARE(control<TPageControl>(cfg, "PageControl1")->widget(2),
+             control<QWidget>(cfg, "tsInfo"));
+    QCOMPARE(control<TPageControl>(cfg, "PageControl1")->currentIndex(), 0);
 
-    QVERIFY(!cfg->cbCathegorie->isEnabled());
-    QCOMPARE(cfg->cbCathegorie->count(), 1);
-    QCOMPARE(cfg->cbCathegorie->itemText(0), QStringLiteral("Pas d'importance"));
+    QVERIFY(!control<QComboBox>(cfg, "cbCathegorie")->isEnabled());
+    QCOMPARE(control<QComboBox>(cfg, "cbCathegorie")->count(), 1);
+    QCOMPARE(control<QComboBox>(cfg, "cbCathegorie")->itemText(0),
+             QStringLiteral("Pas d'importance"));
     QStringList types;
-    for (int i = 0; i < cfg->cbType->count(); ++i)
-        types << cfg->cbType->itemText(i);
+    for (int i = 0; i < control<QComboBox>(cfg, "cbType")->count(); ++i)
+        types << control<QComboBox>(cfg, "cbType")->itemText(i);
     QCOMPARE(types, (QStringList{"Pas d'importance", "Verbe", "Adverbe", "Adjectif", "Nom"}));
     QStringList genres;
-    for (int i = 0; i < cfg->cbGenre->count(); ++i)
-        genres << cfg->cbGenre->itemText(i);
+    for (int i = 0; i < control<QComboBox>(cfg, "cbGenre")->count(); ++i)
+        genres << control<QComboBox>(cfg, "cbGenre")->itemText(i);
     QCOMPARE(genres, (QStringList{"Pas d'importance", "Feminin", "Masculin", "Invariable"}));
-    QVERIFY(!cfg->cbType->isEditable());
-    QVERIFY(!cfg->cbGenre->isEditable());
-    QCOMPARE(cfg->TempsPartie->singleStep(), 5);
-    QCOMPARE(cfg->NbMotMax->minimum(), 2);
-    QCOMPARE(cfg->NbPointMax->maximum(), 52);
-    QCOMPARE(cfg->NiveauDuJeu->maximum(), 3);
+    QVERIFY(!control<QComboBox>(cfg, "cbType")->isEditable());
+    QVERIFY(!control<QComboBox>(cfg, "cbGenre")->isEditable());
+    QCOMPARE(control<TSpinEdit>(cfg, "TempsPartie")->singleStep(), 5);
+    QCOMPARE(control<TSpinEdit>(cfg, "NbMotMax")->minimum(), 2);
+    QCOMPARE(control<TSpinEdit>(cfg, "NbPointMax")->maximum(), 52);
+    QCOMPARE(control<TSpinEdit>(cfg, "NiveauDuJeu")->maximum(), 3);
 
     // Each cue's entry is on the sound page with its picker, named after it:
     // the picker finds its entry by that name and opens a dialog titled with
@@ -494,12 +503,13 @@ void TestCfgJeu::looks()
     for (const auto& [cue, name] : kCues) {
         const QString entryName = QString::fromLatin1(name.data(), qsizetype(name.size()));
         QVERIFY(entryName.startsWith(QStringLiteral("Son")));
-        auto* entry = cfg->tsSon->findChild<QLineEdit*>(entryName);
-        auto* picker = cfg->tsSon->findChild<QToolButton*>(QStringLiteral("bt") + entryName.mid(3));
+        auto* entry = control<QWidget>(cfg, "tsSon")->findChild<QLineEdit*>(entryName);
+        auto* picker = control<QWidget>(cfg, "tsSon")
+                           ->findChild<QToolButton*>(QStringLiteral("bt") + entryName.mid(3));
         QVERIFY2(entry && picker, qPrintable(entryName));
         QVERIFY2(!picker->toolTip().isEmpty(), qPrintable(entryName));
     }
-    QVERIFY(cfg->btSave->x() < cfg->btValid->x());
+    QVERIFY(control<QPushButton>(cfg, "btSave")->x() < control<QPushButton>(cfg, "btValid")->x());
 }
 
 void TestCfgJeu::centredOnTheGameWindow()
@@ -528,10 +538,10 @@ void TestCfgJeu::textsFit()
     auto cfg = window(settingsPath(QStringLiteral("mesures")));
     cfg->show();
     QVERIFY(QTest::qWaitForWindowExposed(cfg.get()));
-    for (int page = 0; page < cfg->PageControl1->count(); ++page) {
-        cfg->PageControl1->setCurrentIndex(page);
-        QWidget* sheet = cfg->PageControl1->widget(page);
-        QCOMPARE(sheet->size(), cfg->PageControl1->pageSize());
+    for (int page = 0; page < control<TPageControl>(cfg, "PageControl1")->count(); ++page) {
+        control<TPageControl>(cfg, "PageControl1")->setCurrentIndex(page);
+        QWidget* sheet = control<TPageControl>(cfg, "PageControl1")->widget(page);
+        QCOMPARE(sheet->size(), control<TPageControl>(cfg, "PageControl1")->pageSize());
         // What scrolls inside the rules preview may be larger than its view.
         const auto scrolled = [sheet](const QWidget* control) {
             for (const QWidget* above = control->parentWidget(); above != sheet;
@@ -562,11 +572,14 @@ void TestCfgJeu::textsFit()
             }
         }
     }
-    QTabBar* tabs = cfg->PageControl1->tabBar();
-    QVERIFY(tabs->geometry().right() < cfg->PageControl1->width());
-    QVERIFY(cfg->laTitre->fontMetrics().horizontalAdvance(cfg->laTitre->text()) <
-            cfg->laTitre->width());
-    for (QPushButton* button : {cfg->btSave, cfg->btValid})
+    QTabBar* tabs = control<TPageControl>(cfg, "PageControl1")->tabBar();
+    QVERIFY(tabs->geometry().right() < control<TPageControl>(cfg, "PageControl1")->width());
+    QVERIFY(control<QLabel>(cfg, "laTitre")
+                ->fontMetrics()
+                .horizontalAdvance(control<QLabel>(cfg, "laTitre")->text()) <
+            control<QLabel>(cfg, "laTitre")->width());
+    for (QPushButton* button :
+         {control<QPushButton>(cfg, "btSave"), control<QPushButton>(cfg, "btValid")})
         QVERIFY(button->sizeHint().width() <= button->width());
 }
 
@@ -579,26 +592,26 @@ void TestCfgJeu::typePicks()
                                              " AND ref_type = 2", " AND ref_type = 1",
                                              " AND ref_type = 6"};
     for (int index : {4, 3, 2, 0}) {
-        QVERIFY(pick(cfg->cbType, index));
-        QCOMPARE(cfg->cbType->currentIndex(), index);
+        QVERIFY(pick(control<QComboBox>(cfg, "cbType"), index));
+        QCOMPARE(control<QComboBox>(cfg, "cbType")->currentIndex(), index);
         QCOMPARE(cfg->FiltreType(), fragments[index]);
-        QVERIFY(cfg->cbGenre->isEnabled());
+        QVERIFY(control<QComboBox>(cfg, "cbGenre")->isEnabled());
     }
     // A genre shown before "Verbe" goes back to "Pas d'importance" and the
     // list is locked until another type is picked.
-    cfg->cbGenre->setCurrentIndex(2);
-    QVERIFY(pick(cfg->cbType, 1));
+    control<QComboBox>(cfg, "cbGenre")->setCurrentIndex(2);
+    QVERIFY(pick(control<QComboBox>(cfg, "cbType"), 1));
     QCOMPARE(cfg->FiltreType(), fragments[1]);
-    QCOMPARE(cfg->cbGenre->currentIndex(), 0);
-    QVERIFY(!cfg->cbGenre->isEnabled());
+    QCOMPARE(control<QComboBox>(cfg, "cbGenre")->currentIndex(), 0);
+    QVERIFY(!control<QComboBox>(cfg, "cbGenre")->isEnabled());
     QVERIFY(cfg->FiltreGenre().empty());
-    QVERIFY(pick(cfg->cbType, 4));
-    QVERIFY(cfg->cbGenre->isEnabled());
-    QCOMPARE(cfg->cbGenre->currentIndex(), 0);
+    QVERIFY(pick(control<QComboBox>(cfg, "cbType"), 4));
+    QVERIFY(control<QComboBox>(cfg, "cbGenre")->isEnabled());
+    QCOMPARE(control<QComboBox>(cfg, "cbGenre")->currentIndex(), 0);
     QCOMPARE(cfg->FiltreType(), fragments[4]);
 
     // A selection set by the program is not a pick.
-    cfg->cbType->setCurrentIndex(2);
+    control<QComboBox>(cfg, "cbType")->setCurrentIndex(2);
     QCOMPARE(cfg->FiltreType(), fragments[4]);
 }
 
@@ -607,34 +620,34 @@ void TestCfgJeu::minMaxCoupling()
     auto cfg = window(settingsPath(QStringLiteral("couplage")));
     cfg->show();
     QVERIFY(QTest::qWaitForWindowActive(cfg.get()));
-    cfg->NbMotMin->setValue(10);
-    cfg->NbMotMax->setValue(10);
-    cfg->NbMotMin->setFocus();
-    QTest::keyClick(cfg->NbMotMin, Qt::Key_Up);
-    QCOMPARE(cfg->NbMotMin->value(), 10);
-    QCOMPARE(cfg->NbMotMin->text(), QStringLiteral("10"));
-    cfg->NbMotMax->setFocus();
-    QTest::keyClick(cfg->NbMotMax, Qt::Key_Down);
-    QCOMPARE(cfg->NbMotMax->value(), 10);
-    QCOMPARE(cfg->NbMotMin->value(), 10);
+    control<TSpinEdit>(cfg, "NbMotMin")->setValue(10);
+    control<TSpinEdit>(cfg, "NbMotMax")->setValue(10);
+    control<TSpinEdit>(cfg, "NbMotMin")->setFocus();
+    QTest::keyClick(control<TSpinEdit>(cfg, "NbMotMin"), Qt::Key_Up);
+    QCOMPARE(control<TSpinEdit>(cfg, "NbMotMin")->value(), 10);
+    QCOMPARE(control<TSpinEdit>(cfg, "NbMotMin")->text(), QStringLiteral("10"));
+    control<TSpinEdit>(cfg, "NbMotMax")->setFocus();
+    QTest::keyClick(control<TSpinEdit>(cfg, "NbMotMax"), Qt::Key_Down);
+    QCOMPARE(control<TSpinEdit>(cfg, "NbMotMax")->value(), 10);
+    QCOMPARE(control<TSpinEdit>(cfg, "NbMotMin")->value(), 10);
     // Apart, they move freely.
-    QTest::keyClick(cfg->NbMotMax, Qt::Key_Up);
-    QCOMPARE(cfg->NbMotMax->value(), 11);
-    cfg->NbMotMin->setFocus();
-    QTest::keyClick(cfg->NbMotMin, Qt::Key_Down);
-    QCOMPARE(cfg->NbMotMin->value(), 9);
+    QTest::keyClick(control<TSpinEdit>(cfg, "NbMotMax"), Qt::Key_Up);
+    QCOMPARE(control<TSpinEdit>(cfg, "NbMotMax")->value(), 11);
+    control<TSpinEdit>(cfg, "NbMotMin")->setFocus();
+    QTest::keyClick(control<TSpinEdit>(cfg, "NbMotMin"), Qt::Key_Down);
+    QCOMPARE(control<TSpinEdit>(cfg, "NbMotMin")->value(), 9);
 
     // Points: typing a minimum above the maximum gives way to the maximum.
-    cfg->NbPointMax->setValue(20);
-    cfg->NbPointMin->setFocus();
-    cfg->NbPointMin->selectAll();
-    QTest::keyClicks(cfg->NbPointMin, QStringLiteral("30"));
-    QCOMPARE(cfg->NbPointMin->value(), 20);
-    QCOMPARE(cfg->NbPointMax->value(), 20);
-    cfg->NbPointMax->setFocus();
-    cfg->NbPointMax->selectAll();
-    QTest::keyClicks(cfg->NbPointMax, QStringLiteral("8"));
-    QCOMPARE(cfg->NbPointMax->value(), 20);
+    control<TSpinEdit>(cfg, "NbPointMax")->setValue(20);
+    control<TSpinEdit>(cfg, "NbPointMin")->setFocus();
+    control<TSpinEdit>(cfg, "NbPointMin")->selectAll();
+    QTest::keyClicks(control<TSpinEdit>(cfg, "NbPointMin"), QStringLiteral("30"));
+    QCOMPARE(control<TSpinEdit>(cfg, "NbPointMin")->value(), 20);
+    QCOMPARE(control<TSpinEdit>(cfg, "NbPointMax")->value(), 20);
+    control<TSpinEdit>(cfg, "NbPointMax")->setFocus();
+    control<TSpinEdit>(cfg, "NbPointMax")->selectAll();
+    QTest::keyClicks(control<TSpinEdit>(cfg, "NbPointMax"), QStringLiteral("8"));
+    QCOMPARE(control<TSpinEdit>(cfg, "NbPointMax")->value(), 20);
 }
 
 void TestCfgJeu::spinBoxTyping()
@@ -642,7 +655,7 @@ void TestCfgJeu::spinBoxTyping()
     auto cfg = window(settingsPath(QStringLiteral("saisie")));
     cfg->show();
     QVERIFY(QTest::qWaitForWindowActive(cfg.get()));
-    QSpinBox* seconds = cfg->TempsPartie;
+    QSpinBox* seconds = control<TSpinEdit>(cfg, "TempsPartie");
     seconds->setFocus();
     QTest::keyClick(seconds, Qt::Key_Up);
     QCOMPARE(seconds->value(), 35);
@@ -662,7 +675,7 @@ void TestCfgJeu::spinBoxTyping()
     QCOMPARE(seconds->text(), QStringLiteral("1200"));
     QCOMPARE(seconds->value(), 180);
     // The text is clamped when the focus leaves.
-    cfg->NomUser->setFocus();
+    control<QLineEdit>(cfg, "NomUser")->setFocus();
     QTRY_COMPARE(seconds->text(), QStringLiteral("180"));
 
     // Signs and the decimal separator may be typed; a text that is not a
@@ -679,7 +692,7 @@ void TestCfgJeu::spinBoxTyping()
     QTest::keyClicks(seconds, separator + QStringLiteral("5"));
     QCOMPARE(seconds->text(), QStringLiteral("+40") + separator + QStringLiteral("5"));
     QCOMPARE(seconds->value(), 5);
-    cfg->NomUser->setFocus();
+    control<QLineEdit>(cfg, "NomUser")->setFocus();
     QTRY_COMPARE(seconds->text(), QStringLiteral("5"));
 
     // A value set by the program is clamped.
@@ -699,7 +712,7 @@ void TestCfgJeu::soundPicker()
     auto cfg = window(path);
     cfg->show();
     QVERIFY(QTest::qWaitForWindowExposed(cfg.get()));
-    cfg->PageControl1->setCurrentWidget(cfg->tsSon);
+    control<TPageControl>(cfg, "PageControl1")->setCurrentWidget(control<QWidget>(cfg, "tsSon"));
 
     QString title;
     QStringList filters;
@@ -719,7 +732,7 @@ void TestCfgJeu::soundPicker()
         name->setText(chosen);
         QTest::keyClick(name, Qt::Key_Return);
     });
-    QTest::mouseClick(cfg->btGagner, Qt::LeftButton);
+    QTest::mouseClick(control<QToolButton>(cfg, "btGagner"), Qt::LeftButton);
     QCOMPARE(title, QStringLiteral("Selection du son quand vous gagnez"));
     QCOMPARE(filters, (QStringList{"Fichier MP3 (*.mp3)", "Fichier Wav (*.wav)"}));
     QCOMPARE(filter, filters.first());
@@ -727,11 +740,12 @@ void TestCfgJeu::soundPicker()
     QCOMPARE(folder, QDir(QStringLiteral(CORBELET_RUN_DIR "/res")).absolutePath());
     QVERIFY(!native);
 
-    QCOMPARE(cfg->SonGagner->text(), QStringLiteral("bravo.mp3"));
-    QCOMPARE(cfg->SonGagner->toolTip(), sounds.filePath(QStringLiteral("Sons/")));
+    QCOMPARE(control<QLineEdit>(cfg, "SonGagner")->text(), QStringLiteral("bravo.mp3"));
+    QCOMPARE(control<QLineEdit>(cfg, "SonGagner")->toolTip(),
+             sounds.filePath(QStringLiteral("Sons/")));
     // Nothing is saved by the pick itself.
     QVERIFY(readFile(path).contains("\nSonGagner=\n"));
-    QTest::mouseClick(cfg->btSave, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(cfg, "btSave"), Qt::LeftButton);
     QVERIFY(readFile(path).contains("\nSonGagner=" + QFile::encodeName(chosen) + "\n"));
 }
 
@@ -744,7 +758,7 @@ void TestCfgJeu::soundPickerCancelled()
     auto cfg = window(path);
     cfg->show();
     QVERIFY(QTest::qWaitForWindowExposed(cfg.get()));
-    cfg->PageControl1->setCurrentWidget(cfg->tsSon);
+    control<TPageControl>(cfg, "PageControl1")->setCurrentWidget(control<QWidget>(cfg, "tsSon"));
     QString title;
     QTimer::singleShot(0, this, [&] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -752,10 +766,10 @@ void TestCfgJeu::soundPickerCancelled()
         title = dialog->windowTitle();
         QTest::keyClick(dialog, Qt::Key_Escape);
     });
-    QTest::mouseClick(cfg->btHello, Qt::LeftButton);
+    QTest::mouseClick(control<QToolButton>(cfg, "btHello"), Qt::LeftButton);
     QCOMPARE(title, QStringLiteral("Selection du son au lancement du programme"));
-    QCOMPARE(cfg->SonHello->text(), QStringLiteral("salut.wav"));
-    QCOMPARE(cfg->SonHello->toolTip(), QStringLiteral("/opt/sons/"));
+    QCOMPARE(control<QLineEdit>(cfg, "SonHello")->text(), QStringLiteral("salut.wav"));
+    QCOMPARE(control<QLineEdit>(cfg, "SonHello")->toolTip(), QStringLiteral("/opt/sons/"));
 }
 
 void TestCfgJeu::okHidesWithoutSaving()
@@ -765,18 +779,18 @@ void TestCfgJeu::okHidesWithoutSaving()
     const QByteArray before = readFile(path);
     cfg->show();
     QVERIFY(QTest::qWaitForWindowActive(cfg.get()));
-    cfg->NiveauDuJeu->setFocus();
-    QTest::keyClick(cfg->NiveauDuJeu, Qt::Key_Up);
-    cfg->NomUser->setFocus();
-    QTest::keyClicks(cfg->NomUser, QStringLiteral("Zoe"));
-    cfg->PageControl1->setCurrentWidget(cfg->tsSon);
-    QTest::mouseClick(cfg->PasDeSon, Qt::LeftButton);
-    QTest::mouseClick(cfg->btValid, Qt::LeftButton);
+    control<TSpinEdit>(cfg, "NiveauDuJeu")->setFocus();
+    QTest::keyClick(control<TSpinEdit>(cfg, "NiveauDuJeu"), Qt::Key_Up);
+    control<QLineEdit>(cfg, "NomUser")->setFocus();
+    QTest::keyClicks(control<QLineEdit>(cfg, "NomUser"), QStringLiteral("Zoe"));
+    control<TPageControl>(cfg, "PageControl1")->setCurrentWidget(control<QWidget>(cfg, "tsSon"));
+    QTest::mouseClick(control<QCheckBox>(cfg, "PasDeSon"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(cfg, "btValid"), Qt::LeftButton);
     QVERIFY(!cfg->isVisible());
     // The changes are live, and not saved.
-    QCOMPARE(cfg->NiveauDuJeu->value(), 2);
-    QVERIFY(cfg->PasDeSon->isChecked());
-    QCOMPARE(cfg->NomUser->text(), QStringLiteral("Zoe"));
+    QCOMPARE(control<TSpinEdit>(cfg, "NiveauDuJeu")->value(), 2);
+    QVERIFY(control<QCheckBox>(cfg, "PasDeSon")->isChecked());
+    QCOMPARE(control<QLineEdit>(cfg, "NomUser")->text(), QStringLiteral("Zoe"));
     QCOMPARE(readFile(path), before);
 
     // Closing from the title bar hides the window as "Ok" does.
@@ -789,8 +803,8 @@ void TestCfgJeu::okHidesWithoutSaving()
     // A restart shows the last saved values.
     cfg.reset();
     auto again = window(path);
-    QCOMPARE(again->NiveauDuJeu->value(), 1);
-    QVERIFY(again->NomUser->text().isEmpty());
+    QCOMPARE(control<TSpinEdit>(again, "NiveauDuJeu")->value(), 1);
+    QVERIFY(control<QLineEdit>(again, "NomUser")->text().isEmpty());
 }
 
 void TestCfgJeu::hintsAreOff()
@@ -798,10 +812,11 @@ void TestCfgJeu::hintsAreOff()
     auto cfg = window(settingsPath(QStringLiteral("bulles")));
     cfg->show();
     QVERIFY(QTest::qWaitForWindowExposed(cfg.get()));
-    cfg->PageControl1->setCurrentWidget(cfg->tsSon);
-    cfg->SonGagner->setToolTip(QStringLiteral("/home/x/Sons/"));
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{cfg->SonGagner, cfg->btSave, cfg->btGagner}) {
+    control<TPageControl>(cfg, "PageControl1")->setCurrentWidget(control<QWidget>(cfg, "tsSon"));
+    control<QLineEdit>(cfg, "SonGagner")->setToolTip(QStringLiteral("/home/x/Sons/"));
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             control<QLineEdit>(cfg, "SonGagner"), control<QPushButton>(cfg, "btSave"),
+             control<QToolButton>(cfg, "btGagner")}) {
         QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), control->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(control, &help);
         QVERIFY(!QToolTip::isVisible());
@@ -840,19 +855,23 @@ void TestCfgJeu::glyphs()
     const QString directory = program.path() + QLatin1Char('/');
     {
         auto cfg = window(path, directory);
-        QVERIFY(!cfg->btSave->icon().isNull());
-        QCOMPARE(cfg->btSave->iconSize(), QSize(16, 16));
-        const QImage normal = cfg->btSave->icon().pixmap(16, 16, QIcon::Normal).toImage();
-        const QImage disabled = cfg->btSave->icon().pixmap(16, 16, QIcon::Disabled).toImage();
+        QVERIFY(!control<QPushButton>(cfg, "btSave")->icon().isNull());
+        QCOMPARE(control<QPushButton>(cfg, "btSave")->iconSize(), QSize(16, 16));
+        const QImage normal =
+            control<QPushButton>(cfg, "btSave")->icon().pixmap(16, 16, QIcon::Normal).toImage();
+        const QImage disabled =
+            control<QPushButton>(cfg, "btSave")->icon().pixmap(16, 16, QIcon::Disabled).toImage();
         QCOMPARE(normal.pixelColor(8, 8), QColor(Qt::red));
         QCOMPARE(disabled.pixelColor(8, 8), QColor(Qt::gray));
         QCOMPARE(normal.pixelColor(0, 0).alpha(), 0); // the ground is transparent
-        QVERIFY(cfg->btValid->icon().isNull());
-        for (QToolButton* picker : {cfg->btHello, cfg->btGagner, cfg->btDecide}) {
+        QVERIFY(control<QPushButton>(cfg, "btValid")->icon().isNull());
+        for (QToolButton* picker :
+             {control<QToolButton>(cfg, "btHello"), control<QToolButton>(cfg, "btGagner"),
+              control<QToolButton>(cfg, "btDecide")}) {
             QVERIFY(!picker->icon().isNull());
             QCOMPARE(picker->toolButtonStyle(), Qt::ToolButtonIconOnly);
         }
-        QCOMPARE(cfg->NiveauDuJeu->value(), 3);
+        QCOMPARE(control<TSpinEdit>(cfg, "NiveauDuJeu")->value(), 3);
     }
 
     // A glyph that cannot be decoded is skipped like a missing one; the
@@ -860,32 +879,32 @@ void TestCfgJeu::glyphs()
     QVERIFY(writeFile(program.filePath(QStringLiteral("res/openson.bmp")), "BM pas une image"));
     QVERIFY(writeFile(path, "[Config]\nNiveauDuJeu=3\nSonHello=/a/b.mp3\n"));
     auto cfg = window(path, directory);
-    QVERIFY(cfg->btHello->icon().isNull());
-    QCOMPARE(cfg->btHello->text(), QStringLiteral("..."));
-    QCOMPARE(cfg->SonHello->text(), QStringLiteral("b.mp3"));
+    QVERIFY(control<QToolButton>(cfg, "btHello")->icon().isNull());
+    QCOMPARE(control<QToolButton>(cfg, "btHello")->text(), QStringLiteral("..."));
+    QCOMPARE(control<QLineEdit>(cfg, "SonHello")->text(), QStringLiteral("b.mp3"));
 }
 
 void TestCfgJeu::previewPageHasItsFinalSize()
 {
     auto cfg = window(settingsPath(QStringLiteral("apercu")));
-    const QSize atCreation = cfg->tsInfo->size();
+    const QSize atCreation = control<QWidget>(cfg, "tsInfo")->size();
     QVERIFY(atCreation.width() > 300 && atCreation.height() > 150);
     cfg->show();
     QVERIFY(QTest::qWaitForWindowExposed(cfg.get()));
     // The rules are rendered when their page first shows, not before.
-    QVERIFY(cfg->tsInfo->findChildren<QWidget*>().isEmpty());
-    cfg->PageControl1->setCurrentWidget(cfg->tsInfo);
-    QVERIFY(!cfg->tsInfo->findChildren<QWidget*>().isEmpty());
-    QCOMPARE(cfg->tsInfo->size(), atCreation);
-    QCOMPARE(cfg->tsGene->size(), atCreation);
+    QVERIFY(control<QWidget>(cfg, "tsInfo")->findChildren<QWidget*>().isEmpty());
+    control<TPageControl>(cfg, "PageControl1")->setCurrentWidget(control<QWidget>(cfg, "tsInfo"));
+    QVERIFY(!control<QWidget>(cfg, "tsInfo")->findChildren<QWidget*>().isEmpty());
+    QCOMPARE(control<QWidget>(cfg, "tsInfo")->size(), atCreation);
+    QCOMPARE(control<QWidget>(cfg, "tsGene")->size(), atCreation);
 }
 
 void TestCfgJeu::findComponent()
 {
     auto cfg = window(settingsPath(QStringLiteral("noms")));
-    QCOMPARE(cfg->FindComponent(QStringLiteral("sonGAGNER")), cfg->SonGagner);
-    QCOMPARE(cfg->FindComponent(QStringLiteral("NBMOTMIN")), cfg->NbMotMin);
-    QCOMPARE(cfg->FindComponent(QStringLiteral("btvalid")), cfg->btValid);
+    QCOMPARE(cfg->FindComponent(QStringLiteral("sonGAGNER")), control<QLineEdit>(cfg, "SonGagner"));
+    QCOMPARE(cfg->FindComponent(QStringLiteral("NBMOTMIN")), control<TSpinEdit>(cfg, "NbMotMin"));
+    QCOMPARE(cfg->FindComponent(QStringLiteral("btvalid")), control<QPushButton>(cfg, "btValid"));
     QCOMPARE(cfg->FindComponent(QStringLiteral("absent")), nullptr);
 }
 
@@ -904,11 +923,11 @@ void TestCfgJeu::gameSettingsReadTheControls()
         QCOMPARE(settings.chosenSound(cue).name, QLatin1String(name) + QStringLiteral(".wav"));
     }
 
-    cfg->NbMotMin->setValue(6);
-    cfg->NbMotMax->setValue(9);
-    cfg->NbPointMin->setValue(12);
-    cfg->NbPointMax->setValue(40);
-    QVERIFY(pick(cfg->cbType, WordFilters::Noun));
+    control<TSpinEdit>(cfg, "NbMotMin")->setValue(6);
+    control<TSpinEdit>(cfg, "NbMotMax")->setValue(9);
+    control<TSpinEdit>(cfg, "NbPointMin")->setValue(12);
+    control<TSpinEdit>(cfg, "NbPointMax")->setValue(40);
+    QVERIFY(pick(control<QComboBox>(cfg, "cbType"), WordFilters::Noun));
     const WordCatalogue::WordFilter filter = settings.wordFilter();
     QCOMPARE((std::array{filter.NbMotMin, filter.NbMotMax, filter.NbPointMin, filter.NbPointMax}),
              (std::array{6, 9, 12, 40}));
@@ -916,15 +935,15 @@ void TestCfgJeu::gameSettingsReadTheControls()
     QVERIFY(!filter.FiltreType.empty());
 
     // The levels are those of the game's rules.
-    QCOMPARE(cfg->NiveauDuJeu->maximum(), highestLevel());
-    cfg->NiveauDuJeu->setValue(highestLevel());
+    QCOMPARE(control<TSpinEdit>(cfg, "NiveauDuJeu")->maximum(), highestLevel());
+    control<TSpinEdit>(cfg, "NiveauDuJeu")->setValue(highestLevel());
     QCOMPARE(settings.level(), highestLevel());
-    cfg->TempsPartie->setValue(45);
+    control<TSpinEdit>(cfg, "TempsPartie")->setValue(45);
     QCOMPARE(settings.secondsPerPick(), 45);
     for (const bool ticked : {false, true}) {
-        cfg->LimitTemps->setChecked(ticked);
-        cfg->PasDeSon->setChecked(ticked);
-        cfg->SonDefaut->setChecked(!ticked);
+        control<QCheckBox>(cfg, "LimitTemps")->setChecked(ticked);
+        control<QCheckBox>(cfg, "PasDeSon")->setChecked(ticked);
+        control<QCheckBox>(cfg, "SonDefaut")->setChecked(!ticked);
         QCOMPARE(settings.timeLimited(), ticked);
         QCOMPARE(settings.soundsOff(), ticked);
         QCOMPARE(settings.defaultSounds(), !ticked);

@@ -6,6 +6,7 @@
 #include "config/tcfgjeu.h"
 #include "config/wordfilters.h"
 #include "tests/config/cfgtesthelpers.h"
+#include "tests/config/formcontrol.h"
 #include "tests/support/fixturebase.h"
 #include "wordstore/wordcatalogue.h"
 #include "wordstore/wordstore.h"
@@ -79,31 +80,31 @@ void TestCfgJeuGenres::genrePicks()
     cfg->show();
     QVERIFY(QTest::qWaitForWindowExposed(cfg.get()));
 
-    QVERIFY(pick(cfg->cbGenre, 1));
+    QVERIFY(pick(control<QComboBox>(cfg, "cbGenre"), 1));
     QCOMPARE(cfg->FiltreGenre(), " AND ref_genre IN (3, 12, 0)"s);
     QCOMPARE(m_query->SQL(), (std::vector<std::string>{
                                  "SELECT * FROM isgenre WHERE desc_genre LIKE", " \"%Fem%\""}));
 
     // "Verbe" resets and locks the genre list.
-    QVERIFY(pick(cfg->cbType, 1));
-    QCOMPARE(cfg->cbGenre->currentIndex(), 0);
-    QVERIFY(!cfg->cbGenre->isEnabled());
+    QVERIFY(pick(control<QComboBox>(cfg, "cbType"), 1));
+    QCOMPARE(control<QComboBox>(cfg, "cbGenre")->currentIndex(), 0);
+    QVERIFY(!control<QComboBox>(cfg, "cbGenre")->isEnabled());
     QVERIFY(cfg->FiltreGenre().empty());
     QCOMPARE(cfg->FiltreType(), " AND ref_type = 9 AND ref_genre = 35"s);
 
     // "Nom" unlocks it, still on "Pas d'importance".
-    QVERIFY(pick(cfg->cbType, 4));
-    QVERIFY(cfg->cbGenre->isEnabled());
-    QCOMPARE(cfg->cbGenre->currentIndex(), 0);
+    QVERIFY(pick(control<QComboBox>(cfg, "cbType"), 4));
+    QVERIFY(control<QComboBox>(cfg, "cbGenre")->isEnabled());
+    QCOMPARE(control<QComboBox>(cfg, "cbGenre")->currentIndex(), 0);
     QCOMPARE(cfg->FiltreType(), " AND ref_type = 6"s);
     QVERIFY(cfg->FiltreGenre().empty());
 
-    QVERIFY(pick(cfg->cbGenre, 2));
+    QVERIFY(pick(control<QComboBox>(cfg, "cbGenre"), 2));
     QCOMPARE(cfg->FiltreGenre(), " AND ref_genre IN (1, 0)"s);
-    QVERIFY(pick(cfg->cbGenre, 0));
+    QVERIFY(pick(control<QComboBox>(cfg, "cbGenre"), 0));
     QVERIFY(cfg->FiltreGenre().empty());
     // No genre of the base matches "%Inv%".
-    QVERIFY(pick(cfg->cbGenre, 3));
+    QVERIFY(pick(control<QComboBox>(cfg, "cbGenre"), 3));
     QCOMPARE(cfg->FiltreGenre(), " AND ref_genre IN (0)"s);
 
     // The fragments select words of the base as the game appends them.
@@ -111,7 +112,7 @@ void TestCfgJeuGenres::genrePicks()
                     cfg->FiltreGenre());
     m_query->Open();
     QCOMPARE(m_query->RecordCount(), std::size_t(0));
-    QVERIFY(pick(cfg->cbGenre, 1));
+    QVERIFY(pick(control<QComboBox>(cfg, "cbGenre"), 1));
     m_query->SetSQL("SELECT mots FROM motscommuns WHERE taille >= 4" + cfg->FiltreType() +
                     cfg->FiltreGenre() + " ORDER BY mots");
     m_query->Open();
@@ -125,13 +126,13 @@ void TestCfgJeuGenres::restartRestoresBothFragments()
         auto cfg = window(*m_query, QStringLiteral("reprise"));
         cfg->show();
         QVERIFY(QTest::qWaitForWindowExposed(cfg.get()));
-        QVERIFY(pick(cfg->cbType, 4));
-        QVERIFY(pick(cfg->cbGenre, 1));
-        QTest::mouseClick(cfg->btSave, Qt::LeftButton);
+        QVERIFY(pick(control<QComboBox>(cfg, "cbType"), 4));
+        QVERIFY(pick(control<QComboBox>(cfg, "cbGenre"), 1));
+        QTest::mouseClick(control<QPushButton>(cfg, "btSave"), Qt::LeftButton);
     }
     auto again = window(*m_query, QStringLiteral("reprise"));
-    QCOMPARE(again->cbType->currentIndex(), 4);
-    QCOMPARE(again->cbGenre->currentIndex(), 1);
+    QCOMPARE(control<QComboBox>(again, "cbType")->currentIndex(), 4);
+    QCOMPARE(control<QComboBox>(again, "cbGenre")->currentIndex(), 1);
     QCOMPARE(again->FiltreType(), " AND ref_type = 6"s);
     // The genre fragment needs the word store: it comes once the game has
     // connected it.
@@ -146,8 +147,8 @@ void TestCfgJeuGenres::restartOnVerb()
     QVERIFY(writeFile(path, "[Config]\ncbType=1\ncbGenre=2\n"));
     auto cfg = window(*m_query, QStringLiteral("verbe"));
     QCOMPARE(cfg->FiltreType(), " AND ref_type = 9 AND ref_genre = 35"s);
-    QCOMPARE(cfg->cbGenre->currentIndex(), 0);
-    QVERIFY(!cfg->cbGenre->isEnabled());
+    QCOMPARE(control<QComboBox>(cfg, "cbGenre")->currentIndex(), 0);
+    QVERIFY(!control<QComboBox>(cfg, "cbGenre")->isEnabled());
     m_query->SetSQL("SELECT 1");
     cfg->RestoreGenreFilter();
     QVERIFY(cfg->FiltreGenre().empty());
@@ -163,19 +164,19 @@ void TestCfgJeuGenres::failedGenreQuery()
     auto cfg = window(query, QStringLiteral("panne"));
     cfg->show();
     QVERIFY(QTest::qWaitForWindowExposed(cfg.get()));
-    QVERIFY(pick(cfg->cbGenre, 2));
+    QVERIFY(pick(control<QComboBox>(cfg, "cbGenre"), 2));
     QCOMPARE(cfg->FiltreGenre(), " AND ref_genre IN (1, 0)"s);
 
     store.Disconnect();
     store.Database = "absente";
-    cfg->cbGenre->setCurrentIndex(1);
+    control<QComboBox>(cfg, "cbGenre")->setCurrentIndex(1);
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, cfg->cbGenreClick());
     QVERIFY(cfg->FiltreGenre().empty());
 
     // The same at a restart.
-    QTest::mouseClick(cfg->btSave, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(cfg, "btSave"), Qt::LeftButton);
     auto again = window(query, QStringLiteral("panne"));
-    QCOMPARE(again->cbGenre->currentIndex(), 1);
+    QCOMPARE(control<QComboBox>(again, "cbGenre")->currentIndex(), 1);
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, again->RestoreGenreFilter());
     QVERIFY(again->FiltreGenre().empty());
 }

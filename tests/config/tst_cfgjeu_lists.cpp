@@ -4,7 +4,9 @@
 // choice the base refuses.
 
 #include "config/tcfgjeu.h"
+#include "config/tpagecontrol.h"
 #include "tests/config/cfgtesthelpers.h"
+#include "tests/config/formcontrol.h"
 #include "tests/support/fixturebase.h"
 #include "wordstore/wordcatalogue.h"
 #include "wordstore/wordlists.h"
@@ -79,19 +81,19 @@ void TestCfgJeuLists::pageChoosesTheList()
     QCOMPARE(count(), 5);
     cfg->RestoreWordList();
     QStringList entries;
-    for (int index = 0; index < cfg->cbListe->count(); ++index)
-        entries << cfg->cbListe->itemText(index);
+    for (int index = 0; index < control<QComboBox>(cfg, "cbListe")->count(); ++index)
+        entries << control<QComboBox>(cfg, "cbListe")->itemText(index);
     QCOMPARE(entries, (QStringList{"Tous les mots", "CE1 (2 mots)", "CE2 (1 mot)"}));
-    QCOMPARE(cfg->cbListe->currentIndex(), 2);
-    QVERIFY(cfg->cbListe->isEnabled());
+    QCOMPARE(control<QComboBox>(cfg, "cbListe")->currentIndex(), 2);
+    QVERIFY(control<QComboBox>(cfg, "cbListe")->isEnabled());
     QCOMPARE(ReadPlayedList(*m_store), std::optional<std::string>("CE2"));
     QCOMPARE(count(), 1);
 
     // A pick: the game's draw reads the list alone.
     cfg->show();
     QVERIFY(QTest::qWaitForWindowExposed(cfg.get()));
-    cfg->PageControl1->setCurrentWidget(cfg->tsListes);
-    QVERIFY(pick(cfg->cbListe, 1));
+    control<TPageControl>(cfg, "PageControl1")->setCurrentWidget(control<QWidget>(cfg, "tsListes"));
+    QVERIFY(pick(control<QComboBox>(cfg, "cbListe"), 1));
     QCOMPARE(count(), 2);
     std::set<std::string> drawn;
     for (int draw = 0; draw < 30; ++draw) {
@@ -100,24 +102,24 @@ void TestCfgJeuLists::pageChoosesTheList()
         drawn.insert(m_query->FindField(WordCatalogue::kWordText).AsString());
     }
     QCOMPARE(drawn, (std::set<std::string>{"ardoise", "cartable"}));
-    QTest::mouseClick(cfg->btSave, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(cfg, "btSave"), Qt::LeftButton);
     QVERIFY(readFile(settingsFile()).endsWith("[Listes]\ncbListe=CE1\n"));
 
     // All the words again, not saved: a restart brings the saved list back.
-    QVERIFY(pick(cfg->cbListe, 0));
+    QVERIFY(pick(control<QComboBox>(cfg, "cbListe"), 0));
     QCOMPARE(count(), 5);
     cfg.reset();
     auto again = window();
     again->RestoreWordList();
-    QCOMPARE(again->cbListe->currentIndex(), 1);
+    QCOMPARE(control<QComboBox>(again, "cbListe")->currentIndex(), 1);
     QCOMPARE(count(), 2);
 
     // A choice the base refuses leaves the base and the page as they were.
     m_store->Database = "absente";
-    again->cbListe->setCurrentIndex(2);
+    control<QComboBox>(again, "cbListe")->setCurrentIndex(2);
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, again->cbListeClick());
     m_store->Database = WordCatalogue::kDatabase;
-    QCOMPARE(again->cbListe->currentIndex(), 1);
+    QCOMPARE(control<QComboBox>(again, "cbListe")->currentIndex(), 1);
     QCOMPARE(ReadPlayedList(*m_store), std::optional<std::string>("CE1"));
     QCOMPARE(count(), 2);
 
@@ -125,7 +127,7 @@ void TestCfgJeuLists::pageChoosesTheList()
     QVERIFY(writeFile(settingsFile(), "[Listes]\ncbListe=CM2\n"));
     again = window();
     again->RestoreWordList();
-    QCOMPARE(again->cbListe->currentIndex(), 1);
+    QCOMPARE(control<QComboBox>(again, "cbListe")->currentIndex(), 1);
     QCOMPARE(count(), 2);
 }
 

@@ -6,8 +6,11 @@
 // (tests/game/words.tsv), with every sound cue and beep it asks for recorded.
 
 #include "config/tcfgjeu.h"
+#include "config/tspinedit.h"
+#include "game/gamesound.h"
 #include "game/tchecklistbox.h"
 #include "game/tpendform.h"
+#include "tests/config/formcontrol.h"
 #include "tests/game/settingsstandin.h"
 #include "tests/support/fixturebase.h"
 
@@ -16,12 +19,12 @@
 #include <QEvent>
 #include <QFrame>
 #include <QList>
-#include <QPair>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 // What the window sees when it gains or loses the activation.
@@ -30,6 +33,43 @@ inline void sendActivation(QWidget* window, bool active)
     QEvent event(active ? QEvent::WindowActivate : QEvent::WindowDeactivate);
     QCoreApplication::sendEvent(window, &event);
 }
+
+// What the window asks to hear, recorded; passed on to `player` when one is set.
+class RecordingSound : public GameSound
+{
+public:
+    QStringList cues; // by name
+    int beeps = 0;
+    int closes = 0;
+    GameSound* player = nullptr;
+    // Called at each request, once it is recorded.
+    std::function<void()> heard;
+
+    void play(Cue cue) override
+    {
+        cues.append(QLatin1String(cueName(cue)));
+        passOn([&] { player->play(cue); });
+    }
+    void beep() override
+    {
+        ++beeps;
+        passOn([&] { player->beep(); });
+    }
+    void close() override
+    {
+        ++closes;
+        passOn([&] { player->close(); });
+    }
+
+private:
+    template <typename Request> void passOn(Request request)
+    {
+        if (heard)
+            heard();
+        if (player)
+            request();
+    }
+};
 
 class GameWindowFixture : public QObject
 {
@@ -51,19 +91,26 @@ protected:
     {
         destroyWindow();
         m_standIn = SettingsStandIn();
-        m_cues.clear();
-        m_beeps = 0;
+        m_sound = RecordingSound();
+        m_player.reset();
         const QString folder =
             programDirectory.isEmpty() ? m_program.path() + QLatin1Char('/') : programDirectory;
-        m_form = std::make_unique<TPendForm>(folder);
+        m_form = std::make_unique<TPendForm>(m_sound, folder);
         // Owned by the game window, as in the program.
         m_cfg = std::make_unique<TCfgJeu>(m_form->wordQuery(), folder,
                                           folder + QStringLiteral("corbelet.ini"), m_form.get());
         m_form->setConfiguration(m_cfg.get());
-        m_form->setCueObserver([this](const QString& cue, const QString& file) {
-            m_cues.append({cue, file});
-        });
-        m_form->setBeepObserver([this] { ++m_beeps; });
+        m_folder = folder;
+    }
+
+    // The window's requests also go to the sound player, with the files of
+    // the configuration window's settings.
+    GameSoundPlayer& playSounds()
+    {
+        m_player = std::make_unique<GameSoundPlayer>(m_folder);
+        m_player->setSettings(m_cfg.get());
+        m_sound.player = m_player.get();
+        return *m_player;
     }
 
     // The window reads its settings from m_standIn instead of the
@@ -83,22 +130,22 @@ protected:
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
         sendActivation(m_form.get(), true);
-        QVERIFY(m_form->paInfo->isVisible());
-        QTest::mouseClick(m_form->btValid, Qt::LeftButton);
-        QVERIFY(!m_form->paInfo->isVisible());
-        m_cues.clear();
+        QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
+        QTest::mouseClick(control<QPushButton>(m_form, "btValid"), Qt::LeftButton);
+        QVERIFY(!control<QFrame>(m_form, "paInfo")->isVisible());
+        m_sound.cues.clear();
     }
 
     // Words of lengths 4 to 25 within the given points.
     void selectPoints(int minimum, int maximum)
     {
-        m_cfg->NbMotMin->setValue(4);
-        m_cfg->NbMotMax->setValue(25);
-        m_cfg->NbPointMax->setValue(52);
-        m_cfg->NbPointMin->setValue(minimum);
-        m_cfg->NbPointMax->setValue(maximum);
-        QCOMPARE(m_cfg->NbPointMin->value(), minimum);
-        QCOMPARE(m_cfg->NbPointMax->value(), maximum);
+        control<TSpinEdit>(m_cfg, "NbMotMin")->setValue(4);
+        control<TSpinEdit>(m_cfg, "NbMotMax")->setValue(25);
+        control<TSpinEdit>(m_cfg, "NbPointMax")->setValue(52);
+        control<TSpinEdit>(m_cfg, "NbPointMin")->setValue(minimum);
+        control<TSpinEdit>(m_cfg, "NbPointMax")->setValue(maximum);
+        QCOMPARE(control<TSpinEdit>(m_cfg, "NbPointMin")->value(), minimum);
+        QCOMPARE(control<TSpinEdit>(m_cfg, "NbPointMax")->value(), maximum);
     }
     void selectWord(int points) { selectPoints(points, points); }
 
@@ -106,24 +153,20 @@ protected:
     QListWidgetItem* letterItem(const QString& symbol) const
     {
         const QList<QListWidgetItem*> items =
-            m_form->ListeLettre->findItems(symbol, Qt::MatchExactly);
+            control<TCheckListBox>(m_form, "ListeLettre")->findItems(symbol, Qt::MatchExactly);
         return items.isEmpty() ? nullptr : items.front();
     }
 
     // The cue names asked for, in order.
-    QStringList cues() const
-    {
-        QStringList names;
-        for (const auto& cue : m_cues)
-            names.append(cue.first);
-        return names;
-    }
+    QStringList cues() const { return m_sound.cues; }
 
     std::unique_ptr<FixtureBase> m_base;
     QTemporaryDir m_program;
     SettingsStandIn m_standIn; // outlives the window that may read it
+    // Outlive the window that plays through them.
+    std::unique_ptr<GameSoundPlayer> m_player;
+    RecordingSound m_sound;
+    QString m_folder;
     std::unique_ptr<TPendForm> m_form;
     std::unique_ptr<TCfgJeu> m_cfg;
-    QList<QPair<QString, QString>> m_cues; // cue, file
-    int m_beeps = 0;
 };

@@ -8,7 +8,6 @@
 #include "config/tpagecontrol.h"
 #include "game/tchecklistbox.h"
 #include "game/timage.h"
-#include "sound/gessound.h"
 #include "tests/sound/soundtestsupport.h"
 
 #include <QAccessible>
@@ -114,10 +113,10 @@ void TestGameAccess::startByKeys()
     m_form->show();
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-    QVERIFY(m_form->paInfo->isVisible());
+    QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
     key(Qt::Key_Return);
-    QVERIFY(!m_form->paInfo->isVisible());
-    m_cues.clear();
+    QVERIFY(!control<QFrame>(m_form, "paInfo")->isVisible());
+    m_sound.cues.clear();
 }
 
 void TestGameAccess::key(Qt::Key code, Qt::KeyboardModifiers modifiers, const QString& text)
@@ -140,7 +139,7 @@ void TestGameAccess::returnToWindow()
 {
     sendActivation(m_form.get(), false);
     sendActivation(m_form.get(), true);
-    QVERIFY(m_form->paInfo->isVisible());
+    QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
 }
 
 // Answers the next box, once it shows, with the named button.
@@ -175,33 +174,34 @@ void TestGameAccess::wordWonAndWordLostByKeys()
     // Accented letters fold, either case picks, the typographic apostrophe
     // is the apostrophe; every pick ticks its item as a click would.
     type(QStringLiteral("\u00E2\u00F9J\u00F4rd\u2019"));
-    QCOMPARE(m_form->affMot->text(), QStringLiteral("AUJOURD'\u2022U\u2022"));
+    QCOMPARE(control<QLabel>(m_form, "affMot")->text(), QStringLiteral("AUJOURD'\u2022U\u2022"));
     for (const char* symbol : {"A", "U", "J", "O", "R", "D", "'"})
         QCOMPARE(letterItem(QLatin1String(symbol))->checkState(), Qt::Checked);
     QCOMPARE(letterItem(QStringLiteral("E"))->checkState(), Qt::Unchecked);
     QCOMPARE(cues().count(QStringLiteral("SonBonneLettre")), 9);
     type(QStringLiteral("h\u00EF"));
-    QVERIFY(m_form->paInfo->isVisible());
-    QCOMPARE(m_form->laTextInfo->text(),
+    QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
+    QCOMPARE(control<QLabel>(m_form, "laTextInfo")->text(),
              QStringLiteral("BRAVO !!!\r\nC'était : AUJOURD'HUI\r\nGagner en :9"));
-    QCOMPARE(m_form->Panel3->text(), QStringLiteral(" Score : 40"));
+    QCOMPARE(control<QLabel>(m_form, "Panel3")->text(), QStringLiteral(" Score : 40"));
     QCOMPARE(cues().last(), QStringLiteral("SonGagner"));
 
     // Enter on the result draws the next word, which is lost by keys: the
     // hyphen is a symbol of the list like the letters.
     selectWord(12); // table
     key(Qt::Key_Return);
-    QVERIFY(!m_form->paInfo->isVisible());
+    QVERIFY(!control<QFrame>(m_form, "paInfo")->isVisible());
     QCOMPARE(m_form->game().word().Mot, std::string("TABLE"));
     type(QStringLiteral("t-zyxwvqkj"));
     QCOMPARE(m_form->game().word().NbErreur, 9);
-    QVERIFY(!m_form->paInfo->isVisible());
+    QVERIFY(!control<QFrame>(m_form, "paInfo")->isVisible());
     type(QStringLiteral("g"));
-    QVERIFY(m_form->paInfo->isVisible());
-    QCOMPARE(m_form->laTextInfo->text(), QStringLiteral("Perdu !\r\nC'était : TABLE"));
-    QVERIFY(!m_form->ImgTete->isHidden());
-    QCOMPARE(m_form->Panel3->text(), QStringLiteral(" Score : 28"));
-    QCOMPARE(m_form->Panel2->text(), QStringLiteral(" Juste(s) : 1/1"));
+    QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
+    QCOMPARE(control<QLabel>(m_form, "laTextInfo")->text(),
+             QStringLiteral("Perdu !\r\nC'était : TABLE"));
+    QVERIFY(!control<TImage>(m_form, "ImgTete")->isHidden());
+    QCOMPARE(control<QLabel>(m_form, "Panel3")->text(), QStringLiteral(" Score : 28"));
+    QCOMPARE(control<QLabel>(m_form, "Panel2")->text(), QStringLiteral(" Juste(s) : 1/1"));
 }
 
 void TestGameAccess::repeatedLetterByKey()
@@ -210,20 +210,20 @@ void TestGameAccess::repeatedLetterByKey()
     selectWord(10); // chien
     key(Qt::Key_Return);
     type(QStringLiteral("c"));
-    m_cues.clear();
+    m_sound.cues.clear();
     type(QStringLiteral("\u00C7")); // Ç, with Caps Lock
-    QCOMPARE(m_beeps, 1);
-    QCOMPARE(m_form->Label3->text(), QStringLiteral("Lettre déjà essayée"));
+    QCOMPARE(m_sound.beeps, 1);
+    QCOMPARE(control<QLabel>(m_form, "Label3")->text(), QStringLiteral("Lettre déjà essayée"));
     QCOMPARE(letterItem(QStringLiteral("C"))->checkState(), Qt::Checked);
     QCOMPARE(m_form->game().word().NbEssai, 1);
-    QVERIFY(m_cues.isEmpty());
+    QVERIFY(cues().isEmpty());
 
     // A held key repeats nothing.
     QTest::sendKeyEvent(QTest::Press, m_form->windowHandle(), Qt::Key_C, QStringLiteral("c"),
                         Qt::NoModifier);
     QTest::simulateEvent(m_form->windowHandle(), true, Qt::Key_C, Qt::NoModifier,
                          QStringLiteral("c"), true);
-    QCOMPARE(m_beeps, 2);
+    QCOMPARE(m_sound.beeps, 2);
 }
 
 void TestGameAccess::keysWhileThePanelShowsOrNoWordIsInPlay()
@@ -232,7 +232,7 @@ void TestGameAccess::keysWhileThePanelShowsOrNoWordIsInPlay()
     // No word yet: a letter does nothing.
     type(QStringLiteral("e"));
     QCOMPARE(letterItem(QStringLiteral("E"))->checkState(), Qt::Unchecked);
-    QCOMPARE(m_beeps, 0);
+    QCOMPARE(m_sound.beeps, 0);
 
     selectWord(10); // chien
     key(Qt::Key_Return);
@@ -242,41 +242,41 @@ void TestGameAccess::keysWhileThePanelShowsOrNoWordIsInPlay()
     QCOMPARE(letterItem(QStringLiteral("C"))->checkState(), Qt::Unchecked);
     // Space presses the panel's OK, which only closes the statistics.
     key(Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
-    QVERIFY(!m_form->paInfo->isVisible());
+    QVERIFY(!control<QFrame>(m_form, "paInfo")->isVisible());
     QCOMPARE(m_form->game().record().NbMotJoue, 0);
     // So does the keypad's Enter.
     returnToWindow();
     key(Qt::Key_Enter, Qt::KeypadModifier, QStringLiteral("\r"));
-    QVERIFY(!m_form->paInfo->isVisible());
+    QVERIFY(!control<QFrame>(m_form, "paInfo")->isVisible());
     QCOMPARE(m_form->game().record().NbMotJoue, 0);
 
     // A word won takes no more letters, with or without its result showing.
     type(QStringLiteral("chien"));
-    QVERIFY(m_form->paInfo->isVisible());
+    QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
     type(QStringLiteral("z"));
     returnToWindow();
     key(Qt::Key_Return);
-    QVERIFY(!m_form->paInfo->isVisible());
+    QVERIFY(!control<QFrame>(m_form, "paInfo")->isVisible());
     type(QStringLiteral("z"));
     QCOMPARE(m_form->game().word().NbErreur, 0);
     QCOMPARE(letterItem(QStringLiteral("Z"))->checkState(), Qt::Unchecked);
     QCOMPARE(m_form->game().record().NbMotJoue, 0);
-    QCOMPARE(m_beeps, 0);
+    QCOMPARE(m_sound.beeps, 0);
 }
 
 void TestGameAccess::focusAfterADrawAndAfterThePanel()
 {
     startByKeys();
     // Before the first draw, "Commencer" is the control to press.
-    QCOMPARE(QApplication::focusWidget(), m_form->btMot);
+    QCOMPARE(QApplication::focusWidget(), control<QPushButton>(m_form, "btMot"));
 
     // A click on "Suivant >>" leaves the focus on the letters: the letter
     // then Space loop picks letters and never draws a word again.
     selectWord(8); // ananas
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
-    QCOMPARE(QApplication::focusWidget(), m_form->ListeLettre);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
-    QCOMPARE(QApplication::focusWidget(), m_form->ListeLettre);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), control<TCheckListBox>(m_form, "ListeLettre"));
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), control<TCheckListBox>(m_form, "ListeLettre"));
     QCOMPARE(m_form->game().record().NbMotJoue, 1);
     for (const char* letter : {"n", "z"}) {
         type(QLatin1String(letter));
@@ -287,31 +287,33 @@ void TestGameAccess::focusAfterADrawAndAfterThePanel()
 
     // The panel takes the focus while it shows and gives it back to the letters.
     returnToWindow();
-    QCOMPARE(QApplication::focusWidget(), m_form->btValid);
-    QTest::mouseClick(m_form->btValid, Qt::LeftButton);
-    QCOMPARE(QApplication::focusWidget(), m_form->ListeLettre);
+    QCOMPARE(QApplication::focusWidget(), control<QPushButton>(m_form, "btValid"));
+    QTest::mouseClick(control<QPushButton>(m_form, "btValid"), Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), control<TCheckListBox>(m_form, "ListeLettre"));
     type(QStringLiteral("s"));
     QCOMPARE(m_form->game().word().NbEssai, 3);
-    QCOMPARE(QApplication::focusWidget(), m_form->ListeLettre);
+    QCOMPARE(QApplication::focusWidget(), control<TCheckListBox>(m_form, "ListeLettre"));
 }
 
 void TestGameAccess::tabOrder()
 {
     startByKeys();
     key(Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), m_form->ListeLettre);
+    QCOMPARE(QApplication::focusWidget(), control<TCheckListBox>(m_form, "ListeLettre"));
     QList<QWidget*> order;
     for (int press = 0; press < 4; ++press) {
         key(Qt::Key_Tab);
         order.append(QApplication::focusWidget());
     }
-    QCOMPARE(order, (QList<QWidget*>{m_form->btMot, m_form->btCfg, m_form->btFermer,
-                                     m_form->ListeLettre}));
+    QCOMPARE(order, (QList<QWidget*>{control<QPushButton>(m_form, "btMot"),
+                                     control<QPushButton>(m_form, "btCfg"),
+                                     control<QPushButton>(m_form, "btFermer"),
+                                     control<TCheckListBox>(m_form, "ListeLettre")}));
     // Space on a focused button is the button's.
     key(Qt::Key_Tab);
     key(Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
     QCOMPARE(m_form->game().record().NbMotJoue, 1);
-    QCOMPARE(QApplication::focusWidget(), m_form->ListeLettre);
+    QCOMPARE(QApplication::focusWidget(), control<TCheckListBox>(m_form, "ListeLettre"));
 }
 
 void TestGameAccess::shortcuts()
@@ -325,7 +327,7 @@ void TestGameAccess::shortcuts()
     // Escape and Ctrl+Q are the quit button: its cue, then the confirmation.
     for (const QKeyCombination quit :
          {QKeyCombination(Qt::Key_Escape), QKeyCombination(Qt::ControlModifier, Qt::Key_Q)}) {
-        m_cues.clear();
+        m_sound.cues.clear();
         answerOnConfirmation(QStringLiteral("Non"));
         key(quit.key(), quit.keyboardModifiers());
         QTRY_COMPARE(m_answeredBox, QStringLiteral("Voulez-vous vraiment quitter le jeu"));
@@ -340,20 +342,21 @@ void TestGameAccess::shortcuts()
     QVERIFY(!m_cfg->isVisible());
     key(Qt::Key_Comma, Qt::ControlModifier);
     QTRY_VERIFY(m_cfg->isVisible());
-    QCOMPARE(m_cfg->PageControl1->currentIndex(), 0);
+    QCOMPARE(control<TPageControl>(m_cfg, "PageControl1")->currentIndex(), 0);
     // The game's keys stay in the game window: Escape there closes it.
     QVERIFY(QTest::qWaitForWindowActive(m_cfg.get()));
-    m_cues.clear();
+    m_sound.cues.clear();
     answerOnConfirmation(QStringLiteral("Non")); // should the game ask to quit
     QTest::sendKeyEvent(QTest::Click, m_cfg->windowHandle(), Qt::Key_Escape, QString(),
                         Qt::NoModifier);
     QTRY_VERIFY(!m_cfg->isVisible());
-    QVERIFY(m_cues.isEmpty());
+    QVERIFY(cues().isEmpty());
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
     key(Qt::Key_F1);
     QTRY_VERIFY(m_cfg->isVisible());
-    QCOMPARE(m_cfg->PageControl1->currentWidget(), m_cfg->tsInfo);
+    QCOMPARE(control<TPageControl>(m_cfg, "PageControl1")->currentWidget(),
+             control<QWidget>(m_cfg, "tsInfo"));
     m_cfg->hide();
 }
 
@@ -369,11 +372,11 @@ void TestGameAccess::accessibleNamesRolesAndStates()
         QAccessible::Role role;
         const char* name;
     } controls[] = {
-        {m_form->btFermer, QAccessible::Button, "Quitter le jeu"},
-        {m_form->btCfg, QAccessible::Button, "Configuration du logiciel"},
-        {m_form->btMot, QAccessible::Button, "Commencer"},
-        {m_form->btValid, QAccessible::Button, "OK"},
-        {m_form->ListeLettre, QAccessible::List, "Lettres"},
+        {control<QPushButton>(m_form, "btFermer"), QAccessible::Button, "Quitter le jeu"},
+        {control<QPushButton>(m_form, "btCfg"), QAccessible::Button, "Configuration du logiciel"},
+        {control<QPushButton>(m_form, "btMot"), QAccessible::Button, "Commencer"},
+        {control<QPushButton>(m_form, "btValid"), QAccessible::Button, "OK"},
+        {control<TCheckListBox>(m_form, "ListeLettre"), QAccessible::List, "Lettres"},
     };
     for (const auto& control : controls) {
         QAccessibleInterface* interface = accessible(control.control);
@@ -381,16 +384,17 @@ void TestGameAccess::accessibleNamesRolesAndStates()
         QCOMPARE(interface->role(), control.role);
         QCOMPARE(interface->text(QAccessible::Name), QString::fromUtf8(control.name));
     }
-    QCOMPARE(accessible(m_form->paInfo)->role(), QAccessible::AlertMessage);
-    QCOMPARE(accessible(m_form->btCfg)->text(QAccessible::Description),
+    QCOMPARE(accessible(control<QFrame>(m_form, "paInfo"))->role(), QAccessible::AlertMessage);
+    QCOMPARE(accessible(control<QPushButton>(m_form, "btCfg"))->text(QAccessible::Description),
              QStringLiteral("Configuration du logiciel"));
 
     startGame();
     selectWord(15); // maison
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     m_form->TimerGame->stop(); // ticks come from the test only
-    QCOMPARE(accessible(m_form->btMot)->text(QAccessible::Name), QStringLiteral("Suivant >>"));
-    QAccessibleInterface* word = accessible(m_form->affMot);
+    QCOMPARE(accessible(control<QPushButton>(m_form, "btMot"))->text(QAccessible::Name),
+             QStringLiteral("Suivant >>"));
+    QAccessibleInterface* word = accessible(control<QLabel>(m_form, "affMot"));
     QCOMPARE(word->text(QAccessible::Name),
              QStringLiteral("blanc, blanc, blanc, blanc, blanc, blanc, 6 lettres"));
     m_form->pickTypedLetter('S');
@@ -399,7 +403,7 @@ void TestGameAccess::accessibleNamesRolesAndStates()
              QStringLiteral("M, blanc, blanc, S, blanc, blanc, 6 lettres"));
 
     // Each letter says whether it was tried.
-    QAccessibleInterface* list = accessible(m_form->ListeLettre);
+    QAccessibleInterface* list = accessible(control<TCheckListBox>(m_form, "ListeLettre"));
     QCOMPARE(list->childCount(), 28);
     for (int row = 0; row < list->childCount(); ++row) {
         QAccessibleInterface* cell = list->child(row);
@@ -411,19 +415,19 @@ void TestGameAccess::accessibleNamesRolesAndStates()
     // The panel reads as its message; the countdown as its purpose, its
     // current text as its description.
     returnToWindow();
-    QVERIFY(accessible(m_form->paInfo)
+    QVERIFY(accessible(control<QFrame>(m_form, "paInfo"))
                 ->text(QAccessible::Name)
                 .startsWith(QStringLiteral("Nombre de mots : Total dans le programme : 10")));
-    m_form->btValid->click();
+    control<QPushButton>(m_form, "btValid")->click();
     m_form->TimerGameTimer();
-    QAccessibleInterface* countdown = accessible(m_form->paTempsRestant);
+    QAccessibleInterface* countdown = accessible(control<QLabel>(m_form, "paTempsRestant"));
     QCOMPARE(countdown->text(QAccessible::Name), QStringLiteral("Temps restant"));
     QCOMPARE(countdown->text(QAccessible::Description), QStringLiteral("Reste : 29s"));
 
     // The word once found: the panel tells it, the word display is empty.
     for (const char letter : {'A', 'I', 'O', 'N'})
         m_form->pickTypedLetter(letter);
-    QVERIFY(m_form->paInfo->isVisible());
+    QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
     QVERIFY(word->text(QAccessible::Name).isEmpty());
 }
 
@@ -514,12 +518,12 @@ void TestGameAccess::configurationNamesFromLabels()
 void TestGameAccess::gallowsIsOnePictureThatCountsMistakes()
 {
     startGame();
-    QAccessibleInterface* gallows = accessible(m_form->Shape1);
+    QAccessibleInterface* gallows = accessible(control<QFrame>(m_form, "Shape1"));
     QCOMPARE(gallows->role(), QAccessible::Graphic);
     QCOMPARE(gallows->text(QAccessible::Name), QStringLiteral("Potence : aucun mot en jeu"));
-    m_cfg->NiveauDuJeu->setValue(2);
+    control<TSpinEdit>(m_cfg, "NiveauDuJeu")->setValue(2);
     selectWord(10); // chien
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     m_form->TimerGame->stop(); // ticks come from the test only
     QCOMPARE(gallows->text(QAccessible::Name), QStringLiteral("Potence : 0 erreur sur 8"));
     for (const char letter : {'Z', 'C', 'Y', 'X'})
@@ -530,7 +534,9 @@ void TestGameAccess::gallowsIsOnePictureThatCountsMistakes()
     // gallows is.
     QAccessibleInterface* window = accessible(m_form.get());
     QVERIFY(window->indexOfChild(gallows) >= 0);
-    for (QWidget* decoration : QList<QWidget*>{m_form->ImgBas, m_form->ImgHaut, m_form->Bevel1}) {
+    for (QWidget* decoration :
+         QList<QWidget*>{control<TImage>(m_form, "ImgBas"), control<TImage>(m_form, "ImgHaut"),
+                         control<QFrame>(m_form, "Bevel1")}) {
         QVERIFY(decoration->isVisible());
         for (int index = 0; index < window->childCount(); ++index)
             QVERIFY2(window->child(index)->object() != decoration,
@@ -545,7 +551,7 @@ void TestGameAccess::rulesReadAsText()
 {
     m_cfg->showRules();
     QVERIFY(QTest::qWaitForWindowExposed(m_cfg.get()));
-    auto* page = m_cfg->tsInfo->findChild<QWidget*>(QStringLiteral("page"));
+    auto* page = control<QWidget>(m_cfg, "tsInfo")->findChild<QWidget*>(QStringLiteral("page"));
     QVERIFY(page);
     QAccessibleInterface* document = accessible(page);
     QCOMPARE(document->role(), QAccessible::Document);
@@ -618,7 +624,7 @@ void TestGameAccess::enterOnAFocusedButton()
     QTRY_COMPARE(m_cfg->isVisible(), settingsShown);
     QCOMPARE(m_form->game().record().NbMotJoue + 1, wordsDrawn);
     QCOMPARE(m_answeredBox.isEmpty(), !quitAsked);
-    QVERIFY(!m_form->paInfo->isVisible());
+    QVERIFY(!::control<QFrame>(m_form, "paInfo")->isVisible());
     m_cfg->hide();
     m_answeredBox.clear();
 }
@@ -637,6 +643,7 @@ void TestGameAccess::machineWithoutSoundShowsOneBox()
     SoundTest::MessageBoxDriver boxes;
     qputenv("SDL_AUDIODRIVER", "no-such-driver");
     makeWindow();
+    const GameSoundPlayer& player = playSounds();
     // The output device opens at the first cue, the greeting.
     QCOMPARE(boxes.texts(), QStringList());
     m_form->show();
@@ -656,12 +663,12 @@ void TestGameAccess::machineWithoutSoundShowsOneBox()
     for (int tick = 0; tick < 26; ++tick)
         m_form->TimerGameTimer();
     type(QStringLiteral("zyxwvqkjgf"));
-    QVERIFY(m_form->laTextInfo->text().startsWith(QStringLiteral("Perdu !")));
+    QVERIFY(control<QLabel>(m_form, "laTextInfo")->text().startsWith(QStringLiteral("Perdu !")));
     m_form->JoueSon(Cue::SonExit);
     for (const QString& cue : allCues.mid(1)) // the greeting came before the list was cleared
         QVERIFY2(cues().contains(cue), qPrintable(cue));
-    for (const auto& [cue, file] : m_cues)
-        QVERIFY2(!file.isEmpty(), qPrintable(cue));
+    for (const auto& [cue, name] : kCues)
+        QVERIFY2(!player.fileFor(cue).isEmpty(), name.data());
     QTest::qWait(50);
     QCOMPARE(boxes.texts(), QStringList{"Error initializing output device"});
     destroyWindow();

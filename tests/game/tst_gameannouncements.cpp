@@ -93,7 +93,7 @@ void TestGameAnnouncements::drawWord(int points)
 {
     startGame();
     selectWord(points);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     m_form->TimerGame->stop(); // ticks come from the test only
     seenEvents().clear();
 }
@@ -103,40 +103,41 @@ void TestGameAnnouncements::countdownOnlyWhenItsWarningPlays()
     drawWord(10); // chien
     for (int tick = 0; tick < 25; ++tick)
         m_form->TimerGameTimer();
-    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 5s"));
-    QCOMPARE(countFrom(m_form->paTempsRestant), 0);
+    QCOMPARE(control<QLabel>(m_form, "paTempsRestant")->text(), QStringLiteral("Reste : 5s"));
+    QCOMPARE(countFrom(control<QLabel>(m_form, "paTempsRestant")), 0);
     m_form->TimerGameTimer();
     QCOMPARE(cues().last(), QStringLiteral("SonDecide"));
-    QCOMPARE(countFrom(m_form->paTempsRestant), 1);
-    QCOMPARE(countFrom(m_form->paTempsRestant, QAccessible::Alert), 1);
+    QCOMPARE(countFrom(control<QLabel>(m_form, "paTempsRestant")), 1);
+    QCOMPARE(countFrom(control<QLabel>(m_form, "paTempsRestant"), QAccessible::Alert), 1);
     m_form->TimerGameTimer();
-    QCOMPARE(countFrom(m_form->paTempsRestant), 1);
+    QCOMPARE(countFrom(control<QLabel>(m_form, "paTempsRestant")), 1);
 }
 
 void TestGameAnnouncements::foundLetterAndItsTick()
 {
     drawWord(10); // chien
     m_form->pickTypedLetter('H');
-    QAccessibleInterface* cell = QAccessible::queryAccessibleInterface(m_form->ListeLettre)
-                                     ->child(m_form->ListeLettre->row(letterItem("H")));
+    QAccessibleInterface* cell =
+        QAccessible::queryAccessibleInterface(control<TCheckListBox>(m_form, "ListeLettre"))
+            ->child(control<TCheckListBox>(m_form, "ListeLettre")->row(letterItem("H")));
     QCOMPARE(cell->text(QAccessible::Name), QStringLiteral("H"));
     const QAccessible::Id id = QAccessible::uniqueId(cell);
     QVERIFY(std::any_of(seenEvents().begin(), seenEvents().end(), [&](const SeenEvent& seen) {
         return seen.uniqueId == id && seen.type == QAccessible::StateChanged && seen.checkedChanged;
     }));
-    QCOMPARE(countFrom(m_form->affMot, QAccessible::NameChanged), 1);
-    QCOMPARE(m_form->affMot->accessibleName(),
+    QCOMPARE(countFrom(control<QLabel>(m_form, "affMot"), QAccessible::NameChanged), 1);
+    QCOMPARE(control<QLabel>(m_form, "affMot")->accessibleName(),
              QStringLiteral("blanc, H, blanc, blanc, blanc, 5 lettres"));
 }
 
 void TestGameAnnouncements::panelIsAnAlert()
 {
     drawWord(10); // chien
-    m_form->GetNbMot->trigger();
-    QCOMPARE(countFrom(m_form->paInfo, QAccessible::Alert), 1);
+    control<QAction>(m_form, "GetNbMot")->trigger();
+    QCOMPARE(countFrom(control<QFrame>(m_form, "paInfo"), QAccessible::Alert), 1);
     // Shown again with another text, it is announced again.
     m_form->AfficheInfo("Lettre");
-    QCOMPARE(countFrom(m_form->paInfo, QAccessible::Alert), 2);
+    QCOMPARE(countFrom(control<QFrame>(m_form, "paInfo"), QAccessible::Alert), 2);
 }
 
 void TestGameAnnouncements::eachPickIsAnnounced_data()
@@ -161,7 +162,7 @@ void TestGameAnnouncements::eachPickIsAnnounced()
     QFETCH(QString, before);
     QFETCH(char, pick);
     QFETCH(QString, announcement);
-    m_cfg->NiveauDuJeu->setValue(2); // 8 wrong picks lose the word
+    control<TSpinEdit>(m_cfg, "NiveauDuJeu")->setValue(2); // 8 wrong picks lose the word
     drawWord(points);
     for (const QChar letter : before)
         m_form->pickTypedLetter(letter.toLatin1());
@@ -176,7 +177,7 @@ void TestGameAnnouncements::eachPickIsAnnounced()
     // Spoken once, as it shows.
     QCOMPARE(countFrom(announcer, QAccessible::ObjectShow), 1);
     // The gallows tells its new state.
-    QCOMPARE(countFrom(m_form->Shape1, QAccessible::NameChanged), 1);
+    QCOMPARE(countFrom(control<QFrame>(m_form, "Shape1"), QAccessible::NameChanged), 1);
 }
 
 int main(int argc, char** argv)

@@ -4,17 +4,14 @@
 
 #include "gamewindowfixture.h"
 
-#include "game/countdownpanel.h"
 #include "game/tchecklistbox.h"
 #include "game/timage.h"
 #include "skin/formproperties.h"
-#include "sound/fmoddyn.h"
 #include "sound/gessound.h"
 #include "text/qtwindows1252.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QBackingStore>
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QFile>
@@ -140,15 +137,6 @@ void writeBytes(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
-// Whether the word store was still connected when the sound player shut the
-// audio library down; the library's own entry point does the work.
-struct
-{
-    const TWordStore* store;
-    decltype(AudioLibrary::FSOUND_Close) close;
-    bool storeConnected;
-} soundShutdown{};
-
 // Receives the URLs the window asks the desktop to open.
 class UrlCatcher : public QObject
 {
@@ -191,7 +179,7 @@ private slots:
     void finishedWordTakesNoMorePicks();
     void countdown();
     void countdownOfFiveSeconds();
-    void countdownPaintsItsText();
+    void countdownFollowsAFontChange();
     void countdownOffWithoutTimeLimit();
     void deactivationPausesTheCountdown();
     void longWordFitsTheDisplay();
@@ -222,10 +210,11 @@ void TestGameWindow::cleanup()
 
 void TestGameWindow::clickBox(char letter)
 {
-    QListWidgetItem* item = m_form->ListeLettre->item(rowOf(letter));
-    const QRect box = m_form->ListeLettre->checkBoxRect(item);
+    QListWidgetItem* item = control<TCheckListBox>(m_form, "ListeLettre")->item(rowOf(letter));
+    const QRect box = control<TCheckListBox>(m_form, "ListeLettre")->checkBoxRect(item);
     QVERIFY(box.isValid());
-    QTest::mouseClick(m_form->ListeLettre->viewport(), Qt::LeftButton, {}, box.center());
+    QTest::mouseClick(control<TCheckListBox>(m_form, "ListeLettre")->viewport(), Qt::LeftButton, {},
+                      box.center());
 }
 
 void TestGameWindow::pick(const char* letters)
@@ -263,22 +252,24 @@ void TestGameWindow::windowAtStart()
     TPendForm& form = *m_form;
     QCOMPARE(form.minimumSize(), form.maximumSize());
     QCOMPARE(QFontInfo(form.font()).family(), QStringLiteral("Liberation Sans"));
-    QCOMPARE(QFontInfo(form.affMot->font()).family(), QStringLiteral("Liberation Mono"));
-    QCOMPARE(QFontInfo(form.Label3->font()).family(), QStringLiteral("Liberation Sans"));
+    QCOMPARE(QFontInfo(control<QLabel>(form, "affMot")->font()).family(),
+             QStringLiteral("Liberation Mono"));
+    QCOMPARE(QFontInfo(control<QLabel>(form, "Label3")->font()).family(),
+             QStringLiteral("Liberation Sans"));
     QVERIFY(form.Timer1->isSingleShot());
     QCOMPARE(form.Timer1->interval(), 2500);
     QVERIFY(!form.Timer1->isActive());
     QCOMPARE(form.TimerGame->interval(), 1000);
     QVERIFY(!form.TimerGame->isActive());
-    QVERIFY(form.paInfo->isHidden());
-    QCOMPARE(tagOf(form.btValid), 0);
+    QVERIFY(control<QFrame>(form, "paInfo")->isHidden());
+    QCOMPARE(tagOf(control<QPushButton>(form, "btValid")), 0);
     // The whole drawing shows until the first draw.
     for (const char* piece : {"ImgBas", "ImgCoter", "ImgPendu", "ImgHaut", "ImgBras1", "ImgBras2",
                               "ImgCorps", "ImgJambe1", "ImgJambe2", "ImgTete"})
         QVERIFY2(!form.findChild<QWidget*>(QLatin1String(piece))->isHidden(), piece);
 
     // The letter list: 28 unticked items, 5 columns of 27 px rows, disabled.
-    TCheckListBox* list = form.ListeLettre;
+    TCheckListBox* list = control<TCheckListBox>(form, "ListeLettre");
     QVERIFY(!list->isEnabled());
     QCOMPARE(list->count(), 28);
     QCOMPARE(list->focusPolicy(), Qt::StrongFocus); // the first tab stop
@@ -318,8 +309,10 @@ void TestGameWindow::windowAtStart()
     QCOMPARE(order, QStringList({"Bevel1", "Shape1", "ImgBas", "ImgCoter", "ImgPendu", "ImgHaut",
                                  "ImgBras1", "ImgBras2", "ImgCorps", "ImgJambe1", "ImgJambe2",
                                  "ImgTete"}));
-    QVERIFY(children.indexOf(form.paInfo) > children.indexOf(form.affMot));
-    QVERIFY(children.indexOf(form.paInfo) > children.indexOf(form.ListeLettre));
+    QVERIFY(children.indexOf(control<QFrame>(form, "paInfo")) >
+            children.indexOf(control<QLabel>(form, "affMot")));
+    QVERIFY(children.indexOf(control<QFrame>(form, "paInfo")) >
+            children.indexOf(control<TCheckListBox>(form, "ListeLettre")));
 }
 
 // ---------------------------------------------------------------- activation
@@ -328,44 +321,42 @@ void TestGameWindow::firstActivationGreetsAndShowsStatistics()
 {
     // The greeting comes first, then the statistics.
     bool statisticsBeforeGreeting = false;
-    m_form->setCueObserver([&](const QString& cue, const QString& file) {
-        m_cues.append({cue, file});
-        statisticsBeforeGreeting |= cues().size() == 1 && m_form->paInfo->isVisible();
-    });
+    m_sound.heard = [&] {
+        statisticsBeforeGreeting |=
+            cues().size() == 1 && control<QFrame>(m_form, "paInfo")->isVisible();
+    };
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     sendActivation(m_form.get(), true);
-    m_form->setCueObserver([this](const QString& cue, const QString& file) {
-        m_cues.append({cue, file});
-    });
+    m_sound.heard = nullptr;
     QVERIFY(m_form->wordStore().Connected());
     QVERIFY(cues().contains(QStringLiteral("SonHello")));
     QVERIFY(!statisticsBeforeGreeting);
-    QVERIFY(m_form->paInfo->isVisible());
+    QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
     // 10 words; 9 within the initial settings (lengths 5 to 25, points 5 to 52).
-    QCOMPARE(m_form->laTextInfo->text(),
+    QCOMPARE(control<QLabel>(m_form, "laTextInfo")->text(),
              QStringLiteral("Nombre de mots :\r\nTotal dans le programme : 10\r\nDisponible avec "
                             "configuration : 9\r\n"));
-    QCOMPARE(tagOf(m_form->btValid), 0);
+    QCOMPARE(tagOf(control<QPushButton>(m_form, "btValid")), 0);
 
     // OK on the statistics only closes them.
-    QTest::mouseClick(m_form->btValid, Qt::LeftButton);
-    QVERIFY(!m_form->paInfo->isVisible());
-    QCOMPARE(m_form->btMot->text(), QStringLiteral("Commencer"));
+    QTest::mouseClick(control<QPushButton>(m_form, "btValid"), Qt::LeftButton);
+    QVERIFY(!control<QFrame>(m_form, "paInfo")->isVisible());
+    QCOMPARE(control<QPushButton>(m_form, "btMot")->text(), QStringLiteral("Commencer"));
     QCOMPARE(m_form->game().record().NbMotJoue, -1);
-    QCOMPARE(tagOf(m_form->btValid), kDrawNextTag);
+    QCOMPARE(tagOf(control<QPushButton>(m_form, "btValid")), kDrawNextTag);
 
     // Until the first draw, later activations show nothing more.
-    m_cues.clear();
+    m_sound.cues.clear();
     sendActivation(m_form.get(), false);
     sendActivation(m_form.get(), true);
-    QVERIFY(!m_form->paInfo->isVisible());
-    QVERIFY(m_cues.isEmpty());
+    QVERIFY(!control<QFrame>(m_form, "paInfo")->isVisible());
+    QVERIFY(cues().isEmpty());
 
     // The count follows the settings.
     selectPoints(10, 20);
-    m_form->GetNbMot->trigger();
-    QCOMPARE(m_form->laTextInfo->text(),
+    control<QAction>(m_form, "GetNbMot")->trigger();
+    QCOMPARE(control<QLabel>(m_form, "laTextInfo")->text(),
              QStringLiteral("Nombre de mots :\r\nTotal dans le programme : 10\r\nDisponible avec "
                             "configuration : 5\r\n"));
 }
@@ -381,12 +372,13 @@ void TestGameWindow::genreFilterRestoredAtFirstConnect()
     sendActivation(m_form.get(), true);
     QCOMPARE(QByteArray::fromStdString(m_cfg->FiltreGenre()),
              QByteArray(" AND ref_genre IN (3, 0)"));
-    QVERIFY2(m_form->laTextInfo->text().endsWith(
-                 QStringLiteral("Disponible avec configuration : 3\r\n")),
-             qPrintable(m_form->laTextInfo->text()));
-    QTest::mouseClick(m_form->btValid, Qt::LeftButton);
+    QVERIFY2(control<QLabel>(m_form, "laTextInfo")
+                 ->text()
+                 .endsWith(QStringLiteral("Disponible avec configuration : 3\r\n")),
+             qPrintable(control<QLabel>(m_form, "laTextInfo")->text()));
+    QTest::mouseClick(control<QPushButton>(m_form, "btValid"), Qt::LeftButton);
     selectPoints(5, 10);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     QCOMPARE(m_form->game().word().Mot, std::string("ELEVE"));
 }
 
@@ -397,15 +389,15 @@ void TestGameWindow::connectErrorSkipsGreetingAndRetries()
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, sendActivation(m_form.get(), true));
     QVERIFY(!m_form->wordStore().Connected());
     QCOMPARE(m_standIn.storeConnections, 0);
-    QVERIFY(m_cues.isEmpty());
-    QVERIFY(m_form->paInfo->isHidden());
+    QVERIFY(cues().isEmpty());
+    QVERIFY(control<QFrame>(m_form, "paInfo")->isHidden());
 
     // Closing the error's report gives the activation back: that is no return
     // to the window, so the connection is not tried again at once (which would
     // raise the same error again and again).
     showModalBoxOver(m_form.get());
     QVERIFY(!m_form->wordStore().Connected());
-    QVERIFY(m_cues.isEmpty());
+    QVERIFY(cues().isEmpty());
 
     // The player comes back to the window: the connection is tried again.
     m_form->wordStore().Database = "listedemots";
@@ -413,7 +405,7 @@ void TestGameWindow::connectErrorSkipsGreetingAndRetries()
     sendActivation(m_form.get(), true);
     QVERIFY(m_form->wordStore().Connected());
     QCOMPARE(cues(), QStringList({"SonHello"}));
-    QVERIFY(!m_form->paInfo->isHidden());
+    QVERIFY(!control<QFrame>(m_form, "paInfo")->isHidden());
     // The settings hear of the first connection only.
     QCOMPARE(m_standIn.storeConnections, 1);
     sendActivation(m_form.get(), false);
@@ -427,15 +419,15 @@ void TestGameWindow::firstDraw()
 {
     startGame();
     selectWord(10); // chien
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     QCOMPARE(m_form->game().word().Mot, std::string("CHIEN"));
-    QCOMPARE(m_form->btMot->text(), QStringLiteral("Suivant >>"));
-    QVERIFY(m_form->ListeLettre->isEnabled());
-    QCOMPARE(m_form->Panel2->text(), QStringLiteral(" Juste(s) : 0/0"));
-    QCOMPARE(m_form->Panel3->text(), QStringLiteral(" Score : 0"));
-    QCOMPARE(m_form->Panel4->text(), QStringLiteral(" Niveau : 1"));
-    QCOMPARE(m_form->Label3->text(), QStringLiteral("Mot à : 10 points"));
-    QCOMPARE(m_form->affMot->text(), bullets(5));
+    QCOMPARE(control<QPushButton>(m_form, "btMot")->text(), QStringLiteral("Suivant >>"));
+    QVERIFY(control<TCheckListBox>(m_form, "ListeLettre")->isEnabled());
+    QCOMPARE(control<QLabel>(m_form, "Panel2")->text(), QStringLiteral(" Juste(s) : 0/0"));
+    QCOMPARE(control<QLabel>(m_form, "Panel3")->text(), QStringLiteral(" Score : 0"));
+    QCOMPARE(control<QLabel>(m_form, "Panel4")->text(), QStringLiteral(" Niveau : 1"));
+    QCOMPARE(control<QLabel>(m_form, "Label3")->text(), QStringLiteral("Mot à : 10 points"));
+    QCOMPARE(control<QLabel>(m_form, "affMot")->text(), bullets(5));
     QCOMPARE(cues(), QStringList({"SonNouveau"}));
     QVERIFY(m_form->TimerGame->isActive());
     for (const char* piece : {"ImgBas", "ImgTete", "ImgJambe2"})
@@ -444,11 +436,11 @@ void TestGameWindow::firstDraw()
 
     // Accents folded, hyphen hidden like a letter.
     selectWord(20);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     QCOMPARE(m_form->game().word().Mot, std::string("PORTE-CLES"));
-    QCOMPARE(m_form->affMot->text(), bullets(10));
+    QCOMPARE(control<QLabel>(m_form, "affMot")->text(), bullets(10));
     selectWord(7);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     QCOMPARE(m_form->game().word().Mot, std::string("ELEVE"));
 }
 
@@ -456,7 +448,7 @@ void TestGameWindow::drawErrorKeepsTheGame()
 {
     startGame();
     selectWord(10);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     pick("C");
     fire(m_form->TimerGame, 2);
 
@@ -468,18 +460,18 @@ void TestGameWindow::drawErrorKeepsTheGame()
     QVERIFY(QApplication::overrideCursor() == nullptr);
     QCOMPARE(m_form->game().word().Mot, std::string("CHIEN"));
     QCOMPARE(m_form->game().record().NbMotJoue, 0);
-    QCOMPARE(m_form->affMot->text(), QStringLiteral("C") + bullets(4));
+    QCOMPARE(control<QLabel>(m_form, "affMot")->text(), QStringLiteral("C") + bullets(4));
     QVERIFY(m_form->TimerGame->isActive());
     QCOMPARE(tagOf(m_form->TimerGame), 2);
 
     // Its report, over the window, does not bring the statistics back.
     showModalBoxOver(m_form.get());
-    QVERIFY(!m_form->paInfo->isVisible());
+    QVERIFY(!control<QFrame>(m_form, "paInfo")->isVisible());
     QVERIFY(m_form->TimerGame->isActive());
     QCOMPARE(tagOf(m_form->TimerGame), 2);
 
     m_form->wordStore().Database = "listedemots";
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     QCOMPARE(m_form->game().record().NbMotJoue, 1);
 }
 
@@ -487,16 +479,16 @@ void TestGameWindow::wordValueUsesTheLevelOfTheDraw()
 {
     startGame();
     selectWord(10);
-    m_cfg->NiveauDuJeu->setValue(2);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
-    QCOMPARE(m_form->Label3->text(), QStringLiteral("Mot à : 20 points"));
+    control<TSpinEdit>(m_cfg, "NiveauDuJeu")->setValue(2);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
+    QCOMPARE(control<QLabel>(m_form, "Label3")->text(), QStringLiteral("Mot à : 20 points"));
     // A change of level applies at the next draw only.
-    m_cfg->NiveauDuJeu->setValue(3);
+    control<TSpinEdit>(m_cfg, "NiveauDuJeu")->setValue(3);
     QCOMPARE(m_form->game().record().Niveau, 2);
     selectWord(12); // table
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
-    QCOMPARE(m_form->Label3->text(), QStringLiteral("Mot à : 36 points"));
-    QCOMPARE(m_form->Panel4->text(), QStringLiteral(" Niveau : 3"));
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
+    QCOMPARE(control<QLabel>(m_form, "Label3")->text(), QStringLiteral("Mot à : 36 points"));
+    QCOMPARE(control<QLabel>(m_form, "Panel4")->text(), QStringLiteral(" Niveau : 3"));
 }
 
 void TestGameWindow::drawIgnoredWhileThePanelShows()
@@ -504,41 +496,42 @@ void TestGameWindow::drawIgnoredWhileThePanelShows()
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     sendActivation(m_form.get(), true);
-    QVERIFY(m_form->paInfo->isVisible());
-    m_cues.clear();
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
-    QCOMPARE(m_form->btMot->text(), QStringLiteral("Commencer"));
-    QVERIFY(!m_form->ListeLettre->isEnabled());
+    QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
+    m_sound.cues.clear();
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
+    QCOMPARE(control<QPushButton>(m_form, "btMot")->text(), QStringLiteral("Commencer"));
+    QVERIFY(!control<TCheckListBox>(m_form, "ListeLettre")->isEnabled());
     QCOMPARE(m_form->game().record().NbMotJoue, -1);
-    QVERIFY(m_cues.isEmpty());
+    QVERIFY(cues().isEmpty());
 }
 
 void TestGameWindow::drawMidWord()
 {
     startGame();
     selectWord(10);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     pick("CZ");
     fire(m_form->TimerGame, 7);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     const GameRecord& record = m_form->game().record();
     QCOMPARE(record.NbMotJoue, 1);
     QCOMPARE(record.NbMotTrouve, 0);
     QCOMPARE(record.Score, 0);
-    QCOMPARE(m_form->Panel2->text(), QStringLiteral(" Juste(s) : 0/1"));
+    QCOMPARE(control<QLabel>(m_form, "Panel2")->text(), QStringLiteral(" Juste(s) : 0/1"));
     QCOMPARE(m_form->game().word().NbEssai, 0);
     // The new word starts with an empty drawing and no ticks.
-    QVERIFY(m_form->ImgBas->isHidden());
-    for (int row = 0; row < m_form->ListeLettre->count(); ++row)
-        QCOMPARE(m_form->ListeLettre->item(row)->checkState(), Qt::Unchecked);
+    QVERIFY(control<TImage>(m_form, "ImgBas")->isHidden());
+    for (int row = 0; row < control<TCheckListBox>(m_form, "ListeLettre")->count(); ++row)
+        QCOMPARE(control<TCheckListBox>(m_form, "ListeLettre")->item(row)->checkState(),
+                 Qt::Unchecked);
     // The draw does not restart the countdown: its count goes on.
     QVERIFY(m_form->TimerGame->isActive());
     fire(m_form->TimerGame);
-    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 22s"));
+    QCOMPARE(control<QLabel>(m_form, "paTempsRestant")->text(), QStringLiteral("Reste : 22s"));
 
     // Without the time limit a draw leaves a running countdown as it is.
-    m_cfg->LimitTemps->setChecked(false);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    control<QCheckBox>(m_cfg, "LimitTemps")->setChecked(false);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     QCOMPARE(record.NbMotJoue, 2);
     QVERIFY(m_form->TimerGame->isActive());
 }
@@ -548,49 +541,49 @@ void TestGameWindow::noMatchingWordKeepsTheGame()
     startGame();
     // Before the first draw: the game stays as it was started.
     selectPoints(51, 52);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
-    QVERIFY(m_form->paInfo->isVisible());
-    QCOMPARE(m_form->laTextInfo->text(),
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
+    QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
+    QCOMPARE(control<QLabel>(m_form, "laTextInfo")->text(),
              QStringLiteral("Aucun mot ne correspond à la configuration actuelle.\r\nÉlargissez "
                             "les critères dans la configuration."));
-    QCOMPARE(m_form->btMot->text(), QStringLiteral("Commencer"));
-    QVERIFY(!m_form->ListeLettre->isEnabled());
-    QCOMPARE(m_form->affMot->text(), QStringLiteral("xxx"));
+    QCOMPARE(control<QPushButton>(m_form, "btMot")->text(), QStringLiteral("Commencer"));
+    QVERIFY(!control<TCheckListBox>(m_form, "ListeLettre")->isEnabled());
+    QCOMPARE(control<QLabel>(m_form, "affMot")->text(), QStringLiteral("xxx"));
     QVERIFY(!m_form->TimerGame->isActive());
     QCOMPARE(m_form->game().record().NbMotJoue, -1);
     QVERIFY(!cues().contains(QStringLiteral("SonNouveau")));
     // Leaving the window and coming back is no moment for the greeting: the
     // message stays.
-    const QString message = m_form->laTextInfo->text();
+    const QString message = control<QLabel>(m_form, "laTextInfo")->text();
     sendActivation(m_form.get(), false);
     sendActivation(m_form.get(), true);
-    QVERIFY(m_form->paInfo->isVisible());
-    QCOMPARE(m_form->laTextInfo->text(), message);
+    QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
+    QCOMPARE(control<QLabel>(m_form, "laTextInfo")->text(), message);
     QVERIFY(!cues().contains(QStringLiteral("SonHello")));
-    QTest::mouseClick(m_form->btValid, Qt::LeftButton); // only closes
-    QVERIFY(!m_form->paInfo->isVisible());
+    QTest::mouseClick(control<QPushButton>(m_form, "btValid"), Qt::LeftButton); // only closes
+    QVERIFY(!control<QFrame>(m_form, "paInfo")->isVisible());
     QCOMPARE(m_form->game().record().NbMotJoue, -1);
 
     // In the middle of a word: the word, its picks and the countdown go on.
     selectWord(10);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     pick("C");
     fire(m_form->TimerGame, 3);
     selectPoints(51, 52);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
-    QVERIFY(m_form->paInfo->isVisible());
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
+    QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
     QCOMPARE(m_form->game().word().Mot, std::string("CHIEN"));
     QCOMPARE(m_form->game().word().NbEssai, 1);
     QCOMPARE(m_form->game().record().NbMotJoue, 0);
-    QCOMPARE(m_form->affMot->text(), QStringLiteral("C") + bullets(4));
-    QCOMPARE(m_form->Label3->text(), QStringLiteral("Mot à : 10 points"));
+    QCOMPARE(control<QLabel>(m_form, "affMot")->text(), QStringLiteral("C") + bullets(4));
+    QCOMPARE(control<QLabel>(m_form, "Label3")->text(), QStringLiteral("Mot à : 10 points"));
     QVERIFY(m_form->TimerGame->isActive());
     QCOMPARE(tagOf(m_form->TimerGame), 3);
-    QTest::mouseClick(m_form->btValid, Qt::LeftButton);
-    QVERIFY(!m_form->paInfo->isVisible());
+    QTest::mouseClick(control<QPushButton>(m_form, "btValid"), Qt::LeftButton);
+    QVERIFY(!control<QFrame>(m_form, "paInfo")->isVisible());
     QCOMPARE(m_form->game().record().NbMotJoue, 0);
     pick("H");
-    QCOMPARE(m_form->affMot->text(), QStringLiteral("CH") + bullets(3));
+    QCOMPARE(control<QLabel>(m_form, "affMot")->text(), QStringLiteral("CH") + bullets(3));
 }
 
 // A base filled by other means (a classroom's server) may hold words the
@@ -608,15 +601,15 @@ void TestGameWindow::unplayableWordsAreNotOffered()
     };
     insert(unplayable);
     selectWord(50);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
-    QVERIFY(m_form->paInfo->isVisible());
-    QVERIFY(m_form->laTextInfo->text().startsWith(QStringLiteral("Aucun mot")));
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
+    QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
+    QVERIFY(control<QLabel>(m_form, "laTextInfo")->text().startsWith(QStringLiteral("Aucun mot")));
     QCOMPARE(m_form->game().record().NbMotJoue, -1);
-    QTest::mouseClick(m_form->btValid, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(m_form, "btValid"), Qt::LeftButton);
 
     insert({{"zebre", 5, 50, 6, 1}});
     for (int draw = 0; draw < 5; ++draw) {
-        QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
         QCOMPARE(m_form->game().word().Mot, std::string("ZEBRE"));
     }
     // The shared fixture base as it was.
@@ -631,9 +624,9 @@ void TestGameWindow::picksThroughTheCheckBoxes()
 {
     startGame();
     selectWord(8); // ananas
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
-    m_cues.clear();
-    TCheckListBox* list = m_form->ListeLettre;
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
+    m_sound.cues.clear();
+    TCheckListBox* list = control<TCheckListBox>(m_form, "ListeLettre");
 
     // A click on the letter beside the box only selects the item.
     QListWidgetItem* n = list->item(rowOf('N'));
@@ -651,23 +644,24 @@ void TestGameWindow::picksThroughTheCheckBoxes()
     QTest::keyClick(list, Qt::Key_Space);
     QCOMPARE(n->checkState(), Qt::Checked);
     QCOMPARE(m_form->game().word().NbEssai, 1);
-    QCOMPARE(m_form->affMot->text(), kBullet + "N" + kBullet + "N" + kBullet + kBullet);
+    QCOMPARE(control<QLabel>(m_form, "affMot")->text(),
+             kBullet + "N" + kBullet + "N" + kBullet + kBullet);
 
     // A click in the box: one pick, three positions, three cues.
-    m_cues.clear();
+    m_sound.cues.clear();
     clickBox('A');
     QCOMPARE(list->item(rowOf('A'))->checkState(), Qt::Checked);
-    QCOMPARE(m_form->affMot->text(), QStringLiteral("ANANA") + kBullet);
+    QCOMPARE(control<QLabel>(m_form, "affMot")->text(), QStringLiteral("ANANA") + kBullet);
     QCOMPARE(m_form->game().word().NbEssai, 2);
     QCOMPARE(m_form->game().word().NbErreur, 0);
     QCOMPARE(cues(), QStringList({"SonBonneLettre", "SonBonneLettre", "SonBonneLettre"}));
 
     // A wrong letter: a piece of the drawing and the error cue.
-    m_cues.clear();
+    m_sound.cues.clear();
     clickBox('Z');
     QCOMPARE(m_form->game().word().NbErreur, 1);
-    QVERIFY(!m_form->ImgBas->isHidden());
-    QVERIFY(m_form->ImgCoter->isHidden());
+    QVERIFY(!control<TImage>(m_form, "ImgBas")->isHidden());
+    QVERIFY(control<TImage>(m_form, "ImgCoter")->isHidden());
     QCOMPARE(cues(), QStringList({"SonErreur"}));
 }
 
@@ -675,8 +669,8 @@ void TestGameWindow::aClickInABoxSelectsItsLetter()
 {
     startGame();
     selectWord(8); // ananas
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
-    TCheckListBox* list = m_form->ListeLettre;
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
+    TCheckListBox* list = control<TCheckListBox>(m_form, "ListeLettre");
     QListWidgetItem* z = list->item(rowOf('Z'));
     const QRect box = list->checkBoxRect(z);
     const QRect cell = list->visualItemRect(z);
@@ -695,40 +689,41 @@ void TestGameWindow::aClickInABoxSelectsItsLetter()
     QTest::keyClick(list, Qt::Key_Space);
     QCOMPARE(z->checkState(), Qt::Unchecked);
     QCOMPARE(m_form->game().word().NbEssai, 1);
-    QCOMPARE(m_form->Label3->text(), QStringLiteral("Lettre déjà essayée"));
+    QCOMPARE(control<QLabel>(m_form, "Label3")->text(), QStringLiteral("Lettre déjà essayée"));
 }
 
 void TestGameWindow::repeatedLetter()
 {
     startGame();
     selectWord(10);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     pick("C");
     fire(m_form->TimerGame, 3);
-    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 27s"));
-    m_cues.clear();
+    QCOMPARE(control<QLabel>(m_form, "paTempsRestant")->text(), QStringLiteral("Reste : 27s"));
+    m_sound.cues.clear();
 
     clickBox('C'); // the box was ticked: the click unticks it, the pick ticks it again
-    QCOMPARE(m_beeps, 1);
-    QCOMPARE(m_form->Label3->text(), QStringLiteral("Lettre déjà essayée"));
-    QCOMPARE(m_form->ListeLettre->item(rowOf('C'))->checkState(), Qt::Checked);
+    QCOMPARE(m_sound.beeps, 1);
+    QCOMPARE(control<QLabel>(m_form, "Label3")->text(), QStringLiteral("Lettre déjà essayée"));
+    QCOMPARE(control<TCheckListBox>(m_form, "ListeLettre")->item(rowOf('C'))->checkState(),
+             Qt::Checked);
     QCOMPARE(m_form->game().word().NbEssai, 1);
     QCOMPARE(m_form->game().word().NbErreur, 0);
-    QVERIFY(m_cues.isEmpty());
+    QVERIFY(cues().isEmpty());
     QVERIFY(m_form->Timer1->isActive());
     // The countdown starts again from the repeated pick.
     fire(m_form->TimerGame);
-    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 29s"));
+    QCOMPARE(control<QLabel>(m_form, "paTempsRestant")->text(), QStringLiteral("Reste : 29s"));
 
     // A second repeat while the message shows does not restart its timer.
     const int remaining = m_form->Timer1->remainingTime();
     QTest::qWait(30);
     clickBox('C');
-    QCOMPARE(m_beeps, 2);
+    QCOMPARE(m_sound.beeps, 2);
     QVERIFY(m_form->Timer1->remainingTime() < remaining);
 
     fire(m_form->Timer1);
-    QCOMPARE(m_form->Label3->text(), QStringLiteral("Mot à : 10 points"));
+    QCOMPARE(control<QLabel>(m_form, "Label3")->text(), QStringLiteral("Mot à : 10 points"));
     QVERIFY(!m_form->Timer1->isActive());
 }
 
@@ -736,83 +731,88 @@ void TestGameWindow::picksIgnoredWhileThePanelShows()
 {
     startGame();
     selectWord(10);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
-    m_form->GetNbMot->trigger();
-    QVERIFY(m_form->paInfo->isVisible());
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
+    control<QAction>(m_form, "GetNbMot")->trigger();
+    QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
     fire(m_form->TimerGame, 2);
     // 'A' lies left of the panel: its tick changes, nothing is handled.
     clickBox('A');
-    QCOMPARE(m_form->ListeLettre->item(0)->checkState(), Qt::Checked);
+    QCOMPARE(control<TCheckListBox>(m_form, "ListeLettre")->item(0)->checkState(), Qt::Checked);
     QCOMPARE(m_form->game().word().NbEssai, 0);
-    QCOMPARE(m_form->affMot->text(), bullets(5));
+    QCOMPARE(control<QLabel>(m_form, "affMot")->text(), bullets(5));
     QCOMPARE(tagOf(m_form->TimerGame), 2);
     // Nor is a time-out; it still starts the next countdown.
-    m_cfg->TempsPartie->setValue(5);
+    control<TSpinEdit>(m_cfg, "TempsPartie")->setValue(5);
     fire(m_form->TimerGame, 3);
     QCOMPARE(m_form->game().word().NbEssai, 0);
     QCOMPARE(m_form->game().word().NbErreur, 0);
     fire(m_form->TimerGame);
-    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 4s"));
+    QCOMPARE(control<QLabel>(m_form, "paTempsRestant")->text(), QStringLiteral("Reste : 4s"));
 }
 
 void TestGameWindow::wonWordAndTheNextDraw()
 {
     startGame();
     selectWord(10);
-    m_cfg->NiveauDuJeu->setValue(2);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
-    m_cues.clear();
+    control<TSpinEdit>(m_cfg, "NiveauDuJeu")->setValue(2);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
+    m_sound.cues.clear();
     pick("XZCHIEN");
-    QVERIFY(m_form->paInfo->isVisible());
-    QCOMPARE(m_form->laTextInfo->text(),
+    QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
+    QCOMPARE(control<QLabel>(m_form, "laTextInfo")->text(),
              QStringLiteral("BRAVO !!!\r\nC'était : CHIEN\r\nGagner en :7"));
-    QCOMPARE(m_form->Panel3->text(), QStringLiteral(" Score : 40"));
-    QCOMPARE(m_form->Panel2->text(), QStringLiteral(" Juste(s) : 1/0"));
-    QVERIFY(m_form->affMot->text().isEmpty());
+    QCOMPARE(control<QLabel>(m_form, "Panel3")->text(), QStringLiteral(" Score : 40"));
+    QCOMPARE(control<QLabel>(m_form, "Panel2")->text(), QStringLiteral(" Juste(s) : 1/0"));
+    QVERIFY(control<QLabel>(m_form, "affMot")->text().isEmpty());
     QVERIFY(!m_form->TimerGame->isActive());
     QCOMPARE(cues().last(), QStringLiteral("SonGagner"));
-    QCOMPARE(tagOf(m_form->btValid), kDrawNextTag);
+    QCOMPARE(tagOf(control<QPushButton>(m_form, "btValid")), kDrawNextTag);
 
     // The panel shows its lines as lines.
-    const QFontMetrics metrics(m_form->laTextInfo->font());
-    QVERIFY(metrics.boundingRect(QRect(0, 0, 242, 70), Qt::TextWordWrap, m_form->laTextInfo->text())
+    const QFontMetrics metrics(control<QLabel>(m_form, "laTextInfo")->font());
+    QVERIFY(metrics
+                .boundingRect(QRect(0, 0, 242, 70), Qt::TextWordWrap,
+                              control<QLabel>(m_form, "laTextInfo")->text())
                 .height() >= 3 * metrics.height());
 
     // OK on a result draws the next word.
-    QTest::mouseClick(m_form->btValid, Qt::LeftButton);
-    QVERIFY(!m_form->paInfo->isVisible());
+    QTest::mouseClick(control<QPushButton>(m_form, "btValid"), Qt::LeftButton);
+    QVERIFY(!control<QFrame>(m_form, "paInfo")->isVisible());
     QCOMPARE(m_form->game().record().NbMotJoue, 1);
-    QCOMPARE(m_form->affMot->text(), bullets(5));
+    QCOMPARE(control<QLabel>(m_form, "affMot")->text(), bullets(5));
     QVERIFY(m_form->TimerGame->isActive());
 
     // When that draw finds no word, OK on its message only closes it: it does
     // not draw again.
     pick("CHIEN");
     selectPoints(51, 52);
-    QTest::mouseClick(m_form->btValid, Qt::LeftButton);
-    QVERIFY(m_form->laTextInfo->text().startsWith(QStringLiteral("Aucun mot ne correspond")));
-    QTest::mouseClick(m_form->btValid, Qt::LeftButton);
-    QVERIFY(!m_form->paInfo->isVisible());
+    QTest::mouseClick(control<QPushButton>(m_form, "btValid"), Qt::LeftButton);
+    QVERIFY(control<QLabel>(m_form, "laTextInfo")
+                ->text()
+                .startsWith(QStringLiteral("Aucun mot ne correspond")));
+    QTest::mouseClick(control<QPushButton>(m_form, "btValid"), Qt::LeftButton);
+    QVERIFY(!control<QFrame>(m_form, "paInfo")->isVisible());
 }
 
 void TestGameWindow::lostWordShowsTheWholeDrawing()
 {
     startGame();
     selectWord(12); // table
-    m_cfg->NiveauDuJeu->setValue(3);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    control<TSpinEdit>(m_cfg, "NiveauDuJeu")->setValue(3);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     pick("T");
-    m_cues.clear();
+    m_sound.cues.clear();
     pick("XYZWVQ");
-    QVERIFY(m_form->paInfo->isVisible());
-    QCOMPARE(m_form->laTextInfo->text(), QStringLiteral("Perdu !\r\nC'était : TABLE"));
+    QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
+    QCOMPARE(control<QLabel>(m_form, "laTextInfo")->text(),
+             QStringLiteral("Perdu !\r\nC'était : TABLE"));
     QCOMPARE(cues().count(QStringLiteral("SonErreur")), 5);
     QCOMPARE(cues().last(), QStringLiteral("SonPerdu"));
     for (const char* piece : {"ImgBas", "ImgCoter", "ImgPendu", "ImgHaut", "ImgBras1", "ImgBras2",
                               "ImgCorps", "ImgJambe1", "ImgJambe2", "ImgTete"})
         QVERIFY2(!m_form->findChild<QWidget*>(QLatin1String(piece))->isHidden(), piece);
-    QCOMPARE(m_form->Panel3->text(), QStringLiteral(" Score : 0"));
-    QVERIFY(m_form->affMot->text().isEmpty());
+    QCOMPARE(control<QLabel>(m_form, "Panel3")->text(), QStringLiteral(" Score : 0"));
+    QVERIFY(control<QLabel>(m_form, "affMot")->text().isEmpty());
     QVERIFY(!m_form->TimerGame->isActive());
 }
 
@@ -820,23 +820,23 @@ void TestGameWindow::finishedWordTakesNoMorePicks()
 {
     startGame();
     selectWord(10);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     pick("CHIEN");
-    QCOMPARE(m_form->Panel3->text(), QStringLiteral(" Score : 20"));
+    QCOMPARE(control<QLabel>(m_form, "Panel3")->text(), QStringLiteral(" Score : 20"));
     // Coming back shows the statistics; the countdown of the won word stays off.
     sendActivation(m_form.get(), false);
     sendActivation(m_form.get(), true);
-    QCOMPARE(tagOf(m_form->btValid), 0);
+    QCOMPARE(tagOf(control<QPushButton>(m_form, "btValid")), 0);
     QVERIFY(!m_form->TimerGame->isActive());
-    QTest::mouseClick(m_form->btValid, Qt::LeftButton); // only closes
+    QTest::mouseClick(control<QPushButton>(m_form, "btValid"), Qt::LeftButton); // only closes
     QCOMPARE(m_form->game().record().NbMotJoue, 0);
-    QVERIFY(!m_form->paInfo->isVisible());
+    QVERIFY(!control<QFrame>(m_form, "paInfo")->isVisible());
     pick("XZ");
     m_form->TimerGameTimer();
     QCOMPARE(m_form->game().word().NbErreur, 0);
     QCOMPARE(m_form->game().record().Score, 20);
     QCOMPARE(m_form->game().record().NbMotTrouve, 1);
-    QVERIFY(!m_form->paInfo->isVisible());
+    QVERIFY(!control<QFrame>(m_form, "paInfo")->isVisible());
 }
 
 // ---------------------------------------------------------------- countdown
@@ -845,77 +845,66 @@ void TestGameWindow::countdown()
 {
     startGame();
     selectWord(10);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
-    m_cues.clear();
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
+    m_sound.cues.clear();
     fire(m_form->TimerGame);
-    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 29s"));
+    QCOMPARE(control<QLabel>(m_form, "paTempsRestant")->text(), QStringLiteral("Reste : 29s"));
     fire(m_form->TimerGame, 24);
-    QVERIFY(m_cues.isEmpty());
+    QVERIFY(cues().isEmpty());
     fire(m_form->TimerGame);
-    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 4s"));
+    QCOMPARE(control<QLabel>(m_form, "paTempsRestant")->text(), QStringLiteral("Reste : 4s"));
     QCOMPARE(cues(), QStringList({"SonDecide"}));
     fire(m_form->TimerGame, 3);
     QCOMPARE(m_form->game().word().NbEssai, 0);
     fire(m_form->TimerGame);
-    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 0s"));
+    QCOMPARE(control<QLabel>(m_form, "paTempsRestant")->text(), QStringLiteral("Reste : 0s"));
     QCOMPARE(m_form->game().word().NbEssai, 1);
     QCOMPARE(m_form->game().word().NbErreur, 1);
-    QVERIFY(!m_form->ImgBas->isHidden());
+    QVERIFY(!control<TImage>(m_form, "ImgBas")->isHidden());
     QCOMPARE(cues().last(), QStringLiteral("SonErreur"));
     // Each time-out starts the next countdown.
     fire(m_form->TimerGame);
-    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 29s"));
+    QCOMPARE(control<QLabel>(m_form, "paTempsRestant")->text(), QStringLiteral("Reste : 29s"));
 
     // The time allowed is read at every tick.
-    m_cfg->TempsPartie->setValue(10);
+    control<TSpinEdit>(m_cfg, "TempsPartie")->setValue(10);
     fire(m_form->TimerGame);
-    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 8s"));
+    QCOMPARE(control<QLabel>(m_form, "paTempsRestant")->text(), QStringLiteral("Reste : 8s"));
 }
 
-void TestGameWindow::countdownPaintsItsText()
+void TestGameWindow::countdownFollowsAFontChange()
 {
-    // The panel paints its text as a label with the same looks would.
-    CountdownPanel* panel = m_form->paTempsRestant;
-    QLabel label;
-    label.setPalette(panel->palette());
-    label.setAutoFillBackground(true);
-    label.setFont(panel->font());
-    label.setFrameStyle(panel->frameStyle());
-    label.setAlignment(panel->alignment());
-    label.resize(panel->size());
-    for (const QString& text : QStringList{"Reste : 180s", "Reste : 7s", "", "Temps \u231B"}) {
-        label.setText(text);
-        panel->setText(text);
-        QCOMPARE(panel->grab().toImage(), label.grab().toImage());
-    }
-
-    // Each second repaints only what changed; the window shows the whole text.
+    // A tick after a font change shows the text in the new font, as a label
+    // of the same looks paints it.
     startGame();
     selectWord(10);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
-    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-    QCoreApplication::processEvents();
-    QBackingStore* store = m_form->backingStore();
-    QCOMPARE(store->paintDevice()->devType(), int(QInternal::Image));
-    const auto* shown = static_cast<const QImage*>(store->paintDevice());
-    const QRect place(panel->mapTo(m_form.get(), QPoint()), panel->size());
-    m_cfg->TempsPartie->setValue(180);
-    for (int tick = 0; tick < 10; ++tick) { // 179s down to 170s: every digit beside its neighbours
-        fire(m_form->TimerGame);
-        QCOMPARE(shown->copy(place), panel->grab().toImage().convertToFormat(shown->format()));
-    }
-    QCOMPARE(panel->text(), QStringLiteral("Reste : 170s"));
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
+    fire(m_form->TimerGame);
+    QLabel* countdown = control<QLabel>(m_form, "paTempsRestant");
+    QFont font = countdown->font();
+    font.setPixelSize(font.pixelSize() + 5);
+    countdown->setFont(font);
+    fire(m_form->TimerGame);
+    QCOMPARE(countdown->text(), QStringLiteral("Reste : 28s"));
+    QLabel label(countdown->text());
+    label.setPalette(countdown->palette());
+    label.setAutoFillBackground(true);
+    label.setFont(font);
+    label.setFrameStyle(countdown->frameStyle());
+    label.setAlignment(countdown->alignment());
+    label.resize(countdown->size());
+    QCOMPARE(countdown->grab().toImage(), label.grab().toImage());
 }
 
 void TestGameWindow::countdownOfFiveSeconds()
 {
     startGame();
-    m_cfg->TempsPartie->setValue(5);
+    control<TSpinEdit>(m_cfg, "TempsPartie")->setValue(5);
     selectWord(10);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
-    m_cues.clear();
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
+    m_sound.cues.clear();
     fire(m_form->TimerGame, 5);
-    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 0s"));
+    QCOMPARE(control<QLabel>(m_form, "paTempsRestant")->text(), QStringLiteral("Reste : 0s"));
     QVERIFY(!cues().contains(QStringLiteral("SonDecide")));
     QCOMPARE(m_form->game().word().NbErreur, 1);
 }
@@ -923,13 +912,13 @@ void TestGameWindow::countdownOfFiveSeconds()
 void TestGameWindow::countdownOffWithoutTimeLimit()
 {
     startGame();
-    m_cfg->LimitTemps->setChecked(false);
+    control<QCheckBox>(m_cfg, "LimitTemps")->setChecked(false);
     selectWord(10);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     QVERIFY(!m_form->TimerGame->isActive());
     m_form->TimerGame->start();
     fire(m_form->TimerGame, 40);
-    QVERIFY(m_form->paTempsRestant->text().isEmpty());
+    QVERIFY(control<QLabel>(m_form, "paTempsRestant")->text().isEmpty());
     QCOMPARE(m_form->game().word().NbEssai, 0);
     m_form->TimerGame->stop();
 }
@@ -938,39 +927,41 @@ void TestGameWindow::deactivationPausesTheCountdown()
 {
     startGame();
     selectWord(10);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     fire(m_form->TimerGame, 3);
     sendActivation(m_form.get(), false);
     QVERIFY(!m_form->TimerGame->isActive());
     QCOMPARE(tagOf(m_form->TimerGame), 3);
 
-    m_cues.clear();
+    m_sound.cues.clear();
     sendActivation(m_form.get(), true);
     QVERIFY(m_form->TimerGame->isActive());
-    QVERIFY(m_form->paInfo->isVisible());
-    QVERIFY(m_form->laTextInfo->text().startsWith(QStringLiteral("Nombre de mots :\r\n")));
-    QCOMPARE(tagOf(m_form->btValid), 0);
+    QVERIFY(control<QFrame>(m_form, "paInfo")->isVisible());
+    QVERIFY(control<QLabel>(m_form, "laTextInfo")
+                ->text()
+                .startsWith(QStringLiteral("Nombre de mots :\r\n")));
+    QCOMPARE(tagOf(control<QPushButton>(m_form, "btValid")), 0);
     QVERIFY(!cues().contains(QStringLiteral("SonHello")));
-    QTest::mouseClick(m_form->btValid, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(m_form, "btValid"), Qt::LeftButton);
     QCOMPARE(m_form->game().record().NbMotJoue, 0);
     fire(m_form->TimerGame);
-    QCOMPARE(m_form->paTempsRestant->text(), QStringLiteral("Reste : 26s"));
+    QCOMPARE(control<QLabel>(m_form, "paTempsRestant")->text(), QStringLiteral("Reste : 26s"));
 }
 
 void TestGameWindow::longWordFitsTheDisplay()
 {
     startGame();
     selectWord(40);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     QCOMPARE(m_form->game().word().LongueurMot, 25);
-    const QFont font = m_form->affMot->font();
+    const QFont font = control<QLabel>(m_form, "affMot")->font();
     QVERIFY(font.pixelSize() < 32);
-    QVERIFY(QFontMetrics(font).horizontalAdvance(m_form->affMot->text()) <=
-            m_form->affMot->contentsRect().width());
+    QVERIFY(QFontMetrics(font).horizontalAdvance(control<QLabel>(m_form, "affMot")->text()) <=
+            control<QLabel>(m_form, "affMot")->contentsRect().width());
     QVERIFY(QFontMetrics(font).inFont(kBullet.at(0)));
     selectWord(10);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
-    QCOMPARE(m_form->affMot->font().pixelSize(), 32);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
+    QCOMPARE(control<QLabel>(m_form, "affMot")->font().pixelSize(), 32);
 }
 
 // ---------------------------------------------------------------- skins
@@ -978,23 +969,27 @@ void TestGameWindow::longWordFitsTheDisplay()
 void TestGameWindow::skinFiles()
 {
     // No skin file at all: blank buttons, btMot with its caption only.
-    for (QPushButton* button : {m_form->btFermer, m_form->btCfg, m_form->btValid}) {
+    for (QPushButton* button :
+         {control<QPushButton>(m_form, "btFermer"), control<QPushButton>(m_form, "btCfg"),
+          control<QPushButton>(m_form, "btValid")}) {
         QVERIFY(button->icon().isNull());
         QVERIFY(button->text().isEmpty());
     }
-    QVERIFY(m_form->btMot->icon().isNull());
-    QCOMPARE(m_form->btMot->text(), QStringLiteral("Commencer"));
-    QVERIFY(m_form->imgLogo->pictureSize().isEmpty());
+    QVERIFY(control<QPushButton>(m_form, "btMot")->icon().isNull());
+    QCOMPARE(control<QPushButton>(m_form, "btMot")->text(), QStringLiteral("Commencer"));
+    QVERIFY(control<TImage>(m_form, "imgLogo")->pictureSize().isEmpty());
 
     // Only BTMOT.bmp, in another letter case.
     QTemporaryDir onlyMot;
     QVERIFY(QDir(onlyMot.path()).mkpath("res"));
     writeGlyph(onlyMot.path() + "/res/BTMOT.bmp", QSize(20, 20), Qt::red, Qt::red);
     makeWindow(onlyMot.path() + '/');
-    QVERIFY(!m_form->btMot->icon().isNull());
-    QCOMPARE(m_form->btMot->text(), QStringLiteral("Commencer"));
-    QCOMPARE(m_form->btMot->iconSize(), QSize(20, 20));
-    for (QPushButton* button : {m_form->btFermer, m_form->btCfg, m_form->btValid})
+    QVERIFY(!control<QPushButton>(m_form, "btMot")->icon().isNull());
+    QCOMPARE(control<QPushButton>(m_form, "btMot")->text(), QStringLiteral("Commencer"));
+    QCOMPARE(control<QPushButton>(m_form, "btMot")->iconSize(), QSize(20, 20));
+    for (QPushButton* button :
+         {control<QPushButton>(m_form, "btFermer"), control<QPushButton>(m_form, "btCfg"),
+          control<QPushButton>(m_form, "btValid")})
         QVERIFY(button->icon().isNull());
     for (TImage* image : m_form->findChildren<TImage*>())
         QVERIFY2(image->pictureSize().isEmpty(), qPrintable(image->objectName()));
@@ -1008,12 +1003,12 @@ void TestGameWindow::skinFiles()
     writeBytes(full.path() + "/res/ImgTete.png", "not a picture");
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(".*ImgTete\\.png.*"));
     makeWindow(full.path() + '/');
-    QCOMPARE(m_form->imgLogo->pictureSize(), QSize(416, 176));
-    QCOMPARE(m_form->imgInfo->pictureSize(), QSize(160, 160));
-    QVERIFY(m_form->ImgTete->pictureSize().isEmpty());
-    QVERIFY(m_form->ImgCorps->pictureSize().isEmpty());
-    const QIcon icon = m_form->btFermer->icon();
-    QCOMPARE(m_form->btFermer->iconSize(), QSize(24, 24));
+    QCOMPARE(control<TImage>(m_form, "imgLogo")->pictureSize(), QSize(416, 176));
+    QCOMPARE(control<TImage>(m_form, "imgInfo")->pictureSize(), QSize(160, 160));
+    QVERIFY(control<TImage>(m_form, "ImgTete")->pictureSize().isEmpty());
+    QVERIFY(control<TImage>(m_form, "ImgCorps")->pictureSize().isEmpty());
+    const QIcon icon = control<QPushButton>(m_form, "btFermer")->icon();
+    QCOMPARE(control<QPushButton>(m_form, "btFermer")->iconSize(), QSize(24, 24));
     const QImage normal = icon.pixmap(QSize(24, 24), 1.0, QIcon::Normal).toImage();
     const QImage disabled = icon.pixmap(QSize(24, 24), 1.0, QIcon::Disabled).toImage();
     QCOMPARE(QColor(normal.pixel(12, 12)), QColor(Qt::red));
@@ -1023,7 +1018,7 @@ void TestGameWindow::skinFiles()
     // The logo is scaled to its control, aspect ratio kept.
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-    const QPixmap logo = m_form->imgLogo->pixmap();
+    const QPixmap logo = control<TImage>(m_form, "imgLogo")->pixmap();
     QCOMPARE(logo.deviceIndependentSize().toSize(), QSize(208, 88));
 }
 
@@ -1037,14 +1032,10 @@ void TestGameWindow::soundCueFiles()
     QTemporaryDir chosenFolder;
     const QString chosen = chosenFolder.path() + "/gagne.mp3";
     QVERIFY(QFile::copy(QStringLiteral(GAME_TEST_TONE), chosen));
-    useStandIn();
     m_standIn.sounds[Cue::SonGagner] = {chosenFolder.path() + '/', QStringLiteral("gagne.mp3")};
-
-    auto fileFor = [this](Cue cue) {
-        m_cues.clear();
-        m_form->JoueSon(cue);
-        return m_cues.value(0).second;
-    };
+    GameSoundPlayer player(m_program.path() + '/');
+    player.setSettings(&m_standIn);
+    const auto fileFor = [&player](Cue cue) { return player.fileFor(cue); };
     // The chosen file, then the default one, then nothing.
     QCOMPARE(QFileInfo(fileFor(Cue::SonGagner)).canonicalFilePath(),
              QFileInfo(chosen).canonicalFilePath());
@@ -1067,15 +1058,16 @@ void TestGameWindow::soundCueFiles()
     QVERIFY(QFile::copy(QStringLiteral(GAME_TEST_TONE), program.path() + "/bravo.mp3"));
     writeBytes(program.path() + "/corbelet.ini", "[Config]\r\nSonGagner=bravo.mp3\r\n");
     makeWindow(program.path() + '/');
-    QCOMPARE(fileFor(Cue::SonGagner), program.path() + "/bravo.mp3");
+    QCOMPARE(playSounds().fileFor(Cue::SonGagner), program.path() + "/bravo.mp3");
 
     // A draw plays its cue through the audio library.
     makeWindow();
-    m_cfg->PasDeSon->setChecked(false);
+    playSounds();
+    control<QCheckBox>(m_cfg, "PasDeSon")->setChecked(false);
     startGame();
     selectWord(10);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
-    QCOMPARE(m_cues.value(0).second, res + "SonNouveau.mp3");
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
+    QCOMPARE(cues(), QStringList{"SonNouveau"});
     QVERIFY(CurrentStream); // the audio library opened it
     QFile::remove(res + "SonNouveau.mp3");
     QFile::remove(res + "SonGagner.mp3");
@@ -1087,7 +1079,7 @@ void TestGameWindow::closing()
 {
     startGame();
     selectWord(10);
-    QTest::mouseClick(m_form->btMot, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(m_form, "btMot"), Qt::LeftButton);
     pick("C");
     fire(m_form->TimerGame, 2);
 
@@ -1126,16 +1118,16 @@ void TestGameWindow::closing()
         ModalBoxActivation watch(m_form.get());
         activation = &watch;
         answer(QStringLiteral("&Non"));
-        QTest::mouseClick(m_form->btFermer, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(m_form, "btFermer"), Qt::LeftButton);
         watch.boxGone();
     }
     QVERIFY(cues().contains(QStringLiteral("SonExit")));
     QVERIFY(m_form->isVisible());
     QVERIFY(m_form->wordStore().Connected());
     QCOMPARE(m_form->game().word().NbEssai, 1);
-    QCOMPARE(m_form->affMot->text(), QStringLiteral("C") + bullets(4));
-    QVERIFY(!m_form->paInfo->isVisible());
-    QCOMPARE(tagOf(m_form->btValid), kDrawNextTag);
+    QCOMPARE(control<QLabel>(m_form, "affMot")->text(), QStringLiteral("C") + bullets(4));
+    QVERIFY(!control<QFrame>(m_form, "paInfo")->isVisible());
+    QCOMPARE(tagOf(control<QPushButton>(m_form, "btValid")), kDrawNextTag);
     QVERIFY(m_form->TimerGame->isActive());
     QCOMPARE(tagOf(m_form->TimerGame), 2);
 
@@ -1143,15 +1135,16 @@ void TestGameWindow::closing()
     ModalBoxActivation watch(m_form.get());
     activation = &watch;
     answer(QStringLiteral("&Oui"));
-    soundShutdown = {&m_form->wordStore(), AudioLibrary::FSOUND_Close, false};
-    AudioLibrary::FSOUND_Close = [] {
-        soundShutdown.storeConnected = soundShutdown.store->Connected();
-        soundShutdown.close();
+    bool storeConnectedAtSoundClose = false;
+    m_sound.heard = [&] {
+        if (m_sound.closes == 1)
+            storeConnectedAtSoundClose = m_form->wordStore().Connected();
     };
     m_form->close();
-    AudioLibrary::FSOUND_Close = soundShutdown.close;
+    m_sound.heard = nullptr;
     QVERIFY(!m_form->isVisible());
-    QVERIFY(soundShutdown.storeConnected);
+    QCOMPARE(m_sound.closes, 1);
+    QVERIFY(storeConnectedAtSoundClose);
     QVERIFY(!m_form->wordStore().Connected());
 }
 
@@ -1161,12 +1154,12 @@ void TestGameWindow::smallButtons()
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-    QTest::mouseClick(m_form->imgLogo, Qt::LeftButton);
+    QTest::mouseClick(control<TImage>(m_form, "imgLogo"), Qt::LeftButton);
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     QCOMPARE(catcher.urls, QList<QUrl>({QUrl(QString::fromLatin1(kHomePage))}));
 
     QVERIFY(!m_cfg->isVisible());
-    QTest::mouseClick(m_form->btCfg, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(m_form, "btCfg"), Qt::LeftButton);
     QVERIFY(m_cfg->isVisible());
     QVERIFY(!m_cfg->isModal());
     m_cfg->hide();
