@@ -11,6 +11,7 @@
 #include "wordstore/progress.h"
 #include "wordstore/wordcatalogue.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -198,6 +199,8 @@ void TestGameWords::progressPageShowsTheRecord()
 {
     startGame();
     draw(10);
+    pick("ZYXWVUTSRQ"); // lost
+    QTest::mouseClick(control<QPushButton>(m_form, "btValid"), Qt::LeftButton);
     pick("CHIEN");
     const std::size_t rows = ReadProgress(m_form->wordStore()).size();
     m_cfg->show();
@@ -211,6 +214,11 @@ void TestGameWords::progressPageShowsTheRecord()
     for (int row = 0; row < days->rowCount(); ++row)
         played += days->item(row, 1)->text().toInt() + days->item(row, 2)->text().toInt();
     QCOMPARE(std::size_t(played), rows);
+
+    // The missed words made into a list: the page of the lists offers it.
+    QTest::mouseClick(control<QPushButton>(m_cfg, "btReviser"), Qt::LeftButton);
+    const auto* lists = control<QComboBox>(m_cfg, "cbListe");
+    QVERIFY(lists->findText(QStringLiteral("À revoir"), Qt::MatchStartsWith) > 0);
 }
 
 void TestGameWords::playerSaysWordsAsTheSettingsSay_data()
