@@ -10,7 +10,8 @@
 #include <utility>
 
 GameSoundPlayer::GameSoundPlayer(const QString& programDirectory, std::string speechLibrary)
-    : m_programDirectory(programDirectory), m_speaker(nullptr, std::move(speechLibrary))
+    : m_programDirectory(programDirectory),
+      m_speaker(std::make_unique<WordSpeaker>(nullptr, std::move(speechLibrary)))
 {}
 
 void GameSoundPlayer::setSettings(const GameSettings* settings)
@@ -70,17 +71,17 @@ bool GameSoundPlayer::saysWords() const
 
 void GameSoundPlayer::say(const std::string& windows1252Word)
 {
-    if (!saysWords())
+    if (!m_speaker || !saysWords())
         return;
     startPlayer();
-    m_speaker.say(windows1252Word);
+    m_speaker->say(windows1252Word);
 }
 
 void GameSoundPlayer::prepareSpeech()
 {
     // The speech library is loaded only for a player who hears the words.
-    if (saysWords())
-        m_speaker.prepare();
+    if (m_speaker && saysWords())
+        m_speaker->prepare();
 }
 
 void GameSoundPlayer::beep()
@@ -90,5 +91,6 @@ void GameSoundPlayer::beep()
 
 void GameSoundPlayer::close()
 {
+    m_speaker.reset();
     CloseSound();
 }

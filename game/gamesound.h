@@ -11,6 +11,7 @@
 
 #include <QString>
 
+#include <memory>
 #include <string>
 
 class GameSettings;
@@ -68,8 +69,8 @@ public:
     void prepareSpeech() override;
     void close() override;
 
-    // The speaker that says the words, for its signal.
-    WordSpeaker& speaker() { return m_speaker; }
+    // The speaker that says the words, for its signal; until close().
+    WordSpeaker& speaker() { return *m_speaker; }
 
 private:
     void startPlayer();
@@ -77,5 +78,7 @@ private:
     QString m_programDirectory;
     const GameSettings* m_settings = nullptr;
     bool m_started = false;
-    WordSpeaker m_speaker;
+    // Goes at close(), and with it a word still being synthesised: nothing
+    // plays once the sound output is shut.
+    std::unique_ptr<WordSpeaker> m_speaker;
 };
