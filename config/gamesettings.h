@@ -11,6 +11,8 @@
 
 #include <QString>
 
+#include <string>
+
 // The file chosen for a sound cue, as its entry keeps it: the folder, ending
 // with "/" or empty, and the file name, empty when none is chosen.
 struct ChosenSound
@@ -39,6 +41,12 @@ public:
     // "Sons par défaut…" (SonDefaut): a cue without a usable chosen file plays
     // its default file.
     virtual bool defaultSounds() const = 0;
+    // "Prononcer le mot" (PrononcerMot, in its own section): each finished
+    // word is said aloud, unless "Désactiver sons" is ticked.
+    virtual bool sayWords() const = 0;
+    // "Votre nom" (NomUser), Windows-1252: the name the player's progress
+    // is recorded under (empty: the login name).
+    virtual std::string playerName() const = 0;
 
     // The word store has just been connected for the first time: the settings
     // that depend on its content (the genre filter) are brought up to date.

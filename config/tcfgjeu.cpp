@@ -1,11 +1,13 @@
 #include "config/tcfgjeu.h"
 
 #include "config/configaccessibility.h"
+#include "config/progresspage.h"
 #include "config/tpagecontrol.h"
 #include "config/wordfilters.h"
 #include "rules/wordrules.h"
 #include "settingsfile/inifile.h"
 #include "settingsfile/listsetting.h"
+#include "settingsfile/speechsetting.h"
 #include "skin/buttonglyph.h"
 #include "skin/formproperties.h"
 #include "skin/reportedslot.h"
@@ -95,6 +97,10 @@ TCfgJeu::TCfgJeu(TWordQuery& wordQuery, const QString& programDirectory,
     bindSoundEntries();
     // The levels are those of the game's rules.
     ui->NiveauDuJeu->setRange(1, highestLevel());
+    // The progress fills its page below the check box, and scrolls in it.
+    const QSize page = ui->PageControl1->pageSize();
+    const int top = ui->progresDefile->y();
+    ui->progresDefile->setGeometry(0, top, page.width(), page.height() - top);
     watchToolTips(this);
 
     // The preview lays the document out for the page's size: the page has
@@ -111,6 +117,7 @@ TCfgJeu::TCfgJeu(TWordQuery& wordQuery, const QString& programDirectory,
     if (stored.Exists()) {
         loadSettings(stored);
         loadListSetting(TIniSection(content, ListSetting::kSection));
+        loadSpeechSetting(TIniSection(content, SpeechSetting::kSection));
     } else if (const QFileInfo file(m_settingsFile);
                writeNewSettingsFile() || (file.exists() && !(file.isFile() && file.isReadable()))) {
         // Written, or a "file" that cannot be read: the load reads it, and a
@@ -210,6 +217,16 @@ bool TCfgJeu::defaultSounds() const
     return ui->SonDefaut->isChecked();
 }
 
+bool TCfgJeu::sayWords() const
+{
+    return ui->PrononcerMot->isChecked();
+}
+
+std::string TCfgJeu::playerName() const
+{
+    return Windows1252::fromQString(ui->NomUser->text());
+}
+
 void TCfgJeu::wordStoreConnected()
 {
     RestoreGenreFilter();
@@ -248,6 +265,8 @@ void TCfgJeu::connectControls()
                                 ui->btGagner, ui->btPerdu, ui->btNouveau, ui->btDecide})
         connect(picker, &QToolButton::clicked, this, Reported(this, &TCfgJeu::btNouveauClick));
     connect(ui->cbListe, &QComboBox::activated, this, Reported(this, &TCfgJeu::cbListeClick));
+    connect(ui->progresPage, &ProgressPage::reviewListMade, this,
+            Reported(this, &TCfgJeu::refreshWordLists));
 }
 
 void TCfgJeu::createRulesPreview()
@@ -303,6 +322,8 @@ bool TCfgJeu::eventFilter(QObject* watched, QEvent* event)
     case QEvent::Show:
         if (watched == ui->tsInfo)
             createRulesPreview();
+        else if (watched == ui->tsProgres)
+            RunSlot([this] { showProgress(); });
         break;
     case QEvent::ChildAdded:
         if (QObject* child = static_cast<QChildEvent*>(event)->child())
@@ -344,6 +365,15 @@ void TCfgJeu::SaveSettings()
     TIniFile file(localPath(m_settingsFile));
     for (const auto& [key, value] : storedEntries())
         file.WriteString(Section, key, value);
+    // "Prononcer le mot" in its section: written once it differs from its
+    // default, or when the file holds it already, so that the file of a
+    // player who keeps the default stays as it was.
+    const bool speak = ui->PrononcerMot->isChecked();
+    const std::string stored =
+        TIniSection(file.Contents().value_or(std::string()), SpeechSetting::kSection)
+            .ReadString(SpeechSetting::kKey, "\n");
+    if (speak != SpeechSetting::kDefault || stored != "\n")
+        file.WriteString(SpeechSetting::kSection, SpeechSetting::kKey, speak ? "1" : "0");
     // The list played, in a section of its own: the one on the page once it
     // was read from the player's base, else the one the file kept. A server's
     // list is the teacher's and is not kept.
@@ -378,6 +408,12 @@ void TCfgJeu::LoadSettings()
         TIniFile(localPath(m_settingsFile)).Contents().value_or(std::string());
     loadSettings(TIniSection(content, Section));
     loadListSetting(TIniSection(content, ListSetting::kSection));
+    loadSpeechSetting(TIniSection(content, SpeechSetting::kSection));
+}
+
+void TCfgJeu::loadSpeechSetting(const TIniSection& speech)
+{
+    ui->PrononcerMot->setChecked(speech.ReadBool(SpeechSetting::kKey, SpeechSetting::kDefault));
 }
 
 void TCfgJeu::loadSettings(const TIniSection& settings)
@@ -495,12 +531,7 @@ void TCfgJeu::RestoreWordList()
         return;
     }
     m_listsRead = true;
-    for (const WordListSummary& list : lists) {
-        ui->cbListe->addItem(
-            Windows1252::toQString(list.name) + QStringLiteral(" (") + QString::number(list.words) +
-                (list.words <= 1 ? QStringLiteral(" mot)") : QStringLiteral(" mots)")),
-            QByteArray::fromStdString(list.name));
-    }
+    showWordLists(lists);
     m_playedList = played;
     selectList(played);
     if (server) {
@@ -521,6 +552,38 @@ void TCfgJeu::RestoreWordList()
     PlayWordList(*store, saved, store->Database);
     m_playedList = saved;
     selectList(saved);
+}
+
+void TCfgJeu::showWordLists(const std::vector<WordListSummary>& lists)
+{
+    // The first entry, all the words, stays.
+    while (ui->cbListe->count() > 1)
+        ui->cbListe->removeItem(ui->cbListe->count() - 1);
+    for (const WordListSummary& list : lists) {
+        ui->cbListe->addItem(
+            Windows1252::toQString(list.name) + QStringLiteral(" (") + QString::number(list.words) +
+                (list.words <= 1 ? QStringLiteral(" mot)") : QStringLiteral(" mots)")),
+            QByteArray::fromStdString(list.name));
+    }
+}
+
+void TCfgJeu::refreshWordLists()
+{
+    TWordStore* store = m_wordQuery.Store();
+    if (!store || !m_listsRead)
+        return;
+    showWordLists(ReadWordLists(*store));
+    selectList(m_playedList);
+}
+
+// ---------------------------------------------------------------- progress
+
+void TCfgJeu::showProgress()
+{
+    // Before the game has connected the store there is nothing to read yet.
+    TWordStore* store = m_wordQuery.Store();
+    if (store && store->Connected())
+        ui->progresPage->showProgress(*store);
 }
 
 // ---------------------------------------------------------------- handlers

@@ -24,6 +24,7 @@ class QAbstractButton;
 class QLineEdit;
 class TIniSection;
 class TWordQuery;
+struct WordListSummary;
 
 namespace Ui {
 class TCfgJeu;
@@ -69,6 +70,8 @@ public:
     ChosenSound chosenSound(Cue cue) const override;
     bool soundsOff() const override;
     bool defaultSounds() const override;
+    bool sayWords() const override;
+    std::string playerName() const override;
     void wordStoreConnected() override;
     void showSettings() override;
     void showRules() override;
@@ -91,6 +94,9 @@ public slots:
     void btNouveauClick();
     // A list picked on the page of the lists: the game draws from it at once.
     void cbListeClick();
+    // The lists of the base changed (the page of the progress made one):
+    // the page of the lists shows them again, its choice kept.
+    void refreshWordLists();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -111,6 +117,8 @@ private:
     void loadSettings(const TIniSection& settings);
     // The list the settings file keeps, in its section of its own.
     void loadListSetting(const TIniSection& lists);
+    // "Prononcer le mot", in its section of its own.
+    void loadSpeechSetting(const TIniSection& speech);
     void loadControl(const TIniSection& settings, QWidget* control);
     void loadGlyph(QAbstractButton* button) const;
     void applyTypeSelection();
@@ -118,6 +126,9 @@ private:
     // The list of the entry (none: all the words).
     std::optional<std::string> listOf(int index) const;
     void selectList(const std::optional<std::string>& list);
+    void showWordLists(const std::vector<WordListSummary>& lists);
+    // The page of the progress shows the player's base, when connected.
+    void showProgress();
 
     std::unique_ptr<Ui::TCfgJeu> ui;
     TWordQuery& m_wordQuery;

@@ -7,8 +7,11 @@
 #include <QFile>
 #include <QFileInfo>
 
-GameSoundPlayer::GameSoundPlayer(const QString& programDirectory)
-    : m_programDirectory(programDirectory)
+#include <utility>
+
+GameSoundPlayer::GameSoundPlayer(const QString& programDirectory, std::string speechLibrary)
+    : m_programDirectory(programDirectory),
+      m_speaker(std::make_unique<WordSpeaker>(nullptr, std::move(speechLibrary)))
 {}
 
 void GameSoundPlayer::setSettings(const GameSettings* settings)
@@ -41,19 +44,44 @@ QString GameSoundPlayer::fileFor(Cue cue) const
     return QFileInfo(fallback).isFile() ? fallback : QString();
 }
 
+void GameSoundPlayer::startPlayer()
+{
+    // The sound library and its output device start with the first cue or
+    // word, not before the window first shows. The player works without
+    // sound when the library is missing.
+    if (!m_started) {
+        m_started = true;
+        InitSound();
+    }
+}
+
 void GameSoundPlayer::play(Cue cue)
 {
     const QString file = fileFor(cue);
     if (file.isEmpty())
         return;
-    // The sound library and its output device start with the first cue, not
-    // before the window first shows. The player works without sound when the
-    // library is missing.
-    if (!m_started) {
-        m_started = true;
-        InitSound();
-    }
+    startPlayer();
     PlaySoundFile(QFile::encodeName(file).toStdString(), CurrentStream);
+}
+
+bool GameSoundPlayer::saysWords() const
+{
+    return !m_settings || (!m_settings->soundsOff() && m_settings->sayWords());
+}
+
+void GameSoundPlayer::say(const std::string& windows1252Word)
+{
+    if (!m_speaker || !saysWords())
+        return;
+    startPlayer();
+    m_speaker->say(windows1252Word);
+}
+
+void GameSoundPlayer::prepareSpeech()
+{
+    // The speech library is loaded only for a player who hears the words.
+    if (m_speaker && saysWords())
+        m_speaker->prepare();
 }
 
 void GameSoundPlayer::beep()
@@ -63,5 +91,6 @@ void GameSoundPlayer::beep()
 
 void GameSoundPlayer::close()
 {
+    m_speaker.reset();
     CloseSound();
 }

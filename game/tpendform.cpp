@@ -14,7 +14,9 @@
 #include "text/qtwindows1252.h"
 #include "ui_tpendform.h"
 #include "wordstore/playerwords.h"
+#include "wordstore/progress.h"
 #include "wordstore/wordcatalogue.h"
+#include "wordstore/wordhints.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -29,10 +31,13 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QToolTip>
 #include <QUrl>
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -258,6 +263,14 @@ void TPendForm::btMotClick()
 
     JoueSon(Cue::SonNouveau);
     m_game.NewWord(stored, points, configuration().level());
+    m_wordClock.start();
+    m_hintShown = false;
+    ui->affMot->setToolTip(QString());
+    // Speech gets ready once the window shows a word, not at start-up.
+    if (!m_speechPrepared) {
+        m_speechPrepared = true;
+        m_sound.prepareSpeech();
+    }
     ui->Label3->setText(wordValueText());
     EffacePendu();
     refreshCounters();
@@ -362,8 +375,72 @@ void TPendForm::ListeLettreClickCheck(QObject* sender, QListWidgetItem* item)
     // Heard before what the pick shows: a won or lost word's message comes
     // after its last letter.
     announce(spokenPick(letter, outcome.status, m_game.word(), errorLimit(m_game.record().Niveau)));
+    const bool ended =
+        outcome.status == PickOutcome::Status::Won || outcome.status == PickOutcome::Status::Lost;
+    if (ended)
+        m_panelNote = spellingNote();
     playEffects(outcome);
     gallowsChanged();
+    if (ended)
+        wordFinished(outcome.status == PickOutcome::Status::Won);
+}
+
+QString TPendForm::spellingNote() const
+{
+    // The panel's "C'était : MOT" shows the word in the capitals it was
+    // played in; a word whose accents those hide gets its real spelling as
+    // the panel's tooltip and accessible description: seen on pointing at the
+    // panel and read by a screen reader with it, while the panel's text and
+    // its controls stay as they are.
+    const std::string& real = m_game.realSpelling();
+    if (!SpellingFolded(real))
+        return {};
+    return QStringLiteral("Orthographe : ") + Windows1252::toQString(real);
+}
+
+void TPendForm::wordFinished(bool won)
+{
+    m_sound.say(m_game.realSpelling());
+    // A record that fails is reported as the store's other errors are; the
+    // game goes on.
+    RunSlot([&] {
+        const WordInPlay& word = m_game.word();
+        RecordFinishedWord(ZConnectionMySQL,
+                           {.time = {},
+                            .player = configuration().playerName(),
+                            .word = m_game.realSpelling(),
+                            .level = m_game.record().Niveau,
+                            .won = won,
+                            .points = m_game.wordPoints(),
+                            .mistakes = word.NbErreur,
+                            .seconds = static_cast<std::int32_t>(m_wordClock.elapsed() / 1000),
+                            .hintUsed = m_hintShown});
+    });
+}
+
+void TPendForm::sayWordAgain()
+{
+    // Only once the word is won or lost: said during play it would give it away.
+    if (m_game.wordEnded())
+        m_sound.say(m_game.realSpelling());
+}
+
+void TPendForm::showHint()
+{
+    if (!m_game.acceptsPicks())
+        return;
+    const std::optional<std::string> hint =
+        HintOfDrawnWord(ZConnectionMySQL, m_game.realSpelling());
+    if (!hint)
+        return;
+    m_hintShown = true;
+    // Shown under the word as a tooltip (it stays the word's tooltip until
+    // the next draw), and said to a screen reader like a pick: no control
+    // moves and no text of the window changes.
+    const QString text = QStringLiteral("Indice : ") + Windows1252::toQString(*hint);
+    ui->affMot->setToolTip(text);
+    QToolTip::showText(ui->affMot->mapToGlobal(QPoint(0, ui->affMot->height())), text, ui->affMot);
+    announce(text);
 }
 
 void TPendForm::announce(const QString& text)
@@ -437,6 +514,10 @@ void TPendForm::AfficheInfo(const std::string& text)
     m_showsNoWord = false;
     ui->laTextInfo->setText(Windows1252::toQString(text));
     ui->paInfo->setAccessibleName(ui->laTextInfo->text().simplified());
+    // The real spelling of a word that ends here; none for other messages.
+    const QString note = std::exchange(m_panelNote, QString());
+    ui->paInfo->setToolTip(note);
+    ui->paInfo->setAccessibleDescription(note);
     ui->paInfo->show();
     QAccessibleEvent alert(ui->paInfo, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
@@ -490,6 +571,8 @@ void TPendForm::createShortcuts()
     shortcut({QKeySequence(Qt::CTRL | Qt::Key_N)}, [this] { ui->btMot->click(); });
     shortcut({QKeySequence(Qt::CTRL | Qt::Key_Comma)}, [this] { ui->btCfg->click(); });
     shortcut({QKeySequence(Qt::Key_F1)}, &TPendForm::showRules);
+    shortcut({QKeySequence(Qt::Key_F5)}, &TPendForm::sayWordAgain);
+    shortcut({QKeySequence(Qt::Key_F6)}, &TPendForm::showHint);
 }
 
 bool TPendForm::eventFilter(QObject* watched, QEvent* event)

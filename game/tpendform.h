@@ -10,6 +10,7 @@
 #include "rules/hangmangame.h"
 #include "wordstore/wordstore.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QWidget>
 
@@ -78,9 +79,13 @@ public:
 
     // Keyboard play: a letter typed anywhere in the window picks its item of
     // the letter list as ticking its box does (accented letters fold to their
-    // base letter); F1 shows the rules in the configuration window.
+    // base letter); F1 shows the rules in the configuration window; F5 says
+    // the word again once it is won or lost; F6 shows the hint of the word in
+    // play, when it has one.
     void pickTypedLetter(char letter);
     void showRules();
+    void sayWordAgain();
+    void showHint();
 
     // The notifications that tell a screen reader the result of each pick
     // (see spokenPick), taken in turn; each is hidden until its first
@@ -119,6 +124,9 @@ private:
     void focusLetters();
     void announce(const QString& text);
     void gallowsChanged();
+    QString spellingNote() const;
+    // The word is won or lost: said aloud, and recorded in the progress.
+    void wordFinished(bool won);
 
 public:
     // The window's timers (the form holds its controls and the action GetNbMot).
@@ -146,6 +154,13 @@ private:
     ModalBoxWatch* m_boxWatch;
     std::array<QLabel*, kAnnouncers> m_announcers{};
     std::size_t m_lastAnnouncer = 0;
+    // Since the word in play was drawn.
+    QElapsedTimer m_wordClock;
+    // F6 showed the hint of the word in play.
+    bool m_hintShown = false;
+    bool m_speechPrepared = false;
+    // What the panel's next message adds as its tooltip and description.
+    QString m_panelNote;
     // The countdown ran when the window last lost the activation.
     bool m_countdownWhenLeft = false;
     bool m_closed = false;

@@ -21,6 +21,8 @@ PickEffect cueEffect(Cue cue)
 void HangmanGame::NewWord(std::string_view storedWord, std::int32_t points, std::int32_t level)
 {
     m_word.Mot = PlayedWord(storedWord);
+    m_realSpelling = storedWord;
+    m_wordPoints = 0;
     m_word.PointMot = points;
     m_word.LongueurMot = static_cast<std::int32_t>(m_word.Mot.size());
     m_word.LettreEssayee.fill(false);
@@ -36,11 +38,13 @@ void HangmanGame::MotGagne(std::int32_t gain, std::int32_t level)
 {
     m_record.NbMotTrouve += 1;
     m_record.Score += gain * level;
+    m_wordPoints = gain * level;
 }
 
 void HangmanGame::MotPerdu(std::int32_t points, std::int32_t level)
 {
     m_record.Score -= points * level;
+    m_wordPoints = -points * level;
     if (m_record.Score < 0)
         m_record.Score = 0;
 }

@@ -92,6 +92,15 @@ public:
     // Points of the word in play as Label3 shows them.
     std::int32_t wordValue() const { return m_record.Niveau * m_word.PointMot; }
 
+    // The word in play as the store holds it, before folding (its accents).
+    const std::string& realSpelling() const { return m_realSpelling; }
+    // A word drawn has been won or lost: it takes no more picks.
+    bool wordEnded() const { return m_record.NbMotJoue >= 0 && m_finished; }
+    // What the last word won or lost did to the score: its gain × level, or
+    // minus its points × level (before the score's floor at 0); 0 until the
+    // word in play ends.
+    std::int32_t wordPoints() const { return m_wordPoints; }
+
     // A won word: one more found, gain × level added to the score.
     void MotGagne(std::int32_t gain, std::int32_t level);
     // A lost word: points × level taken from the score, never below 0.
@@ -107,5 +116,7 @@ private:
 
     GameRecord m_record;
     WordInPlay m_word;
+    std::string m_realSpelling;
+    std::int32_t m_wordPoints = 0;
     bool m_finished = false;
 };

@@ -102,6 +102,11 @@ std::string PlayedWord(std::string_view storedWord)
     return Windows1252::upperCase(SansAccent(storedWord));
 }
 
+bool SpellingFolded(std::string_view storedWord)
+{
+    return PlayedWord(storedWord) != Windows1252::upperCase(storedWord);
+}
+
 char typedLetter(char32_t character)
 {
     if (character == U'\u2019')

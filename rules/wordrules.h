@@ -24,6 +24,11 @@ std::string SansAccent(std::string_view text);
 // locale does.
 std::string PlayedWord(std::string_view storedWord);
 
+// Whether the word as it is played hides some of the stored word's spelling:
+// its capitals differ from the stored word merely upper-cased (an accent, a
+// cedilla folded away), so that the player needs to see the real spelling.
+bool SpellingFolded(std::string_view storedWord);
+
 // The symbol of the letter list ('A'..'Z', '-' or '\'') that a typed character
 // picks: a letter folds and upper-cases as the words do (é, è, ê, ë give 'E';
 // ç gives 'C'; ÿ gives 'Y'), and the typographic apostrophe ’ stands for the

@@ -16,3 +16,7 @@ class TWordStore;
 // when a statement fails.
 std::optional<std::string> HintOf(TWordStore& store, const std::string& word,
                                   const std::optional<std::string>& list);
+
+// The hint of the word the game drew, in the list it draws from
+// (ReadPlayedList) first, as HintOf.
+std::optional<std::string> HintOfDrawnWord(TWordStore& store, const std::string& word);

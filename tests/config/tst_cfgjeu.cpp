@@ -104,6 +104,7 @@ private slots:
     void spinBoxesClampAndCouple_data();
     void spinBoxesClampAndCouple();
     void booleansAreIntegers();
+    void speechSwitchInItsOwnSection();
     void storedPathsKeepTheirFolder();
     void listIndexOutOfRange();
     void unwritableFolderAtFirstStart();
@@ -296,6 +297,30 @@ void TestCfgJeu::booleansAreIntegers()
     QVERIFY(control<QCheckBox>(cfg, "SonDefaut")->isChecked());
 }
 
+// "Prononcer le mot" on the page of the progress, kept in [Parole]: on when
+// the key is missing, and written once it was turned off.
+void TestCfgJeu::speechSwitchInItsOwnSection()
+{
+    const QString path = settingsPath(QStringLiteral("parole"));
+    QVERIFY(writeFile(path, "[Config]\nPasDeSon=0\n"));
+    {
+        auto cfg = window(path);
+        auto* speak = control<QCheckBox>(cfg, "PrononcerMot");
+        QCOMPARE(speak->parentWidget(), control<QWidget>(cfg, "tsProgres"));
+        QVERIFY(speak->isChecked());
+        QVERIFY(cfg->sayWords());
+        speak->setChecked(false);
+        QVERIFY(!cfg->sayWords());
+        cfg->btSaveClick();
+    }
+    QVERIFY(readFile(path).contains("[Parole]\nPrononcerMot=0"));
+    auto cfg = window(path);
+    QVERIFY(!control<QCheckBox>(cfg, "PrononcerMot")->isChecked());
+    control<QCheckBox>(cfg, "PrononcerMot")->setChecked(true);
+    cfg->btSaveClick();
+    QVERIFY(readFile(path).contains("[Parole]\nPrononcerMot=1"));
+}
+
 void TestCfgJeu::storedPathsKeepTheirFolder()
 {
     const QString path = settingsPath(QStringLiteral("chemins"));
@@ -471,7 +496,7 @@ void TestCfgJeu::looks()
     QCOMPARE(cfg->font().family(), QStringLiteral("Tahoma"));
     QCOMPARE(QFontInfo(cfg->font()).family(), QStringLiteral("Tahoma"));
 
-    QCOMPARE(control<TPageControl>(cfg, "PageControl1")->count(), 4);
+    QCOMPARE(control<TPageControl>(cfg, "PageControl1")->count(), 5);
     QCOMPARE(control<TPageControl>(cfg, "PageControl1")->widget(0),
              control<QWidget>(cfg, "tsGene"));
     QCOMPARE(control<TPageControl>(cfg, "PageControl1")->widget(2),

@@ -26,6 +26,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 // What the window sees when it gains or loses the activation.
 inline void sendActivation(QWidget* window, bool active)
@@ -38,7 +40,8 @@ inline void sendActivation(QWidget* window, bool active)
 class RecordingSound : public GameSound
 {
 public:
-    QStringList cues; // by name
+    QStringList cues;              // by name
+    std::vector<std::string> said; // words, Windows-1252
     int beeps = 0;
     int closes = 0;
     GameSound* player = nullptr;
@@ -54,6 +57,15 @@ public:
     {
         ++beeps;
         passOn([&] { player->beep(); });
+    }
+    void say(const std::string& windows1252Word) override
+    {
+        said.push_back(windows1252Word);
+        passOn([&] { player->say(windows1252Word); });
+    }
+    void prepareSpeech() override
+    {
+        passOn([&] { player->prepareSpeech(); });
     }
     void close() override
     {

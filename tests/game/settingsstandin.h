@@ -7,6 +7,7 @@
 #include "config/gamesettings.h"
 
 #include <map>
+#include <string>
 
 class SettingsStandIn : public GameSettings
 {
@@ -18,6 +19,8 @@ public:
     std::map<Cue, ChosenSound> sounds;
     bool muted = false;
     bool useDefaults = true;
+    bool speaks = true;
+    std::string player;
 
     int storeConnections = 0;
     int settingsShown = 0;
@@ -34,6 +37,8 @@ public:
     }
     bool soundsOff() const override { return muted; }
     bool defaultSounds() const override { return useDefaults; }
+    bool sayWords() const override { return speaks; }
+    std::string playerName() const override { return player; }
     void wordStoreConnected() override { ++storeConnections; }
     void showSettings() override { ++settingsShown; }
     void showRules() override { ++rulesShown; }

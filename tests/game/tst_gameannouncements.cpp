@@ -9,6 +9,7 @@
 
 #include "game/tchecklistbox.h"
 #include "tests/support/xsession.h"
+#include "wordstore/wordcatalogue.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -66,6 +67,7 @@ private slots:
     void panelIsAnAlert();
     void eachPickIsAnnounced_data();
     void eachPickIsAnnounced();
+    void hintIsAnnounced();
 
 private:
     void drawWord(int points);
@@ -178,6 +180,22 @@ void TestGameAnnouncements::eachPickIsAnnounced()
     QCOMPARE(countFrom(announcer, QAccessible::ObjectShow), 1);
     // The gallows tells its new state.
     QCOMPARE(countFrom(control<QFrame>(m_form, "Shape1"), QAccessible::NameChanged), 1);
+}
+
+// F6: the hint is told as a pick is.
+void TestGameAnnouncements::hintIsAnnounced()
+{
+    TWordStore& store = m_form->wordStore();
+    drawWord(10); // chien
+    store.Execute("DROP TABLE IF EXISTS " + std::string(WordCatalogue::kHintTable));
+    store.Execute(WordCatalogue::createTableStatement(WordCatalogue::hintTable(),
+                                                      WordCatalogue::kDatabase, true));
+    store.Execute("INSERT INTO " + std::string(WordCatalogue::kHintTable) +
+                  " VALUES ('', 'chien', 'Il aboie')");
+    m_form->showHint();
+    QLabel* announcer = m_form->announcer();
+    QCOMPARE(announcer->accessibleName(), QStringLiteral("Indice : Il aboie"));
+    QCOMPARE(countFrom(announcer, QAccessible::ObjectShow), 1);
 }
 
 int main(int argc, char** argv)
