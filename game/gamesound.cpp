@@ -77,13 +77,6 @@ void GameSoundPlayer::say(const std::string& windows1252Word)
     m_speaker->say(windows1252Word);
 }
 
-void GameSoundPlayer::prepareSpeech()
-{
-    // The speech library is loaded only for a player who hears the words.
-    if (m_speaker && saysWords())
-        m_speaker->prepare();
-}
-
 void GameSoundPlayer::beep()
 {
     QApplication::beep();

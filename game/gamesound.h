@@ -24,10 +24,10 @@ public:
     virtual void play(Cue cue) = 0;
     virtual void beep() = 0;
     // Says a word aloud (Windows-1252, its real spelling); returns at once.
+    // The speech library loads with the first word said (some 50 ms, well
+    // within what a player notices), so that a game never said a word costs
+    // neither memory nor time.
     virtual void say(const std::string& windows1252Word) = 0;
-    // The window is painted and a word drawn: speech gets ready, so that the
-    // first word said comes without delay.
-    virtual void prepareSpeech() = 0;
     // The window closes: the cue that plays ends at once, and the sound
     // output goes.
     virtual void close() = 0;
@@ -66,7 +66,6 @@ public:
     void play(Cue cue) override;
     void beep() override;
     void say(const std::string& windows1252Word) override;
-    void prepareSpeech() override;
     void close() override;
 
     // The speaker that says the words, for its signal; until close().

@@ -266,11 +266,6 @@ void TPendForm::btMotClick()
     m_wordClock.start();
     m_hintShown = false;
     ui->affMot->setToolTip(QString());
-    // Speech gets ready once the window shows a word, not at start-up.
-    if (!m_speechPrepared) {
-        m_speechPrepared = true;
-        m_sound.prepareSpeech();
-    }
     ui->Label3->setText(wordValueText());
     EffacePendu();
     refreshCounters();

@@ -158,7 +158,6 @@ private:
     QElapsedTimer m_wordClock;
     // F6 showed the hint of the word in play.
     bool m_hintShown = false;
-    bool m_speechPrepared = false;
     // What the panel's next message adds as its tooltip and description.
     QString m_panelNote;
     // The countdown ran when the window last lost the activation.

@@ -82,22 +82,34 @@ std::map<QString, double> processorMilliseconds(qint64 pid)
 }
 
 // What the threads alive at `after` used since `before` (a thread that ended
-// meanwhile, say an idle pool thread, is not counted; a new one wholly).
+// meanwhile, say an idle pool thread, is not counted; a new one wholly); only
+// the thread `only` names when it is not empty.
 double processorUsed(const std::map<QString, double>& before,
-                     const std::map<QString, double>& after)
+                     const std::map<QString, double>& after, const QString& only = {})
 {
     double used = 0;
     for (const auto& [thread, milliseconds] : after) {
+        if (!only.isEmpty() && thread != only)
+            continue;
         const auto earlier = before.find(thread);
         used += milliseconds - (earlier == before.end() ? 0 : earlier->second);
     }
     return used;
 }
 
+// The share of one processor a process used: all its threads, and its main
+// thread alone, the one that paints (the word server's threads of the game
+// wake on their own, countdown or not).
+struct ProcessorShare
+{
+    double all = 0;
+    double mainThread = 0;
+};
+
 // The share of one processor that each process uses over the same next
 // `seconds`; nothing for one that ended meanwhile.
-std::vector<std::optional<double>>
-processorPercentsOver(const std::vector<const QProcess*>& processes, int seconds)
+std::vector<std::optional<ProcessorShare>>
+processorSharesOver(const std::vector<const QProcess*>& processes, int seconds)
 {
     std::vector<std::map<QString, double>> before;
     for (const QProcess* process : processes)
@@ -105,15 +117,21 @@ processorPercentsOver(const std::vector<const QProcess*>& processes, int seconds
     QElapsedTimer clock;
     clock.start();
     QThread::msleep(static_cast<unsigned long>(seconds) * 1000);
-    std::vector<std::optional<double>> percents;
+    std::vector<std::optional<ProcessorShare>> shares;
     for (std::size_t at = 0; at < processes.size(); ++at) {
-        const double used =
-            processorUsed(before[at], processorMilliseconds(processes[at]->processId()));
-        percents.push_back(processes[at]->state() == QProcess::Running
-                               ? std::optional<double>(100.0 * used / double(clock.elapsed()))
-                               : std::nullopt);
+        const qint64 pid = processes[at]->processId();
+        const std::map<QString, double> after = processorMilliseconds(pid);
+        const QString mainThread = QStringLiteral("/proc/%1/task/%1").arg(pid);
+        const double elapsed = double(clock.elapsed());
+        if (processes[at]->state() != QProcess::Running) {
+            shares.push_back(std::nullopt);
+            continue;
+        }
+        shares.push_back(
+            ProcessorShare{100.0 * processorUsed(before[at], after) / elapsed,
+                           100.0 * processorUsed(before[at], after, mainThread) / elapsed});
     }
-    return percents;
+    return shares;
 }
 
 struct Sample
@@ -129,9 +147,9 @@ struct PlaySample
     std::vector<double> drawMs;
     std::optional<double> rssMb;
     std::optional<double> idleNoWordPercent;
-    std::optional<double> idleCountdownPercent;
+    std::optional<ProcessorShare> idleCountdown;
     // The bare window's with its countdown label, over the same spell.
-    std::optional<double> bareCountdownPercent;
+    std::optional<ProcessorShare> bareCountdown;
 };
 
 class Bench
@@ -260,12 +278,13 @@ public:
         const auto idle = [&](const std::vector<const QProcess*>& measured) {
             QThread::msleep(8000);
             readLines();
-            return processorPercentsOver(measured, idleSeconds);
+            return processorSharesOver(measured, idleSeconds);
         };
         if (!waitFor("panel", 15000))
             return sample;
         if (idleSeconds > 0)
-            sample.idleNoWordPercent = idle({&game}).front();
+            if (const auto share = idle({&game}).front())
+                sample.idleNoWordPercent = share->all;
         m_session.key(QStringLiteral("Return")); // closes the greeting
         QThread::msleep(500);
         if (draws > 0) {
@@ -294,8 +313,8 @@ public:
         }
         if (idleSeconds > 0) {
             const auto percents = idle({&game, &bare});
-            sample.idleCountdownPercent = percents[0];
-            sample.bareCountdownPercent = percents[1];
+            sample.idleCountdown = percents[0];
+            sample.bareCountdown = percents[1];
         }
         game.kill();
         game.waitForFinished();
@@ -335,15 +354,19 @@ void printPlay(const char* name, const std::vector<PlaySample>& samples)
     std::vector<double> resident;
     std::vector<double> noWord;
     std::vector<double> countdown;
+    std::vector<double> countdownMainThread;
     for (const PlaySample& sample : samples) {
         draws.insert(draws.end(), sample.drawMs.begin(), sample.drawMs.end());
         if (sample.rssMb)
             resident.push_back(*sample.rssMb);
         if (sample.idleNoWordPercent)
             noWord.push_back(*sample.idleNoWordPercent);
-        if (sample.idleCountdownPercent && sample.bareCountdownPercent &&
-            *sample.bareCountdownPercent > 0)
-            countdown.push_back(*sample.idleCountdownPercent / *sample.bareCountdownPercent);
+        if (sample.idleCountdown && sample.bareCountdown && sample.bareCountdown->all > 0 &&
+            sample.bareCountdown->mainThread > 0) {
+            countdown.push_back(sample.idleCountdown->all / sample.bareCountdown->all);
+            countdownMainThread.push_back(sample.idleCountdown->mainThread /
+                                          sample.bareCountdown->mainThread);
+        }
     }
     if (!draws.empty())
         std::printf("%-22s %-24s p50 %6.2f  p99 %6.2f  max %6.2f  (%zu draws)\n", name,
@@ -359,12 +382,16 @@ void printPlay(const char* name, const std::vector<PlaySample>& samples)
     };
     row("RSS after draws", resident, "MB");
     row("idle, no word", noWord, "% CPU");
-    if (!countdown.empty()) {
-        std::printf("%-22s %-24s", name, "idle countdown / bare");
-        for (const double value : countdown)
+    const auto ratios = [name](const char* what, const std::vector<double>& values) {
+        if (values.empty())
+            return;
+        std::printf("%-22s %-24s", name, what);
+        for (const double value : values)
             std::printf("  x%.2f", value);
-        std::printf("  (median x%.2f; target x1.00 or less)\n", median(countdown));
-    }
+        std::printf("  (median x%.2f; target x1.00 or less)\n", median(values));
+    };
+    ratios("idle countdown / bare", countdown);
+    ratios("  main thread alone", countdownMainThread);
 }
 
 void printRow(const char* name, const char* what, const std::vector<Sample>& samples,

@@ -63,10 +63,6 @@ public:
         said.push_back(windows1252Word);
         passOn([&] { player->say(windows1252Word); });
     }
-    void prepareSpeech() override
-    {
-        passOn([&] { player->prepareSpeech(); });
-    }
     void close() override
     {
         ++closes;
