@@ -265,8 +265,6 @@ void TCfgJeu::connectControls()
                                 ui->btGagner, ui->btPerdu, ui->btNouveau, ui->btDecide})
         connect(picker, &QToolButton::clicked, this, Reported(this, &TCfgJeu::btNouveauClick));
     connect(ui->cbListe, &QComboBox::activated, this, Reported(this, &TCfgJeu::cbListeClick));
-    connect(ui->progresPage, &ProgressPage::reviewListMade, this,
-            Reported(this, &TCfgJeu::refreshWordLists));
 }
 
 void TCfgJeu::createRulesPreview()
@@ -582,8 +580,18 @@ void TCfgJeu::showProgress()
 {
     // Before the game has connected the store there is nothing to read yet.
     TWordStore* store = m_wordQuery.Store();
-    if (store && store->Connected())
-        ui->progresPage->showProgress(*store);
+    if (!store || !store->Connected())
+        return;
+    // Made when first shown, as the rules preview: a player who never opens
+    // the page keeps its tables and chart out of memory.
+    if (!m_progressPage) {
+        m_progressPage = new ProgressPage;
+        m_progressPage->setObjectName(QStringLiteral("progresPage"));
+        ui->progresDefile->setWidget(m_progressPage); // owned by the scroll area
+        connect(m_progressPage, &ProgressPage::reviewListMade, this,
+                Reported(this, &TCfgJeu::refreshWordLists));
+    }
+    m_progressPage->showProgress(*store);
 }
 
 // ---------------------------------------------------------------- handlers

@@ -22,6 +22,7 @@
 
 class QAbstractButton;
 class QLineEdit;
+class ProgressPage;
 class TIniSection;
 class TWordQuery;
 struct WordListSummary;
@@ -138,6 +139,8 @@ private:
     std::string m_filtreGenre;
     std::optional<std::uint32_t> m_previewHandle;
     bool m_rulesPreviewMade = false;
+    // The "Progrès" page's content, made when the page first shows.
+    ProgressPage* m_progressPage = nullptr;
     // The entry of each cue, indexed by Cue.
     std::array<QLineEdit*, kCues.size()> m_soundEntries{};
     // The stored controls and the buttons in the window's control order: the
