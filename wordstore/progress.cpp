@@ -59,6 +59,7 @@ void RecordFinishedWord(TWordStore& store, WordCatalogue::ProgressRow row)
         row.player = DefaultPlayerName();
     ensureProgressTable(store);
     store.Execute(WordCatalogue::insertProgressStatement(row));
+    store.Execute(WordCatalogue::flushProgressStatement());
 }
 
 std::vector<WordCatalogue::ProgressRow> ReadProgress(TWordStore& store)

@@ -470,6 +470,11 @@ std::string insertProgressStatement(const ProgressRow& row)
            ", " + number(row.seconds) + ", " + (row.hintUsed ? "1" : "0") + ")";
 }
 
+std::string flushProgressStatement()
+{
+    return "FLUSH TABLES " + std::string(kProgressTable);
+}
+
 std::string progressRowsStatement()
 {
     return "SELECT " + progressColumns() + " FROM " + std::string(kProgressTable) + " ORDER BY " +

@@ -293,6 +293,10 @@ const Table& progressTable();
 // Inserts one finished word into the connection's database. Raises
 // std::invalid_argument for a time that is not "YYYY-MM-DD HH:MM:SS".
 std::string insertProgressStatement(const ProgressRow& row);
+// Writes the progress table to its files and closes it, so that a game that
+// ends without closing its base (killed, or its session ended) leaves the
+// table whole rather than marked as needing a repair.
+std::string flushProgressStatement();
 // Every row, oldest first: read every column of ProgressRow (the time as
 // "YYYY-MM-DD HH:MM:SS").
 std::string progressRowsStatement();
