@@ -2,6 +2,7 @@
 
 #include "text/windows1252.h"
 #include "wordtool/listfile.h"
+#include "wordtool/wordnames.h"
 
 #include <QByteArray>
 #include <QList>
@@ -41,35 +42,6 @@ constexpr SpecialType kSpecialTypes[] = {
     {"adjective", WordType::Adjective, std::nullopt, "Adjectif"},
     {"adverb", WordType::Adverb, std::nullopt, "Adverbe"},
 };
-
-// The names ListLine takes (wordlist.cpp reads them).
-std::string typeName(WordType type)
-{
-    switch (type) {
-    case WordType::Noun:
-        return "nom";
-    case WordType::Verb:
-        return "verbe";
-    case WordType::Adjective:
-        return "adjectif";
-    case WordType::Adverb:
-        return "adverbe";
-    }
-    return {};
-}
-
-std::string genreName(GenreKind genre)
-{
-    switch (genre) {
-    case GenreKind::Masculine:
-        return "masculin";
-    case GenreKind::Feminine:
-        return "féminin";
-    case GenreKind::Invariable:
-        return "épicène";
-    }
-    return {};
-}
 
 bool endsWith(std::string_view path, std::string_view extension)
 {
@@ -305,9 +277,9 @@ private:
             if (found == types.end())
                 found = types.find({entry.id, QString()});
             if (found != types.end()) {
-                type = QString::fromStdString(typeName(found->second->type));
+                type = QString::fromUtf8(TypeName(found->second->type));
                 if (found->second->genre)
-                    genre = QString::fromStdString(genreName(*found->second->genre));
+                    genre = QString::fromUtf8(GenreName(*found->second->genre));
             }
             file.lines.push_back(vocabularyLine(number, word.text, type, genre, hint));
         }

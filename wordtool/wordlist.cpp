@@ -5,6 +5,7 @@
 #include "text/windows1252.h"
 #include "wordstore/wordlists.h"
 #include "wordstore/wordstore.h"
+#include "wordtool/wordnames.h"
 
 #include <QList>
 #include <QString>
@@ -116,16 +117,6 @@ std::optional<Value> named(const std::pair<std::string_view, Value> (&names)[N],
             return value;
     }
     return std::nullopt;
-}
-
-template <typename Value, std::size_t N>
-std::string_view nameOf(const std::pair<std::string_view, Value> (&names)[N], Value value)
-{
-    for (const auto& [name, known] : names) {
-        if (known == value)
-            return name;
-    }
-    return {};
 }
 
 // The words added so far, by word and type, so that a large import looks each
@@ -511,15 +502,12 @@ std::string WordList::exportLine(const WordRow& row) const
     if (row.type == WordCatalogue::kUntypedType)
         return Windows1252::toUtf8(row.text) + "\n";
     std::string text = Windows1252::toUtf8(row.text) + "\t";
-    text += nameOf(kTypeNames, static_cast<WordType>(row.type));
+    text += TypeName(static_cast<WordType>(row.type));
     if (row.type != static_cast<std::int32_t>(WordType::Verb)) {
         for (const auto& [kind, identifiers] : m_genres) {
             if (std::find(identifiers.begin(), identifiers.end(), std::to_string(row.genre)) !=
                 identifiers.end()) {
-                const std::string_view name = nameOf(kGenreNames, kind);
-                text += "\t" + std::string(name == "feminin"   ? "féminin"
-                                           : name == "epicene" ? "épicène"
-                                                               : name);
+                text += "\t" + std::string(GenreName(kind));
                 break;
             }
         }
